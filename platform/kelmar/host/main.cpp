@@ -1,0 +1,155 @@
+// kelmar: the host program that loads the import plug-ins and runs one on a project file.
+#include <cstdio>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPluginLoader>
+
+#include <context/ctx_global.h>
+#include <context/ctx_project.h>
+#include <plugin/import_interface.h>
+#include <view/main_wnd.h>
+
+#include "tables_json.h"
+
+namespace {
+
+struct loaded_plugin
+{
+   QString file;
+   plugin::import_interface* instance = nullptr;
+};
+
+void out(const QString& s) { std::fputs(qPrintable(s + "\n"), stdout); std::fflush(stdout); }
+void err(const QString& s) { std::fputs(qPrintable(s + "\n"), stderr); std::fflush(stderr); }
+
+/** The value of "--name VALUE" or "--name=VALUE" among the host's own options. */
+QString hostOption(const QStringList& args, const QString& name)
+{
+   for (int i = 1; i < args.count(); ++i)
+   {
+      if (args.at(i) == name) { return args.value(i + 1); }
+      if (args.at(i).startsWith(name + "=")) { return args.at(i).mid(name.size() + 1); }
+   }
+   return QString();
+}
+
+QList<loaded_plugin> loadPlugins(const std::shared_ptr<plugin::generic_importer>& pImporter)
+{
+   QStringList lstFolders(QDir(QCoreApplication::applicationDirPath()).filePath("plugins"));
+   lstFolders += qEnvironmentVariable("KELMAR_PLUGIN_PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts);
+   QList<loaded_plugin> lst;
+   for (const QString& sFolder : lstFolders)
+   {
+      const QDir dir(sFolder);
+      for (const QString& sFile : dir.entryList(QDir::Files, QDir::Name))
+      {
+         QPluginLoader loader(dir.filePath(sFile));
+         if (loader.metaData().value("IID").toString().isEmpty()) { continue; }
+         auto* pImport = qobject_cast<plugin::import_interface*>(loader.instance());
+         if (! pImport) { err("kelmar: " + dir.filePath(sFile) + " is not an import plug-in : " + loader.errorString()); continue; }
+         pImport->setGenericImporter(pImporter);
+         lst.append({ dir.filePath(sFile), pImport });
+      }
+   }
+   return lst;
+}
+
+void printEntities(const QList<model::entity>& lst)
+{
+   for (const model::entity& e : lst)
+   {
+      out(QString("%1 %2").arg(e.isView ? "view  " : "entity", e.fullName()) + (e.description.isEmpty() ? QString() : ("  // " + e.description)));
+      QStringList lstKey;
+      for (const model::entity_property& p : e.properties)
+      {
+         QStringList lstFlags;
+         if (p.primaryKey) { lstFlags << "primary key"; lstKey << p.name; }
+         if (p.notNull && ! p.primaryKey) { lstFlags << "not null"; }
+         if (! p.defaultValue.isEmpty()) { lstFlags << ("default " + p.defaultValue); }
+         out(QString("    %1 %2%3").arg(p.cppType, p.name, lstFlags.isEmpty() ? QString() : ("   [" + lstFlags.join(", ") + "]")));
+      }
+      for (const model::entity_relationship& r : e.relationships)
+      {
+         const QString sTarget = (r.targetNamespace.isEmpty() ? r.targetEntity : (r.targetNamespace + "::" + r.targetEntity));
+         out(QString("    %1 %2   -> %3 (%4 -> %5)").arg(r.cppType, r.name, sTarget, r.columns.join(", "), r.targetColumns.join(", ")));
+      }
+   }
+}
+
+void printHelp(const QList<loaded_plugin>& lstPlugins)
+{
+   out("Usage: kelmar --project FILE [--import NAME] [--dump-tables FILE] [--plugins] [--help] [plug-in options]\n"
+       "  --project FILE        project file to open (a SQLite file, created when absent)\n"
+       "  --import NAME         run the import plug-in NAME on the project, then print its entities\n"
+       "  --dump-tables FILE    write the tables the import plug-in read as JSON\n"
+       "  --plugins             list the loaded plug-ins\n"
+       "  --help                this text\n"
+       "Plug-ins are loaded from the 'plugins' folder beside the program and the folders of KELMAR_PLUGIN_PATH.");
+   for (const loaded_plugin& p : lstPlugins) { out("\nOptions of " + p.instance->getName() + ":" + p.instance->getCommandLineInfos()); }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+   // a headless import needs no display: work over ssh and in CI
+   if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+   { qputenv("QT_QPA_PLATFORM", "offscreen"); }
+   QApplication app(argc, argv);
+   const QStringList args = QCoreApplication::arguments();
+
+   auto pImporter = std::make_shared<plugin::generic_importer>();
+   const QList<loaded_plugin> lstPlugins = loadPlugins(pImporter);
+   if (args.contains("--help") || args.count() <= 1) { printHelp(lstPlugins); return 0; }
+   if (args.contains("--plugins"))
+   {
+      for (const loaded_plugin& p : lstPlugins)
+      {
+         out(QString("%1 %2 {%3}\n  %4\n  %5").arg(p.instance->getName(), p.instance->getVersion(), p.instance->getGuid(), p.instance->getShortDesc(), p.file));
+         out("  command line:" + p.instance->getCommandLineInfos());
+      }
+      if (hostOption(args, "--import").isEmpty()) { return 0; }
+   }
+
+   const QString sProject = hostOption(args, "--project");
+   if (sProject.isEmpty()) { err("kelmar: --project FILE is required"); return 2; }
+   const vx::VxBool opened = context::ctx_project::openProject(sProject);
+   if (! opened.getValue()) { err("kelmar: " + opened.getDesc()); return 1; }
+   view::main_wnd mainWnd;
+   context::ctx_global::setMainWnd(&mainWnd);
+   const int iBefore = context::ctx_project::getProject()->getEntities().count();
+   out(QString("Project %1 : %2 entities").arg(sProject).arg(iBefore));
+
+   const QString sImport = hostOption(args, "--import");
+   if (sImport.isEmpty()) { printEntities(context::ctx_project::getProject()->getEntities()); return 0; }
+   plugin::import_interface* pImport = nullptr;
+   for (const loaded_plugin& p : lstPlugins) { if (p.instance->getName() == sImport) { pImport = p.instance; } }
+   if (! pImport) { err("kelmar: no import plug-in named '" + sImport + "'"); return 2; }
+
+   QObject::connect(pImport, &plugin::base_interface::onMessage, [](const QString& sMessage, int, int) { out(sMessage); });
+   const vx::VxBool result = pImport->importProject(*context::ctx_project::getProject());
+   int iStatus = 0;
+   if (! result.getValue()) { err(result.getDesc()); iStatus = 1; }
+
+   const QString sDump = hostOption(args, "--dump-tables");
+   if (! sDump.isEmpty())
+   {
+      QFile file(sDump);
+      if (! file.open(QIODevice::WriteOnly | QIODevice::Truncate)) { err("kelmar: cannot write " + sDump); iStatus = 1; }
+      else { file.write(kelmar::tablesToJson(pImporter->getListOfTables())); }
+   }
+   if (result.getValue())
+   {
+      const QList<model::entity> lst = context::ctx_project::getProject()->getEntities();
+      out(QString("Project %1 : %2 entities").arg(sProject).arg(lst.count()));
+      printEntities(lst);
+   }
+   context::ctx_global::setMainWnd(nullptr);
+   context::ctx_project::closeProject();
+   return iStatus;
+}

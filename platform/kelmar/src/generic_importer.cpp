@@ -1,0 +1,186 @@
+#include <plugin/generic_importer.h>
+
+#include <QHash>
+#include <QSet>
+
+#include <context/ctx_project.h>
+
+namespace plugin {
+
+namespace {
+
+QString defaultCppType(int iValueType)
+{
+   switch (iValueType)
+   {
+      case QVariant::Bool: return QStringLiteral("bool");
+      case QVariant::Int: return QStringLiteral("int");
+      case QVariant::UInt: return QStringLiteral("unsigned int");
+      case QVariant::LongLong: return QStringLiteral("long long");
+      case QVariant::ULongLong: return QStringLiteral("unsigned long long");
+      case QVariant::Double: return QStringLiteral("double");
+      case QVariant::Char: return QStringLiteral("QChar");
+      case QVariant::String: return QStringLiteral("QString");
+      case QVariant::ByteArray: return QStringLiteral("QByteArray");
+      case QVariant::Date: return QStringLiteral("QDate");
+      case QVariant::Time: return QStringLiteral("QTime");
+      case QVariant::DateTime: return QStringLiteral("QDateTime");
+      case QVariant::Uuid: return QStringLiteral("QUuid");
+      default: return QStringLiteral("QVariant");
+   }
+}
+
+QString fullName(const QString& sNamespace, const QString& sName) { return (sNamespace.isEmpty() ? sName : (sNamespace + "::" + sName)); }
+
+void appendColumns(const std::shared_ptr<model::type_lst_column>& pList, QList<std::shared_ptr<model::app_column>>& lst, QSet<QString>& setNames)
+{
+   if (! pList) { return; }
+   for (long i = 0; i < pList->count(); ++i)
+   {
+      std::shared_ptr<model::app_column> pColumn = pList->getByIndex(i);
+      if (pColumn && ! setNames.contains(pColumn->getName())) { setNames.insert(pColumn->getName()); lst.append(pColumn); }
+   }
+}
+
+} // namespace
+
+QString generic_importer::getPropertyType(const std::shared_ptr<model::app_column>& pColumn, const type_lst_type_mapping& lstTypeMapping)
+{
+   if (! pColumn) { return QString(); }
+   const QString sSqlType = pColumn->getSqlType();
+   for (long i = 0; i < lstTypeMapping.count(); ++i)
+   {
+      const QString sKey = lstTypeMapping.getKeyByIndex(i);
+      if (! sKey.isEmpty() && sSqlType.startsWith(sKey, Qt::CaseInsensitive)) { return lstTypeMapping.getByIndex(i); }
+   }
+   return defaultCppType(pColumn->getType().toInt());
+}
+
+QString generic_importer::getPropertyType(const std::shared_ptr<model::app_foreign_key>& pForeignKey, model::property_type::enum_decoration eDecoration)
+{
+   if (! pForeignKey) { return QString(); }
+   return model::property_type::decorate(eDecoration, fullName(pForeignKey->getTargetTableNamespace(), pForeignKey->getTargetTable()));
+}
+
+QString generic_importer::entityNamespace(const QString& sTableNamespace) const
+{
+   QStringList lst;
+   if (! m_sNamespace.isEmpty()) { lst.append(m_sNamespace); }
+   if (! sTableNamespace.isEmpty()) { lst.append(sTableNamespace); }
+   return lst.join("::");
+}
+
+model::entity generic_importer::buildEntity(const std::shared_ptr<model::app_table>& pTable) const
+{
+   model::entity e;
+   e.nameSpace = entityNamespace(pTable->getNamespace());
+   e.name = pTable->getName();
+   e.description = (m_bImportComment ? pTable->getDescription() : QString());
+   e.generatedBy = m_sProcessName;
+   e.isView = pTable->getIsView();
+
+   // primary-key columns first, then plain columns, then the columns of each foreign key
+   QList<std::shared_ptr<model::app_column>> lstColumns;
+   QSet<QString> setNames;
+   QSet<QString> setPrimaryKey;
+   if (pTable->getPrimaryKey())
+   {
+      appendColumns(pTable->getPrimaryKey()->getListColumns(), lstColumns, setNames);
+      setPrimaryKey = setNames;
+   }
+   appendColumns(pTable->getListOfColumns(), lstColumns, setNames);
+   const std::shared_ptr<model::type_lst_foreign_key> pRelations = pTable->getListOfRelations();
+   const long lRelations = (pRelations ? pRelations->count() : 0);
+   for (long i = 0; i < lRelations; ++i)
+   {
+      if (pRelations->getByIndex(i)) { appendColumns(pRelations->getByIndex(i)->getListColumns(), lstColumns, setNames); }
+   }
+
+   for (const std::shared_ptr<model::app_column>& pColumn : lstColumns)
+   {
+      model::entity_property p;
+      p.name = pColumn->getName();
+      p.sqlType = pColumn->getSqlType();
+      p.primaryKey = (setPrimaryKey.contains(p.name) || pColumn->getMetaData("COLUMN_IS_PRIMARY_KEY").toBool());
+      p.notNull = (pColumn->getNotNull() || p.primaryKey);
+      p.cppType = getPropertyType(pColumn, m_lstTypeMapping);
+      if (m_bBoostOptionalForNullValue && ! p.notNull) { p.cppType = "boost::optional<" + p.cppType + ">"; }
+      p.description = (m_bImportComment ? pColumn->getDescription() : QString());
+      p.defaultValue = (m_bImportDefaultValue ? pColumn->getDefaultValue() : QString());
+      e.properties.append(p);
+   }
+
+   for (long i = 0; i < lRelations; ++i)
+   {
+      const std::shared_ptr<model::app_foreign_key> pForeignKey = pRelations->getByIndex(i);
+      if (! pForeignKey) { continue; }
+      model::entity_relationship r;
+      r.kind = QStringLiteral("many-to-one");
+      r.targetNamespace = entityNamespace(pForeignKey->getTargetTableNamespace());
+      r.targetEntity = pForeignKey->getTargetTable();
+      r.cppType = model::property_type::decorate(m_eDecoration, fullName(r.targetNamespace, r.targetEntity));
+      r.name = (pForeignKey->getConstraintName().isEmpty() ? (r.targetEntity + "_" + QString::number(i + 1)) : pForeignKey->getConstraintName());
+      const std::shared_ptr<model::type_lst_column> pColumns = pForeignKey->getListColumns();
+      for (long c = 0; c < pColumns->count(); ++c)
+      {
+         r.columns.append(pColumns->getByIndex(c)->getName());
+         r.targetColumns.append(pColumns->getByIndex(c)->getTargetColumn());
+      }
+      e.relationships.append(r);
+   }
+   return e;
+}
+
+vx::VxBool generic_importer::import()
+{
+   m_iImportCount = 0;
+   std::shared_ptr<model::project> pProject = context::ctx_project::getProject();
+   if (! pProject) { return vx::VxBool(false, 0, "No project opened"); }
+   if (! m_pListOfTables || m_pListOfTables->empty()) { return vx::VxBool(false, 0, "No table to import"); }
+
+   QList<model::entity> lstEntities;
+   QHash<QString, int> hashByFullName;
+   for (long i = 0; i < m_pListOfTables->count(); ++i)
+   {
+      const std::shared_ptr<model::app_table> pTable = m_pListOfTables->getByIndex(i);
+      if (! pTable) { continue; }
+      lstEntities.append(buildEntity(pTable));
+      hashByFullName.insert(lstEntities.last().fullName(), lstEntities.count() - 1);
+   }
+
+   // the way back of every foreign key, on its target when the target is imported too
+   for (int i = 0; i < lstEntities.count(); ++i)
+   {
+      const model::entity source = lstEntities.at(i);
+      for (const model::entity_relationship& r : source.relationships)
+      {
+         const int iTarget = hashByFullName.value(fullName(r.targetNamespace, r.targetEntity), -1);
+         if (iTarget < 0) { continue; }
+         model::entity_relationship back;
+         back.kind = QStringLiteral("one-to-many");
+         back.name = "list_of_" + source.name;
+         back.targetNamespace = source.nameSpace;
+         back.targetEntity = source.name;
+         back.cppType = model::property_type::collect(m_eCollection, model::property_type::decorate(m_eDecoration, source.fullName()));
+         back.columns = r.targetColumns;
+         back.targetColumns = r.columns;
+         lstEntities[iTarget].relationships.append(back);
+      }
+   }
+
+   if (m_bDeleteNamespace)
+   {
+      QStringList lstNamespaces;
+      if (! m_sNamespace.isEmpty()) { lstNamespaces.append(m_sNamespace); }
+      for (const model::entity& e : lstEntities) { if (! lstNamespaces.contains(e.nameSpace)) { lstNamespaces.append(e.nameSpace); } }
+      const vx::VxBool deleted = pProject->deleteNamespaces(lstNamespaces);
+      if (! deleted.getValue()) { return deleted; }
+   }
+
+   const vx::VxBool added = pProject->addEntities(lstEntities);
+   if (! added.getValue()) { return added; }
+   m_iImportCount = lstEntities.count();
+   return vx::VxBool(true);
+}
+
+} // namespace plugin

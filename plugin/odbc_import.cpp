@@ -1,0 +1,149 @@
+#include "odbc_import.h"
+
+#include <QtDebug>
+
+#include <context/ctx_global.h>
+#include <context/ctx_project.h>
+#include <tools/scoped_in_event.h>
+#include <undo_redo/undo_project.h>
+#include <view/main_wnd.h>
+
+#include "odbc_import_no_gui.h"
+#include "view/wnd_odbc_import_result.h"
+
+namespace plugin {
+
+QString odbc_import::getGuid() const { return QStringLiteral("0B7E5C21-6A3D-4F88-9D02-E4C1A7F35B90"); }
+
+QString odbc_import::getName() const { return QStringLiteral("KelOdbcImport"); }
+
+QString odbc_import::getShortDesc() const { return QStringLiteral("Import from database using ODBC driver"); }
+
+QString odbc_import::getDescription() const { return QStringLiteral("This plugin imports in opened project entities from database using generic ODBC driver."); }
+
+QString odbc_import::getVersion() const { return QStringLiteral("1.1.9"); }
+
+QString odbc_import::getCommandLineInfos() const
+{
+   static const char* const options[] = {
+      "--KelOdbcImport_dsn=\"<ODBC DSN>\" : [Required] ODBC DSN to connect to database",
+      "--KelOdbcImport_db_type=<numeric value> : [Required] Database engine type (0=generic, 1=postgresql, 2=mysql, 3=oracle, 4=mssqlserver, 5=sqlite)",
+      "--KelOdbcImport_filter_regexp=\"<Regular Expression>\" : [Optional] Filter to select tables from database to import",
+      "--KelOdbcImport_login=\"<DB Login>\" : [Optional] Login to connect to database",
+      "--KelOdbcImport_pwd=\"<DB Password>\" : [Optional] Password to connect to database",
+      "--KelOdbcImport_namespace=\"<Namespace>\" : [Optional] C++ namespace where imported classes will be located",
+      "--KelOdbcImport_delete_namespace=0/1 : [Optional] Delete all entities in the namespace before importing",
+      "--KelOdbcImport_import_comment=0/1 : [Optional] Import tables/columns comment to entities/properties description",
+      "--KelOdbcImport_import_default_value=0/1 : [Optional] Import columns default value",
+      "--KelOdbcImport_boost_optional=0/1 : [Optional] Add boost::optional<T> decoration if a column definition allows NULL value",
+      "--KelOdbcImport_organize_diagram=0/1 : [Optional] Organize diagram layout after import process",
+      "--KelOdbcImport_relation_decoration=<numeric value> : [Optional] Decoration used for relationships (0=no decoration, 1=boost::shared_ptr, 2=QSharedPointer, 5=std::shared_ptr)",
+      "--KelOdbcImport_relation_collection=<numeric value> : [Optional] Collection used for relationships (1=vx::VxCollection, 2=std::vector, 3=std::list, 8=QHash, 10=QList)",
+      "--KelOdbcImport_mapping_sql_to_cpp=\"sql1~cpp1;sql2~cpp2;etc...\" : [Optional] List of mappings from SQL type to C++ type",
+      "--KelOdbcImport_verbose=0/1 : [Optional] Display more details during the import process" };
+   QString sInfos;
+   for (const char* sOption : options) { sInfos += "\n  " + QString::fromLatin1(sOption); }
+   return sInfos;
+}
+
+QIcon odbc_import::getIcon() const { return QIcon(":/odbc_import/images/odbc_import.png"); }
+
+QIcon odbc_import::getIconSettings() const { return getIcon(); }
+
+// the settings dialog belongs to the import itself: no separate settings page
+bool odbc_import::hasSettings() const { return false; }
+
+bool odbc_import::showSettings() { return false; }
+
+// the dialog stores its own settings in the project
+QSqlError odbc_import::loadSettings() { return QSqlError(); }
+
+QSqlError odbc_import::saveSettings() { return loadSettings(); }
+
+void odbc_import::clearSettings() { ; }
+
+QWidget* odbc_import::getPreviewWidget() { return nullptr; }
+
+void odbc_import::terminate() { clearSettings(); }
+
+} // namespace plugin
+
+namespace plugin {
+
+namespace {
+// Only the first import of the process that finds a main window looks at the command line.
+bool g_bFirstCall = true;
+
+QString firstValue(const view::main_wnd* pMainWnd, const char* sOption)
+{
+   const QStringList lst = pMainWnd->getAppArg(QString::fromLatin1(sOption));
+   return (lst.isEmpty() ? QString() : lst.first());
+}
+} // namespace
+
+vx::VxBool odbc_import::importProject(model::project& project)
+{
+   Q_UNUSED(project); // the import works on the host's current project
+   if (! m_pGenericImporter) { return vx::VxBool(false, 0, "Generic importer process is not defined"); }
+   m_pGenericImporter->setProcessName("KEL_GENERATED_BY_ODBC_IMPORT_PLUGIN");
+
+   view::main_wnd* pMainWnd = context::ctx_global::getMainWnd();
+   bool bHeadless = false;
+   bool bOrganizeDiagram = true;
+   if (g_bFirstCall && pMainWnd)
+   {
+      g_bFirstCall = false;
+      const QString sDsn = firstValue(pMainWnd, "--KelOdbcImport_dsn");
+      const QString sDatabaseType = firstValue(pMainWnd, "--KelOdbcImport_db_type");
+      const QString sOrganizeDiagram = firstValue(pMainWnd, "--KelOdbcImport_organize_diagram");
+      bHeadless = (! sDsn.isEmpty() && ! sDatabaseType.isEmpty());
+      if (! sOrganizeDiagram.isEmpty()) { bOrganizeDiagram = (sOrganizeDiagram == "1"); }
+   }
+
+   if (bHeadless)
+   {
+      const vx::VxBool filled = odbc_import_no_gui::fillGenericImporter(this);
+      if (! filled.getValue()) { return vx::VxBool(false, filled.getCode(), filled.getDesc()); }
+   }
+   else
+   {
+      // the settings dialog is not part of this build: an interactive import imports nothing
+      return vx::VxBool(true, 0, QString());
+   }
+
+   std::shared_ptr<model::project> pProject = context::ctx_project::getProject();
+   undo_redo::undo_project* pUndo = new undo_redo::undo_project();
+   pUndo->setText("import from database using ODBC driver");
+   const vx::VxBool backupUndo = pUndo->backupUndoProject(pProject);
+   if (! backupUndo.getValue()) { qDebug("[Kelmar] plugin::odbc_import::importProject() - backupUndoProject() : %s", backupUndo.getDesc().toLocal8Bit().constData()); }
+
+   vx::VxBool result(false, 0, QString());
+   {
+      tools::scoped_in_event inEvent(undo_redo::undo_base::m_bCreateUndoRedoInEvent, true, -1);
+      result = m_pGenericImporter->import();
+      if (! result.getValue() && ! bHeadless)
+      {
+         view::wnd_odbc_import_result wndResult(context::ctx_global::getMainWnd(), Qt::WindowFlags());
+         wndResult.setMessages(QStringList() << result.getDesc());
+         wndResult.exec();
+      }
+      Q_EMIT onReloadProject();
+      if (bOrganizeDiagram)
+      {
+         Q_EMIT onMessage("Organize diagram layout", 1, 10000);
+         Q_EMIT onOrganizeLayout();
+      }
+      const QString sMessage = "ODBC plugin import process to current project finished (" + QString::number(m_pGenericImporter->getImportCount()) + " entities imported)";
+      Q_EMIT onMessage(sMessage, 1, 10000);
+   }
+
+   pProject = context::ctx_project::getProject();
+   const vx::VxBool backupRedo = pUndo->backupRedoProject(pProject);
+   if (! backupRedo.getValue()) { qDebug("[Kelmar] plugin::odbc_import::importProject() - backupRedoProject() : %s", backupRedo.getDesc().toLocal8Bit().constData()); }
+
+   if (pMainWnd && pUndo->canBePushedToUndoStack()) { pMainWnd->addUndoRedoCommand(pUndo); }
+   else { delete pUndo; }
+   return (bHeadless ? result : vx::VxBool(true, 0, QString()));
+}
+
+} // namespace plugin

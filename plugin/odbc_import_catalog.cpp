@@ -1,0 +1,143 @@
+#include "odbc_import_catalog.h"
+
+#include <vx/VxDao.h>
+
+namespace plugin {
+
+vx::VxSqlQuery odbc_import_catalog::boundQuery(const char* sql, const table_row& table)
+{
+   vx::VxSqlQuery query(sql);
+   query.bind(":table_name", QVariant(table.name), QSql::In);
+   query.bind(":table_namespace", QVariant(table.rawNamespace), QSql::In);
+   return query;
+}
+
+vx::VxBool odbc_import_catalog::run(vx::VxSqlQuery& query, const QString& sFailure) const
+{
+   const QSqlError error = vx::dao::call_query(query, m_pDatabase);
+   return (error.isValid() ? vx::VxBool(false, 0, sFailure + error.text()) : vx::VxBool(true));
+}
+
+vx::VxBool odbc_import_catalog::startProcess()
+{
+   m_pListOfTables = std::make_shared<model::type_lst_table>();
+   if (! m_pDatabase) { return vx::VxBool(false, 0, "No database defined"); }
+
+   const vx::VxBool preamble = readPreamble();
+   if (! preamble.getValue()) { return preamble; }
+
+   vx::VxSqlQuery tables = tablesQuery();
+   const vx::VxBool fetched = run(tables, "An error occurred fetching all tables :\n");
+   if (! fetched.getValue()) { return fetched; }
+   if (tables.getSqlResultRowCount() <= 0) { return vx::VxBool(false, 0, "No table found, please check your database type or select the generic import"); }
+
+   for (long i = 0; i < tables.getSqlResultRowCount(); ++i)
+   {
+      emitProgress(static_cast<qint32>(i), static_cast<qint32>(tables.getSqlResultRowCount()));
+      table_row row;
+      if (! readTableRow(tables, i, row)) { continue; }
+      if (m_pListOfTables->exist(getKey(row.nameSpace + "." + row.name))) { continue; }
+      const vx::VxBool read = readTable(row);
+      if (! read.getValue()) { return read; }
+   }
+   return vx::VxBool(true);
+}
+
+vx::VxBool odbc_import_catalog::readTable(const table_row& row)
+{
+   const long lTableKey = getKey(row.nameSpace + "." + row.name);
+   auto pTable = std::make_shared<model::app_table>();
+   auto pPrimaryKey = std::make_shared<model::app_primary_key>();
+   auto pColumns = std::make_shared<model::type_lst_column>();
+   auto pRelations = std::make_shared<model::type_lst_foreign_key>();
+   pTable->setName(row.name);
+   pTable->setDescription(row.description);
+   pTable->setNamespace(row.nameSpace);
+   pTable->setIsView(row.isView);
+   pTable->setMetaData("TABLE_HASH_ID", QVariant(static_cast<qlonglong>(lTableKey)));
+   pPrimaryKey->setTable(pTable);
+   // the columns are attached to the table before they are read, so that they can name it
+   pTable->setPrimaryKey(pPrimaryKey);
+   pTable->setListOfColumns(pColumns);
+   pTable->setListOfRelations(pRelations);
+
+   QStringList lstPrimaryKey;
+   if (hasPrimaryKeyQuery())
+   {
+      vx::VxSqlQuery primaryKey = primaryKeyQuery(row);
+      const vx::VxBool read = run(primaryKey, "An error occurred getting primary key for table '" + row.name + "' :\n");
+      if (! read.getValue()) { return read; }
+      for (long r = 0; r < primaryKey.getSqlResultRowCount(); ++r) { lstPrimaryKey.append(readPrimaryKeyColumn(primaryKey, r)); }
+   }
+
+   vx::VxSqlQuery relations = relationsQuery(row);
+   const vx::VxBool readRelations = run(relations, "An error occurred getting all relationships for table '" + row.name + "' :\n");
+   if (! readRelations.getValue()) { return readRelations; }
+   QVector<relation_row> lstRelations;
+   QMultiHash<QString, int> hashRelations;
+   for (long r = 0; r < relations.getSqlResultRowCount(); ++r)
+   {
+      lstRelations.append(readRelationRow(relations, r));
+      hashRelations.insert(lstRelations.last().column, lstRelations.count() - 1);
+   }
+
+   vx::VxSqlQuery columns = columnsQuery(row);
+   const vx::VxBool readColumns = run(columns, "An error occurred getting all columns for table '" + row.name + "' :\n");
+   if (! readColumns.getValue()) { return readColumns; }
+   for (long r = 0; r < columns.getSqlResultRowCount(); ++r) { addColumn(readColumnRow(columns, r, lstPrimaryKey), pTable, lstRelations, hashRelations); }
+
+   m_pListOfTables->insert(lTableKey, pTable);
+   return vx::VxBool(true);
+}
+
+void odbc_import_catalog::addColumn(const column_row& row, const std::shared_ptr<model::app_table>& pTable, const QVector<relation_row>& lstRelations,
+                                    const QMultiHash<QString, int>& hashRelations)
+{
+   const long lColumnKey = getKey(row.name);
+   const std::shared_ptr<model::type_lst_column> pColumns = pTable->getListOfColumns();
+   if (pColumns->exist(lColumnKey)) { return; }
+
+   auto pColumn = std::make_shared<model::app_column>();
+   pColumn->setName(row.name);
+   pColumn->setDescription(row.description);
+   pColumn->setSqlType(row.sqlType);
+   pColumn->setType(getColumnType(row.sqlType));
+   pColumn->setDefaultValue(row.defaultValue);
+   pColumn->setNotNull(row.notNull);
+   pColumn->setTable(pTable);
+   const std::shared_ptr<model::app_primary_key> pPrimaryKey = pTable->getPrimaryKey();
+   if (row.isPrimaryKey)
+   {
+      pColumn->setPrimaryKey(pPrimaryKey);
+      pPrimaryKey->getListColumns()->insert(lColumnKey, pColumn);
+   }
+
+   // newest first: the last relationship row of the column comes first
+   const QList<int> lstRows = hashRelations.values(row.name);
+   if (lstRows.isEmpty())
+   {
+      if (! row.isPrimaryKey) { pColumns->insert(lColumnKey, pColumn); }
+      return;
+   }
+
+   const std::shared_ptr<model::type_lst_foreign_key> pRelations = pTable->getListOfRelations();
+   for (int iRow : lstRows)
+   {
+      // a column in several foreign keys is cloned once per key, each clone pointing at its own target
+      const std::shared_ptr<model::app_column> pTaken = ((lstRows.count() == 1) ? pColumn : pColumn->clone());
+      const relation_row& relation = lstRelations.at(iRow);
+      const long lForeignKey = getKey(relation.keyText);
+      std::shared_ptr<model::app_foreign_key> pForeignKey = pRelations->getByKey(lForeignKey);
+      if (! pForeignKey) { pForeignKey = std::make_shared<model::app_foreign_key>(); }
+      if (relation.hasConstraintName) { pForeignKey->setConstraintName(relation.constraintName); }
+      pForeignKey->setTargetTable(relation.targetTable);
+      pForeignKey->setTargetTableNamespace(relation.targetNamespace);
+      pForeignKey->setTable(pTable);
+      pTaken->setTargetColumn(relation.targetColumn);
+      pTaken->setForeignKey(pForeignKey);
+      pForeignKey->getListColumns()->insert(lColumnKey, pTaken);
+      pRelations->insert(lForeignKey, pForeignKey);
+   }
+}
+
+} // namespace plugin

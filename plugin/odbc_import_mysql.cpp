@@ -1,0 +1,92 @@
+#include "odbc_import_mysql.h"
+
+#include <vx/VxDao.h>
+
+#include "odbc_import_column_type.h"
+
+namespace plugin {
+
+namespace sql {
+
+const char* const k_current_database = "SELECT DATABASE();";
+
+// MariaDB reports a system-versioned table as "SYSTEM VERSIONED": it is a table too.
+const char* const k_tables =
+   "SELECT table_name, table_schema, table_type, table_comment FROM information_schema.tables "
+   "WHERE (table_type = 'BASE TABLE' OR table_type = 'SYSTEM VERSIONED' OR table_type = 'VIEW') AND table_schema = :table_namespace;";
+
+const char* const k_primary_key =
+   "SELECT column_name FROM information_schema.columns WHERE column_key = 'PRI' AND table_schema = :table_namespace AND table_name = :table_name;";
+
+const char* const k_relations =
+   "SELECT table_name, column_name, constraint_name, referenced_table_name, referenced_column_name FROM information_schema.key_column_usage "
+   "WHERE constraint_name <> 'PRIMARY' AND referenced_table_name IS NOT NULL AND table_schema = :table_namespace AND table_name = :table_name;";
+
+const char* const k_columns =
+   "SELECT column_name, data_type, column_type, column_comment, column_default, is_nullable FROM information_schema.columns "
+   "WHERE table_schema = :table_namespace AND table_name = :table_name;";
+
+} // namespace sql
+
+vx::VxBool odbc_import_mysql::readPreamble()
+{
+   vx::VxSqlQuery query(sql::k_current_database);
+   const QSqlError error = vx::dao::call_query(query, m_pDatabase);
+   if (error.isValid()) { return vx::VxBool(false, 0, "An error occurred getting current database :\n" + error.text()); }
+   // no row and NULL both mean that the connection has no database selected
+   m_sCurrentDatabase = ((query.getSqlResultRowCount() > 0) ? query.getSqlResultAt(0, QString("DATABASE()")).toString() : QString());
+   if (m_sCurrentDatabase.isEmpty()) { return vx::VxBool(false, 0, "Unable to get current database name"); }
+   return vx::VxBool(true);
+}
+
+vx::VxSqlQuery odbc_import_mysql::tablesQuery() const
+{
+   vx::VxSqlQuery query(sql::k_tables);
+   query.bind(":table_namespace", QVariant(m_sCurrentDatabase), QSql::In);
+   return query;
+}
+
+bool odbc_import_mysql::readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const
+{
+   table.name = text(query, row, "table_name");
+   table.rawNamespace = m_sCurrentDatabase;
+   table.isView = (text(query, row, "table_type").compare("VIEW", Qt::CaseInsensitive) == 0);
+   table.description = text(query, row, "table_comment");
+   return true;
+}
+
+vx::VxSqlQuery odbc_import_mysql::primaryKeyQuery(const table_row& table) const { return boundQuery(sql::k_primary_key, table); }
+
+QString odbc_import_mysql::readPrimaryKeyColumn(const vx::VxSqlQuery& query, long row) const { return text(query, row, "column_name"); }
+
+vx::VxSqlQuery odbc_import_mysql::relationsQuery(const table_row& table) const { return boundQuery(sql::k_relations, table); }
+
+odbc_import_catalog::relation_row odbc_import_mysql::readRelationRow(const vx::VxSqlQuery& query, long row) const
+{
+   relation_row relation;
+   relation.column = text(query, row, "column_name");
+   relation.targetTable = text(query, row, "referenced_table_name");
+   relation.targetColumn = text(query, row, "referenced_column_name");
+   relation.constraintName = text(query, row, "constraint_name");
+   relation.keyText = relation.constraintName;
+   return relation;
+}
+
+vx::VxSqlQuery odbc_import_mysql::columnsQuery(const table_row& table) const { return boundQuery(sql::k_columns, table); }
+
+odbc_import_catalog::column_row odbc_import_mysql::readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList& lstPrimaryKey) const
+{
+   column_row column;
+   column.name = text(query, row, "column_name");
+   column.sqlType = text(query, row, "column_type");
+   column.description = text(query, row, "column_comment");
+   column.defaultValue = text(query, row, "column_default");
+   const QString sNullable = text(query, row, "is_nullable");
+   column.notNull = ((sNullable.compare("NO", Qt::CaseInsensitive) == 0) || (sNullable == "0"));
+   column.isPrimaryKey = lstPrimaryKey.contains(column.name);
+   return column;
+}
+
+QVariant odbc_import_mysql::getColumnType(const QString& sSqlType) const { return odbc_import_column_type::fromShared(sSqlType); }
+
+} // namespace plugin

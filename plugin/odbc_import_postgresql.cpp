@@ -1,0 +1,163 @@
+#include "odbc_import_postgresql.h"
+
+#include <vx/VxDao.h>
+
+#include "odbc_import_column_type.h"
+
+namespace plugin {
+
+namespace sql {
+
+const char* const k_version = "SHOW server_version_num;";
+
+// Before 10: no declarative partitioning.
+const char* const k_tables_v9 =
+   "SELECT c.relname AS table_name, c.relkind AS table_type, obj_description(c.oid, 'pg_class') AS table_comment, n.nspname AS table_namespace "
+   "FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
+   "WHERE (c.relkind = 'r' OR c.relkind = 'v') AND n.nspname != 'pg_catalog' AND n.nspname != 'information_schema' "
+   "ORDER BY c.relkind, n.nspname, c.relname;";
+
+// 10 and later: a partitioned table (relkind 'p') is read as the table it is; its partitions are left out.
+const char* const k_tables_v10 =
+   "SELECT c.relname AS table_name, c.relkind AS table_type, obj_description(c.oid, 'pg_class') AS table_comment, n.nspname AS table_namespace "
+   "FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
+   "WHERE (c.relkind = 'r' OR c.relkind = 'p' OR c.relkind = 'v') AND NOT c.relispartition "
+   "AND n.nspname != 'pg_catalog' AND n.nspname != 'information_schema' "
+   "ORDER BY (c.relkind = 'v'), n.nspname, c.relname;";
+
+// Every column of the key, in key order (indkey is a 0-based int2vector).
+const char* const k_primary_key =
+   "SELECT a.attname AS key_pk FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
+   "INNER JOIN pg_catalog.pg_index i ON (c.oid = i.indrelid) "
+   "CROSS JOIN LATERAL unnest(i.indkey) WITH ORDINALITY AS k(attnum, position) "
+   "INNER JOIN pg_catalog.pg_attribute a ON (a.attrelid = c.oid AND a.attnum = k.attnum) "
+   "WHERE i.indisprimary = 't' AND c.relname = :table_name AND n.nspname = :table_namespace ORDER BY k.position;";
+
+// Every column of each foreign key, paired with its referenced column by position (conkey, confkey).
+const char* const k_relations_v9 =
+   "SELECT a.attname AS attribute, clf.relname AS table_ref, nf.nspname AS namespace_ref, af.attname AS attribute_ref, ct.conname AS constraint_name "
+   "FROM pg_catalog.pg_constraint ct CROSS JOIN LATERAL unnest(ct.conkey, ct.confkey) WITH ORDINALITY AS k(attnum, attnum_ref, position) "
+   "JOIN pg_catalog.pg_class cl ON (cl.oid = ct.conrelid AND cl.relkind = 'r') JOIN pg_catalog.pg_namespace n ON (n.oid = cl.relnamespace) "
+   "JOIN pg_catalog.pg_attribute a ON (a.attrelid = ct.conrelid AND a.attnum = k.attnum) "
+   "JOIN pg_catalog.pg_class clf ON (clf.oid = ct.confrelid AND clf.relkind = 'r') JOIN pg_catalog.pg_namespace nf ON (nf.oid = clf.relnamespace) "
+   "JOIN pg_catalog.pg_attribute af ON (af.attrelid = ct.confrelid AND af.attnum = k.attnum_ref) "
+   "WHERE ct.confrelid != 0 AND cl.relname = :table_name AND n.nspname = :table_namespace ORDER BY ct.conname, k.position;";
+
+// 10: partitioned tables on both sides.
+const char* const k_relations_v10 =
+   "SELECT a.attname AS attribute, clf.relname AS table_ref, nf.nspname AS namespace_ref, af.attname AS attribute_ref, ct.conname AS constraint_name "
+   "FROM pg_catalog.pg_constraint ct CROSS JOIN LATERAL unnest(ct.conkey, ct.confkey) WITH ORDINALITY AS k(attnum, attnum_ref, position) "
+   "JOIN pg_catalog.pg_class cl ON (cl.oid = ct.conrelid AND (cl.relkind = 'r' OR cl.relkind = 'p')) JOIN pg_catalog.pg_namespace n ON (n.oid = cl.relnamespace) "
+   "JOIN pg_catalog.pg_attribute a ON (a.attrelid = ct.conrelid AND a.attnum = k.attnum) "
+   "JOIN pg_catalog.pg_class clf ON (clf.oid = ct.confrelid AND (clf.relkind = 'r' OR clf.relkind = 'p')) JOIN pg_catalog.pg_namespace nf ON (nf.oid = clf.relnamespace) "
+   "JOIN pg_catalog.pg_attribute af ON (af.attrelid = ct.confrelid AND af.attnum = k.attnum_ref) "
+   "WHERE ct.confrelid != 0 AND cl.relname = :table_name AND n.nspname = :table_namespace ORDER BY ct.conname, k.position;";
+
+// 11 and later: a foreign key to a partitioned table is copied once per partition (conparentid set): count it once.
+const char* const k_relations_v11 =
+   "SELECT a.attname AS attribute, clf.relname AS table_ref, nf.nspname AS namespace_ref, af.attname AS attribute_ref, ct.conname AS constraint_name "
+   "FROM pg_catalog.pg_constraint ct CROSS JOIN LATERAL unnest(ct.conkey, ct.confkey) WITH ORDINALITY AS k(attnum, attnum_ref, position) "
+   "JOIN pg_catalog.pg_class cl ON (cl.oid = ct.conrelid AND (cl.relkind = 'r' OR cl.relkind = 'p')) JOIN pg_catalog.pg_namespace n ON (n.oid = cl.relnamespace) "
+   "JOIN pg_catalog.pg_attribute a ON (a.attrelid = ct.conrelid AND a.attnum = k.attnum) "
+   "JOIN pg_catalog.pg_class clf ON (clf.oid = ct.confrelid AND (clf.relkind = 'r' OR clf.relkind = 'p')) JOIN pg_catalog.pg_namespace nf ON (nf.oid = clf.relnamespace) "
+   "JOIN pg_catalog.pg_attribute af ON (af.attrelid = ct.confrelid AND af.attnum = k.attnum_ref) "
+   "WHERE ct.confrelid != 0 AND ct.conparentid = 0 AND cl.relname = :table_name AND n.nspname = :table_namespace ORDER BY ct.conname, k.position;";
+
+// Before 12 the default's text is pg_attrdef.adsrc; 12 removed it for pg_get_expr().
+const char* const k_columns_v11 =
+   "SELECT a.*, (CASE (a.atttypmod < 0) WHEN TRUE THEN a.attlen ELSE a.atttypmod - 4 END) AS size, col_description(c.oid, a.attnum) AS comment, "
+   "d.adsrc AS default_value, t.typname AS typname FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
+   "INNER JOIN pg_catalog.pg_attribute a ON (c.oid = a.attrelid) INNER JOIN pg_catalog.pg_type t ON (t.oid = a.atttypid) "
+   "LEFT JOIN pg_catalog.pg_attrdef d ON ((a.attrelid, a.attnum) = (d.adrelid, d.adnum)) "
+   "WHERE c.relname = :table_name AND n.nspname = :table_namespace AND a.attnum > 0 ORDER BY a.attnum ASC;";
+
+const char* const k_columns_v12 =
+   "SELECT a.*, (CASE (a.atttypmod < 0) WHEN TRUE THEN a.attlen ELSE a.atttypmod - 4 END) AS size, col_description(c.oid, a.attnum) AS comment, "
+   "pg_get_expr(d.adbin, d.adrelid) AS default_value, t.typname AS typname FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
+   "INNER JOIN pg_catalog.pg_attribute a ON (c.oid = a.attrelid) INNER JOIN pg_catalog.pg_type t ON (t.oid = a.atttypid) "
+   "LEFT JOIN pg_catalog.pg_attrdef d ON ((a.attrelid, a.attnum) = (d.adrelid, d.adnum)) "
+   "WHERE c.relname = :table_name AND n.nspname = :table_namespace AND a.attnum > 0 ORDER BY a.attnum ASC;";
+
+} // namespace sql
+
+namespace {
+
+// "public" (any case) is the default schema: the empty namespace.
+QString namespaceOf(const QString& sRawNamespace)
+{
+   return ((sRawNamespace.compare("public", Qt::CaseInsensitive) == 0) ? QString() : sRawNamespace);
+}
+
+} // namespace
+
+vx::VxBool odbc_import_postgresql::readPreamble()
+{
+   // an unreadable version is 0: the oldest queries are used
+   vx::VxSqlQuery query(sql::k_version);
+   qlonglong version = 0;
+   if (! vx::dao::call_query_without_prepare(query, m_pDatabase).isValid() && (query.getSqlResultRowCount() > 0))
+   { version = query.getSqlResultAt(0, 0L).toLongLong(); }
+   m_iServerVersion = static_cast<qint32>(version);
+   qDebug("[Kelmar] PostgreSQL database version : %ld", static_cast<long>(m_iServerVersion));
+   return vx::VxBool(true);
+}
+
+vx::VxSqlQuery odbc_import_postgresql::tablesQuery() const
+{
+   return vx::VxSqlQuery((m_iServerVersion >= 100000) ? sql::k_tables_v10 : sql::k_tables_v9);
+}
+
+bool odbc_import_postgresql::readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const
+{
+   table.name = text(query, row, "table_name");
+   table.rawNamespace = text(query, row, "table_namespace");
+   table.nameSpace = namespaceOf(table.rawNamespace);
+   table.isView = (text(query, row, "table_type").compare("v", Qt::CaseInsensitive) == 0);
+   table.description = text(query, row, "table_comment");
+   return true;
+}
+
+vx::VxSqlQuery odbc_import_postgresql::primaryKeyQuery(const table_row& table) const { return boundQuery(sql::k_primary_key, table); }
+
+QString odbc_import_postgresql::readPrimaryKeyColumn(const vx::VxSqlQuery& query, long row) const { return text(query, row, "key_pk"); }
+
+vx::VxSqlQuery odbc_import_postgresql::relationsQuery(const table_row& table) const
+{
+   const qint32 version = m_iServerVersion;
+   return boundQuery((version >= 110000) ? sql::k_relations_v11 : ((version >= 100000) ? sql::k_relations_v10 : sql::k_relations_v9), table);
+}
+
+odbc_import_catalog::relation_row odbc_import_postgresql::readRelationRow(const vx::VxSqlQuery& query, long row) const
+{
+   relation_row relation;
+   relation.column = text(query, row, "attribute");
+   relation.targetTable = text(query, row, "table_ref");
+   relation.targetNamespace = namespaceOf(text(query, row, "namespace_ref"));
+   relation.targetColumn = text(query, row, "attribute_ref");
+   relation.constraintName = text(query, row, "constraint_name");
+   relation.keyText = relation.constraintName;
+   return relation;
+}
+
+vx::VxSqlQuery odbc_import_postgresql::columnsQuery(const table_row& table) const
+{
+   return boundQuery((m_iServerVersion < 120000) ? sql::k_columns_v11 : sql::k_columns_v12, table);
+}
+
+odbc_import_catalog::column_row odbc_import_postgresql::readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList& lstPrimaryKey) const
+{
+   column_row column;
+   column.name = text(query, row, "attname");
+   column.sqlType = text(query, row, "typname");
+   column.description = text(query, row, "comment");
+   column.defaultValue = text(query, row, "default_value");
+   // psqlODBC reports booleans as "1"/"0", libpq as "t"/"f"
+   const QString sNotNull = text(query, row, "attnotnull");
+   column.notNull = ((sNotNull.compare("t", Qt::CaseInsensitive) == 0) || (sNotNull.compare("true", Qt::CaseInsensitive) == 0) || (sNotNull == "1"));
+   column.isPrimaryKey = lstPrimaryKey.contains(column.name);
+   return column;
+}
+
+QVariant odbc_import_postgresql::getColumnType(const QString& sSqlType) const { return odbc_import_column_type::fromPostgreSQL(sSqlType); }
+
+} // namespace plugin

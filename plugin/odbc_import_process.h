@@ -1,0 +1,51 @@
+#ifndef PLUGIN_ODBC_IMPORT_PROCESS_H
+#define PLUGIN_ODBC_IMPORT_PROCESS_H
+
+#include <memory>
+
+#include <QObject>
+#include <QSqlDatabase>
+
+#include <vx/VxBool.h>
+#include <vx/VxCollection.h>
+
+#include <model/app_model.h>
+
+namespace plugin {
+
+typedef std::shared_ptr<vx::VxCollection<long, std::shared_ptr<model::app_table>>> type_lst_table_ptr;
+
+/** Reads the catalogue of one open database into a keyed list of tables; one class per engine. */
+class odbc_import_process : public QObject
+{
+   Q_OBJECT
+
+public:
+   explicit odbc_import_process(QSqlDatabase* pDatabase);
+   ~odbc_import_process() override;
+
+   /** Reads the whole catalogue into a new list; call once, then getListOfTables() on success. */
+   virtual vx::VxBool startProcess() = 0;
+   /** The list of the last run, shared: it outlives the reader (null before the first run). */
+   type_lst_table_ptr getListOfTables() const { return m_pListOfTables; }
+
+   /** The reader of an engine type (0 generic, 1 PostgreSQL, 2 MySQL, 5 SQLite, anything else generic); the caller deletes it. */
+   static odbc_import_process* createReader(int iDatabaseType, QSqlDatabase* pDatabase);
+
+   /** Keys are Qt's string hash (seed 0) read as a signed 32-bit number. */
+   static long getKey(const QString& sText) { return static_cast<long>(static_cast<qint32>(qHash(sText, 0))); }
+
+Q_SIGNALS:
+   void onProcessState(int iPercent);
+
+protected:
+   /** Progress before handling row i of n: ((i + 1) * 100) / n in 32-bit integers. */
+   void emitProgress(qint32 i, qint32 n) { Q_EMIT onProcessState(((i + 1) * 100) / n); }
+
+   type_lst_table_ptr m_pListOfTables;
+   QSqlDatabase* m_pDatabase = nullptr;
+};
+
+} // namespace plugin
+
+#endif // PLUGIN_ODBC_IMPORT_PROCESS_H

@@ -1,0 +1,132 @@
+#ifndef VX_VXCOLLECTION_H
+#define VX_VXCOLLECTION_H
+
+#include <QHash>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QPair>
+#include <QVector>
+
+#include "IvCollection.h"
+
+namespace vx {
+
+/**
+ * Insertion-ordered keyed container. Keys are unique: inserting a key already present changes
+ * nothing. Every operation holds the collection's own mutex, so one collection may be shared by
+ * threads; no operation ever takes the mutex of another collection while holding its own.
+ */
+template <typename Key, typename Value>
+class VxCollection : public IvCollection
+{
+public:
+   VxCollection() = default;
+   VxCollection(const VxCollection& other) { assignFrom(other); }
+   VxCollection& operator=(const VxCollection& other)
+   {
+      if (this != &other) { assignFrom(other); }
+      return (*this);
+   }
+   ~VxCollection() override = default;
+
+   long count() const override
+   {
+      QMutexLocker locker(&m_mutex);
+      return static_cast<long>(m_lstItems.size());
+   }
+
+   bool empty() const { return (count() == 0); }
+
+   void clear() override
+   {
+      QMutexLocker locker(&m_mutex);
+      m_lstItems.clear();
+      m_hashIndex.clear();
+   }
+
+   /** Appends (key, value); returns false and changes nothing when the key is already present. */
+   bool insert(const Key& key, const Value& value)
+   {
+      QMutexLocker locker(&m_mutex);
+      if (m_hashIndex.contains(key)) { return false; }
+      m_hashIndex.insert(key, static_cast<long>(m_lstItems.size()));
+      m_lstItems.append(qMakePair(key, value));
+      return true;
+   }
+
+   bool exist(const Key& key) const
+   {
+      QMutexLocker locker(&m_mutex);
+      return m_hashIndex.contains(key);
+   }
+
+   /** Value stored under key, or a default-constructed value when the key is absent. */
+   Value getByKey(const Key& key) const
+   {
+      QMutexLocker locker(&m_mutex);
+      const auto itr = m_hashIndex.constFind(key);
+      return ((itr == m_hashIndex.constEnd()) ? Value() : m_lstItems.at(static_cast<int>(itr.value())).second);
+   }
+
+   /** Index of key in insertion order, or -1. */
+   long getIndex(const Key& key) const
+   {
+      QMutexLocker locker(&m_mutex);
+      return m_hashIndex.value(key, -1);
+   }
+
+   Value getByIndex(long index) const
+   {
+      QMutexLocker locker(&m_mutex);
+      return (isValidIndex(index) ? m_lstItems.at(static_cast<int>(index)).second : Value());
+   }
+
+   Key getKeyByIndex(long index) const
+   {
+      QMutexLocker locker(&m_mutex);
+      return (isValidIndex(index) ? m_lstItems.at(static_cast<int>(index)).first : Key());
+   }
+
+   /** Removes the pair at index; the pairs after it move up one place. */
+   bool removeByIndex(long index) override
+   {
+      QMutexLocker locker(&m_mutex);
+      if (! isValidIndex(index)) { return false; }
+      m_hashIndex.remove(m_lstItems.at(static_cast<int>(index)).first);
+      m_lstItems.remove(static_cast<int>(index));
+      for (long i = index; i < static_cast<long>(m_lstItems.size()); ++i)
+      { m_hashIndex[m_lstItems.at(static_cast<int>(i)).first] = i; }
+      return true;
+   }
+
+   bool removeByKey(const Key& key)
+   {
+      const long index = getIndex(key);
+      return ((index >= 0) && removeByIndex(index));
+   }
+
+private:
+   bool isValidIndex(long index) const { return ((index >= 0) && (index < static_cast<long>(m_lstItems.size()))); }
+
+   void assignFrom(const VxCollection& other)
+   {
+      QVector<QPair<Key, Value>> lstItems;
+      QHash<Key, long> hashIndex;
+      {
+         QMutexLocker lockerOther(&other.m_mutex);
+         lstItems = other.m_lstItems;
+         hashIndex = other.m_hashIndex;
+      }
+      QMutexLocker locker(&m_mutex);
+      m_lstItems.swap(lstItems);
+      m_hashIndex.swap(hashIndex);
+   }
+
+   mutable QMutex m_mutex;
+   QVector<QPair<Key, Value>> m_lstItems;
+   QHash<Key, long> m_hashIndex;
+};
+
+} // namespace vx
+
+#endif // VX_VXCOLLECTION_H
