@@ -44,8 +44,8 @@ else
   # next boot; keep them off since the tests start their own. A server that was already
   # installed is someone's choice and left alone.
   if [ -d /run/systemd/system ]; then
-    [[ " ${missing[*]} " == *" postgresql "* ]] && $SUDO systemctl disable --now postgresql || true
-    [[ " ${missing[*]} " == *" mariadb-server "* ]] && $SUDO systemctl disable --now mariadb || true
+    if [[ " ${missing[*]} " == *" postgresql "* ]]; then $SUDO systemctl disable --now postgresql || true; fi
+    if [[ " ${missing[*]} " == *" mariadb-server "* ]]; then $SUDO systemctl disable --now mariadb || true; fi
   fi
 fi
 

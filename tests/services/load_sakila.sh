@@ -23,6 +23,7 @@ fi
 
 # Print an engine's error output line by line, prefixed with the engine name.
 report() {  # report ENGINE TEXT
+  # shellcheck disable=SC2001  # sed prefixes every line of a multi-line message
   [ -z "$2" ] || sed "s/^/$1: /" <<<"$2" >&2
 }
 

@@ -44,6 +44,7 @@ as_postgres() {
 PG_BIN=${KEL_TEST_PG_BIN:-/usr/lib/postgresql/15/bin}
 PG_TMP="" MY_TMP="" SQ_TMP="" MY_PID="" CMD_PID=""
 
+# shellcheck disable=SC2317  # cleanup and on_signal run from traps
 cleanup() {
   # pg_ctl leaves postmaster.pid while a server runs; a test may already have stopped it.
   if [ -n "$PG_TMP" ] && [ -f "$PG_TMP/data/postmaster.pid" ]; then
@@ -63,6 +64,7 @@ cleanup() {
 # CMD runs in the background so that a signal reaches this script at once instead of after
 # CMD ends. Background commands of a non-interactive shell ignore SIGINT, so CMD is always
 # asked to stop with SIGTERM; the EXIT trap then stops the servers.
+# shellcheck disable=SC2317
 on_signal() {
   trap - INT TERM
   [ -n "$CMD_PID" ] && kill -TERM "$CMD_PID" 2>/dev/null && wait "$CMD_PID" 2>/dev/null
