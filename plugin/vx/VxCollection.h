@@ -91,6 +91,20 @@ public:
    bool removeByIndex(long index) override
    {
       QMutexLocker locker(&m_mutex);
+      return removeAt(index);
+   }
+
+   /** Removes the pair of key; look-up and removal under one lock, so no other thread can move it in between. */
+   bool removeByKey(const Key& key)
+   {
+      QMutexLocker locker(&m_mutex);
+      return removeAt(m_hashIndex.value(key, -1));
+   }
+
+private:
+   // caller holds m_mutex
+   bool removeAt(long index)
+   {
       if (! isValidIndex(index)) { return false; }
       m_hashIndex.remove(m_lstItems.at(static_cast<int>(index)).first);
       m_lstItems.remove(static_cast<int>(index));
@@ -99,13 +113,6 @@ public:
       return true;
    }
 
-   bool removeByKey(const Key& key)
-   {
-      const long index = getIndex(key);
-      return ((index >= 0) && removeByIndex(index));
-   }
-
-private:
    bool isValidIndex(long index) const { return ((index >= 0) && (index < static_cast<long>(m_lstItems.size()))); }
 
    void assignFrom(const VxCollection& other)
