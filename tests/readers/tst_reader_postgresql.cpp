@@ -1,0 +1,169 @@
+// The PostgreSQL reader on databases of the test server, read through psqlODBC.
+#include <QtTest>
+
+#include "reader_support.h"
+
+using namespace kel_readers;
+
+class tst_reader_postgresql : public QObject
+{
+   Q_OBJECT
+
+   read_result m_shop;   // the shop database below, read once
+
+   // Creates the database with ddl and reads it with the PostgreSQL reader.
+   static read_result readNew(const QString& sName, const QStringList& lstDdl)
+   {
+      auto connection = connectNew(k_postgresql, sName, lstDdl);
+      return (connection ? runReader(k_postgresql, connection->db()) : read_result{ vx::VxBool(false, -1, "set-up failed, see the log"), nullptr, {} });
+   }
+
+private Q_SLOTS:
+   void initTestCase()
+   {
+      KEL_REQUIRE_POSTGRESQL();
+      m_shop = readNew("kel_readers_pg_shop", {
+         "CREATE SCHEMA sales",
+         "CREATE TABLE shop (id serial PRIMARY KEY, name varchar(40) NOT NULL DEFAULT 'main', opened date DEFAULT CURRENT_DATE, motto text DEFAULT 'it''s ours')",
+         "COMMENT ON TABLE shop IS 'Shops of the chain'",
+         "COMMENT ON COLUMN shop.name IS 'Name shown'",
+         "CREATE TABLE item (shop_id integer NOT NULL, code varchar(10) NOT NULL, price numeric(8,2) DEFAULT 0, weight float8 DEFAULT (1.5 * 2), "
+         "PRIMARY KEY (shop_id, code), CONSTRAINT fk_item_shop FOREIGN KEY (shop_id) REFERENCES shop(id))",
+         // no primary key; shop_id is in two foreign keys, one of them on two columns
+         "CREATE TABLE line (line_no bigint, shop_id int NOT NULL, code varchar(10), qty smallint DEFAULT 1, flag boolean DEFAULT true, "
+         "at timestamptz DEFAULT now(), data bytea, CONSTRAINT fk_line_item FOREIGN KEY (shop_id, code) REFERENCES item(shop_id, code), "
+         "CONSTRAINT fk_line_shop FOREIGN KEY (shop_id) REFERENCES shop(id))",
+         "CREATE VIEW v_line AS SELECT shop_id, qty FROM line",
+         "COMMENT ON VIEW v_line IS 'Lines'",
+         // a second schema with a table of the same name
+         "CREATE TABLE sales.shop (id int PRIMARY KEY, region text)",
+         "CREATE TABLE sales.order_ref (id int PRIMARY KEY, shop_id int CONSTRAINT fk_sales_shop REFERENCES public.shop(id), "
+         "local_shop int CONSTRAINT fk_local REFERENCES sales.shop(id))",
+         "CREATE TABLE \"Ärger \"\"mit\"\" Quotes\" (\"spalte ö\" int PRIMARY KEY, \"x y\" text DEFAULT 'a b')",
+         // declarative partitioning, and a foreign key to the partitioned table
+         "CREATE TABLE measure (id int NOT NULL, taken date NOT NULL, value real, PRIMARY KEY (id, taken)) PARTITION BY RANGE (taken)",
+         "CREATE TABLE measure_2023 PARTITION OF measure FOR VALUES FROM ('2023-01-01') TO ('2024-01-01')",
+         "CREATE TABLE measure_2024 PARTITION OF measure FOR VALUES FROM ('2024-01-01') TO ('2025-01-01')",
+         "CREATE TABLE probe (id bigserial PRIMARY KEY, m_id int, m_taken date, "
+         "CONSTRAINT fk_probe_measure FOREIGN KEY (m_id, m_taken) REFERENCES measure (id, taken))" });
+      QVERIFY2(m_shop.result.getValue(), qPrintable(m_shop.result.getDesc()));
+   }
+
+   void tablesThenViewsBySchemaAndName()
+   {
+      QCOMPARE(m_shop.result.getCode(), 0);
+      QCOMPARE(m_shop.result.getDesc(), QString());
+      // the partitions of measure are left out; names sort bytewise, so "Ä" comes after ASCII
+      QCOMPARE(tableNames(m_shop.tables), QStringList({ "item", "line", "measure", "probe", "shop", QString::fromUtf8("Ärger \"mit\" Quotes"),
+                                                        "sales.order_ref", "sales.shop", "v_line (view)" }));
+      KEL_VERIFY_SHAPE(m_shop.tables);
+      QCOMPARE(m_shop.progress, QList<int>({ 11, 22, 33, 44, 55, 66, 77, 88, 100 }));
+   }
+
+   void placement_data()
+   {
+      QTest::addColumn<QString>("schema");
+      QTest::addColumn<QString>("table");
+      QTest::addColumn<QString>("expected");
+      QTest::newRow("serial key") << "" << "shop" << "cols[name,opened,motto] pk[id]";
+      QTest::newRow("composite key read whole") << "" << "item" << "cols[price,weight] pk[shop_id,code] fk[fk_item_shop->shop(shop_id>id)]";
+      QTest::newRow("no key, two-column foreign key, column in two keys") << "" << "line"
+         << "cols[line_no,qty,flag,at,data] pk[] fk[fk_line_item->item(shop_id>shop_id,code>code)] fk[fk_line_shop->shop(shop_id>id)]";
+      QTest::newRow("view") << "" << "v_line" << "cols[shop_id,qty] pk[]";
+      QTest::newRow("same name, other schema") << "sales" << "shop" << "cols[region] pk[id]";
+      QTest::newRow("foreign keys into two schemas") << "sales" << "order_ref" << "cols[] pk[id] fk[fk_local->sales.shop(local_shop>id)] fk[fk_sales_shop->shop(shop_id>id)]";
+      QTest::newRow("quotes, blanks, non-ASCII") << "" << QString::fromUtf8("Ärger \"mit\" Quotes") << QString::fromUtf8("cols[x y] pk[spalte ö]");
+      QTest::newRow("partitioned table") << "" << "measure" << "cols[value] pk[id,taken]";
+      QTest::newRow("foreign key to a partitioned table, once") << "" << "probe" << "cols[] pk[id] fk[fk_probe_measure->measure(m_id>id,m_taken>taken)]";
+   }
+   void placement()
+   {
+      QFETCH(QString, schema);
+      QFETCH(QString, table);
+      QFETCH(QString, expected);
+      const table_ptr pTable = findTable(m_shop.tables, schema, table);
+      QVERIFY(pTable);
+      QCOMPARE(pTable->getNamespace(), schema);
+      QCOMPARE(pTable->getName(), table);
+      QCOMPARE(layout(pTable), expected);
+   }
+
+   void descriptions_data()
+   {
+      QTest::addColumn<QString>("table");
+      QTest::addColumn<QString>("description");
+      QTest::addColumn<bool>("view");
+      QTest::newRow("table comment") << "shop" << "Shops of the chain" << false;
+      QTest::newRow("view comment") << "v_line" << "Lines" << true;
+      QTest::newRow("no comment") << "item" << "" << false;
+      QTest::newRow("partitioned table") << "measure" << "" << false;
+   }
+   void descriptions()
+   {
+      QFETCH(QString, table);
+      QFETCH(QString, description);
+      QFETCH(bool, view);
+      const table_ptr pTable = findTable(m_shop.tables, "", table);
+      QVERIFY(pTable);
+      QCOMPARE(pTable->getDescription(), description);
+      QCOMPARE(pTable->getIsView(), view);
+   }
+
+   void columns_data()
+   {
+      QTest::addColumn<QString>("table");
+      QTest::addColumn<QString>("column");
+      QTest::addColumn<QString>("expected");
+      // defaults as pg_get_expr() prints them (the server is 15)
+      QTest::newRow("serial") << "shop" << "id" << "int4|4|nextval('shop_id_seq'::regclass)|not null|";
+      QTest::newRow("quoted literal, comment") << "shop" << "name" << "varchar|10|'main'::character varying|not null|Name shown";
+      QTest::newRow("function default") << "shop" << "opened" << "date|14|CURRENT_DATE|null|";
+      QTest::newRow("doubled quote") << "shop" << "motto" << "text|10|'it''s ours'::text|null|";
+      QTest::newRow("numeric has no value type") << "item" << "price" << "numeric|0|0|null|";
+      QTest::newRow("expression") << "item" << "weight" << "float8|6|(1.5 * (2)::numeric)|null|";
+      QTest::newRow("int8") << "line" << "line_no" << "int8|4||null|";
+      QTest::newRow("int2") << "line" << "qty" << "int2|4|1|null|";
+      QTest::newRow("bool") << "line" << "flag" << "bool|1|true|null|";
+      QTest::newRow("timestamptz") << "line" << "at" << "timestamptz|16|now()|null|";
+      QTest::newRow("bytea") << "line" << "data" << "bytea|12||null|";
+      QTest::newRow("bigserial") << "probe" << "id" << "int8|4|nextval('probe_id_seq'::regclass)|not null|";
+      QTest::newRow("partitioned table's column") << "measure" << "taken" << "date|14||not null|";
+      QTest::newRow("blank in names") << QString::fromUtf8("Ärger \"mit\" Quotes") << "x y" << "text|10|'a b'::text|null|";
+   }
+   void columns()
+   {
+      QFETCH(QString, table);
+      QFETCH(QString, column);
+      QFETCH(QString, expected);
+      const table_ptr pTable = findTable(m_shop.tables, "", table);
+      QVERIFY(pTable);
+      QCOMPARE(describe(findColumn(pTable, column)), expected);
+   }
+
+   void schemaPublicInTwoCases()
+   {
+      // "Public" and "public" both give the empty namespace: of the two twin tables only the first read stays
+      const read_result read = readNew("kel_readers_pg_public", {
+         "CREATE SCHEMA \"Public\"",
+         "CREATE TABLE public.twin (a int)", "CREATE TABLE \"Public\".twin (b int)",
+         "CREATE TABLE \"Public\".solo (c int PRIMARY KEY)",
+         "CREATE TABLE public.ref (x int CONSTRAINT fk_ref_solo REFERENCES \"Public\".solo(c))" });
+      QVERIFY2(read.result.getValue(), qPrintable(read.result.getDesc()));
+      KEL_VERIFY_SHAPE(read.tables);
+      // the reader orders schemas as the server sorts names: ask the server which comes first
+      odbc_connection connection(kel_test::postgresqlDsn("kel_readers_pg_public"));
+      const QString sFirst = connection.scalar("SELECT nspname FROM pg_namespace WHERE nspname IN ('public', 'Public') ORDER BY nspname LIMIT 1").toString();
+      QVERIFY(! sFirst.isEmpty());
+      const bool bUpperFirst = (sFirst == "Public");
+      QCOMPARE(tableNames(read.tables), bUpperFirst ? QStringList({ "solo", "twin", "ref" }) : QStringList({ "ref", "twin", "solo" }));
+      QVERIFY(findTable(read.tables, "", "twin") && findTable(read.tables, "", "ref"));
+      QCOMPARE(layout(findTable(read.tables, "", "twin")), QString(bUpperFirst ? "cols[b] pk[]" : "cols[a] pk[]"));
+      QCOMPARE(layout(findTable(read.tables, "", "ref")), QString("cols[] pk[] fk[fk_ref_solo->solo(x>c)]"));
+      // the duplicate row still counts for progress
+      QCOMPARE(read.progress, QList<int>({ 25, 50, 75, 100 }));
+   }
+
+};
+
+QTEST_GUILESS_MAIN(tst_reader_postgresql)
+#include "tst_reader_postgresql.moc"
