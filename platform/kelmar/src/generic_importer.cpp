@@ -168,16 +168,14 @@ vx::VxBool generic_importer::import()
       }
    }
 
+   // the namespaces go and the new entities come in one transaction: a failed import changes nothing
+   QStringList lstNamespaces;
    if (m_bDeleteNamespace)
    {
-      QStringList lstNamespaces;
       if (! m_sNamespace.isEmpty()) { lstNamespaces.append(m_sNamespace); }
       for (const model::entity& e : lstEntities) { if (! lstNamespaces.contains(e.nameSpace)) { lstNamespaces.append(e.nameSpace); } }
-      const vx::VxBool deleted = pProject->deleteNamespaces(lstNamespaces);
-      if (! deleted.getValue()) { return deleted; }
    }
-
-   const vx::VxBool added = pProject->addEntities(lstEntities);
+   const vx::VxBool added = pProject->replaceNamespaces(lstNamespaces, lstEntities);
    if (! added.getValue()) { return added; }
    m_iImportCount = lstEntities.count();
    return vx::VxBool(true);

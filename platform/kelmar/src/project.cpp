@@ -110,6 +110,19 @@ QSqlError insertEntities(QSqlDatabase* db, const QList<entity>& lst)
    return QSqlError();
 }
 
+QSqlError deleteEntities(QSqlDatabase* db, const QStringList& lstNamespaces)
+{
+   if (lstNamespaces.isEmpty()) { return QSqlError(); }
+   QSqlQuery q(*db);
+   if (! q.prepare("DELETE FROM t_entity WHERE entity_namespace = ?")) { return q.lastError(); }
+   for (const QString& ns : lstNamespaces)
+   {
+      q.addBindValue(nonNull(ns));
+      if (! q.exec()) { return q.lastError(); }
+   }
+   return QSqlError();
+}
+
 } // namespace
 
 QList<entity> project::getEntities(vx::VxBool* pResult) const
@@ -134,30 +147,15 @@ QList<entity> project::getEntities(vx::VxBool* pResult) const
    return lst;
 }
 
-vx::VxBool project::addEntities(const QList<entity>& lst)
+vx::VxBool project::addEntities(const QList<entity>& lst) { return replaceNamespaces(QStringList(), lst); }
+
+vx::VxBool project::replaceNamespaces(const QStringList& lstNamespaces, const QList<entity>& lst)
 {
    context::ctx_scoped scoped(vx::VxSingleton<context::ctx_project>::getSingleton());
    vx::VxSession session;
+   if (session.isValid()) { session += deleteEntities(session.database(), lstNamespaces); }
    if (session.isValid()) { session += insertEntities(session.database(), lst); }
    return (session.isValid() ? vx::VxBool(true) : failure("cannot add entities to the project", session.firstError()));
-}
-
-vx::VxBool project::deleteNamespaces(const QStringList& lstNamespaces, int* pCount)
-{
-   context::ctx_scoped scoped(vx::VxSingleton<context::ctx_project>::getSingleton());
-   vx::VxSession session;
-   int count = 0;
-   QSqlQuery q(*session.database());
-   if (session.isValid() && ! q.prepare("DELETE FROM t_entity WHERE entity_namespace = ?")) { session += q.lastError(); }
-   for (const QString& ns : lstNamespaces)
-   {
-      if (! session.isValid()) { break; }
-      q.addBindValue(nonNull(ns));
-      if (q.exec()) { count += q.numRowsAffected(); }
-      else { session += q.lastError(); }
-   }
-   if (pCount) { (*pCount) = count; }
-   return (session.isValid() ? vx::VxBool(true) : failure("cannot delete entities of the project", session.firstError()));
 }
 
 vx::VxBool project::replaceEntities(const QList<entity>& lst)

@@ -1,0 +1,309 @@
+// The command-line import on its own (fillGenericImporter), on the loaded plug-in: every option, the
+// reader chosen by engine type, the table filter, the verbose lines and each failure, read back from
+// the generic importer it configures.
+#include <QPluginLoader>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <context/ctx_global.h>
+#include <plugin/import_interface.h>
+#include <view/main_wnd.h>
+
+#include "headless_support.h"
+#include "odbc_import.h"
+#include "odbc_import_no_gui.h"
+
+namespace {
+
+using importer_ptr = std::shared_ptr<plugin::generic_importer>;
+
+/** An importer whose settings no option gives, so that each setter that runs shows. */
+importer_ptr sentinelImporter()
+{
+   auto p = std::make_shared<plugin::generic_importer>();
+   p->setListOfTables(std::make_shared<model::type_lst_table>());
+   p->setDeleteNamespace(true);
+   p->setNamespace("sentinel");
+   p->setImportComment(true);
+   p->setImportDefaultValue(true);
+   p->setDecoration(static_cast<model::property_type::enum_decoration>(77));
+   p->setCollection(static_cast<model::property_type::enum_collection>(77));
+   p->setBoostOptionalForNullValue(true);
+   plugin::generic_importer::type_lst_type_mapping mapping;
+   mapping.insert("sentinel", "sentinel");
+   p->setListOfTypeMapping(mapping);
+   return p;
+}
+
+QString settings(const plugin::generic_importer& g)
+{
+   QStringList lstPairs;
+   const plugin::generic_importer::type_lst_type_mapping mapping = g.getListOfTypeMapping();
+   for (long i = 0; i < mapping.count(); ++i) { lstPairs << (mapping.getKeyByIndex(i) + "~" + mapping.getByIndex(i)); }
+   return QString("delete=%1 comment=%2 default=%3 optional=%4 decoration=%5 collection=%6 namespace='%7' mapping='%8'")
+      .arg(g.getDeleteNamespace()).arg(g.getImportComment()).arg(g.getImportDefaultValue()).arg(g.getBoostOptionalForNullValue())
+      .arg(static_cast<int>(g.getDecoration())).arg(static_cast<int>(g.getCollection())).arg(g.getNamespace(), lstPairs.join('|'));
+}
+
+/** Namespace and name of each table handed over, in list order. */
+QStringList fullNames(const std::shared_ptr<model::type_lst_table>& pTables)
+{
+   QStringList lst;
+   for (long i = 0; pTables && (i < pTables->count()); ++i)
+   {
+      const auto pTable = pTables->getByIndex(i);
+      lst << (pTable->getNamespace().isEmpty() ? pTable->getName() : (pTable->getNamespace() + "." + pTable->getName()));
+   }
+   return lst;
+}
+
+QStringList g_lstLog;
+void collectLog(QtMsgType, const QMessageLogContext&, const QString& sMessage) { g_lstLog << sMessage; }
+
+} // namespace
+
+class tst_headless_fill : public QObject
+{
+   Q_OBJECT
+
+   QTemporaryDir m_dir;
+   QPluginLoader m_loader;
+   plugin::odbc_import* m_pPlugin = nullptr;
+   view::main_wnd m_wnd;
+   importer_ptr m_pImporter;
+   QString m_sFilterDsn, m_sEmptyDsn, m_sPgSetupError;
+
+   vx::VxBool fill(const QStringList& lstArgs)
+   {
+      m_wnd.setAppArgs(lstArgs);
+      return plugin::odbc_import_no_gui::fillGenericImporter(m_pPlugin);
+   }
+
+private Q_SLOTS:
+   void initTestCase()
+   {
+      QVERIFY(m_dir.isValid());
+      // in creation order, which is the SQLite reader's order
+      const QString sFilterDb = m_dir.filePath("filter.db");
+      QCOMPARE(kel_headless::makeSqlite(sFilterDb, {
+         "CREATE TABLE customer (customer_id INTEGER PRIMARY KEY, name TEXT NOT NULL)",
+         "CREATE TABLE customer_note (note_id INTEGER PRIMARY KEY, customer_id INT REFERENCES customer (customer_id))",
+         "CREATE TABLE CustomerLog (log_id INTEGER PRIMARY KEY, entry TEXT)",
+         "CREATE TABLE orders (order_id INTEGER PRIMARY KEY, customer_id INT)",
+         "CREATE VIEW v_customer AS SELECT name FROM customer" }), QString());
+      m_sFilterDsn = kel_test::sqliteDsn(sFilterDb);
+      QFile empty(m_dir.filePath("empty.db"));
+      QVERIFY(empty.open(QIODevice::WriteOnly));
+      empty.close();
+      m_sEmptyDsn = kel_test::sqliteDsn(empty.fileName());
+
+      m_loader.setFileName(QString(KEL_PLUGIN_FILE));
+      QVERIFY2(m_loader.load(), qPrintable(m_loader.errorString()));
+      m_pPlugin = static_cast<plugin::odbc_import*>(qobject_cast<plugin::import_interface*>(m_loader.instance()));
+      QVERIFY(m_pPlugin);
+
+      // public.customer and sales.customer: the same name, one of them in a namespace
+      if (! kel_test::env("KEL_TEST_PG_PORT").isEmpty())
+      {
+         {
+            kel_headless::connection maintenance("QODBC", kel_test::postgresqlDsn("postgres"));
+            m_sPgSetupError = maintenance.exec({ "DROP DATABASE IF EXISTS kel_headless_ns", "CREATE DATABASE kel_headless_ns" });
+         }
+         if (m_sPgSetupError.isEmpty())
+         {
+            kel_headless::connection db("QODBC", kel_test::postgresqlDsn("kel_headless_ns"));
+            m_sPgSetupError = db.exec({ "CREATE SCHEMA sales", "CREATE TABLE customer (id INT PRIMARY KEY)",
+                                        "CREATE TABLE sales.customer (id INT PRIMARY KEY)", "CREATE TABLE sales.orders (id INT PRIMARY KEY)" });
+         }
+      }
+   }
+
+   void init()
+   {
+      context::ctx_global::setMainWnd(&m_wnd);
+      m_pImporter = sentinelImporter();
+      m_pPlugin->setGenericImporter(m_pImporter);
+   }
+
+   void cleanupTestCase() { context::ctx_global::setMainWnd(nullptr); }
+
+   void options_data()
+   {
+      QTest::addColumn<QStringList>("lstOptions");
+      QTest::addColumn<QString>("expected");
+      const QString sDefaults("delete=0 comment=0 default=0 optional=0 decoration=5 collection=1 namespace='' mapping=''");
+      QTest::newRow("absent options take their defaults") << QStringList() << sDefaults;
+      QTest::newRow("flags are true for 1")
+         << QStringList({ "--KelOdbcImport_delete_namespace=1", "--KelOdbcImport_import_comment=1", "--KelOdbcImport_import_default_value=1", "--KelOdbcImport_boost_optional=1" })
+         << "delete=1 comment=1 default=1 optional=1 decoration=5 collection=1 namespace='' mapping=''";
+      QTest::newRow("flags are false for any other text")
+         << QStringList({ "--KelOdbcImport_delete_namespace=true", "--KelOdbcImport_import_comment=yes", "--KelOdbcImport_import_default_value=0", "--KelOdbcImport_boost_optional=" })
+         << sDefaults;
+      QTest::newRow("numbers and namespace")
+         << QStringList({ "--KelOdbcImport_relation_decoration=2", "--KelOdbcImport_relation_collection=10", "--KelOdbcImport_namespace=app::db" })
+         << "delete=0 comment=0 default=0 optional=0 decoration=2 collection=10 namespace='app::db' mapping=''";
+      QTest::newRow("numbers that are not decimal give 0")
+         << QStringList({ "--KelOdbcImport_relation_decoration=abc", "--KelOdbcImport_relation_collection=" })
+         << "delete=0 comment=0 default=0 optional=0 decoration=0 collection=0 namespace='' mapping=''";
+      QTest::newRow("the first occurrence counts")
+         << QStringList({ "--KelOdbcImport_relation_decoration=1", "--KelOdbcImport_relation_decoration=2", "--KelOdbcImport_namespace=first", "--KelOdbcImport_namespace=second" })
+         << "delete=0 comment=0 default=0 optional=0 decoration=1 collection=1 namespace='first' mapping=''";
+      QTest::newRow("type mapping, repeated and incomplete pairs")
+         << QStringList({ "--KelOdbcImport_mapping_sql_to_cpp=int~long;;varchar~QString;int~qint64;bad" })
+         << "delete=0 comment=0 default=0 optional=0 decoration=5 collection=1 namespace='' mapping='int~long|varchar~QString'";
+      QTest::newRow("type mapping keeps spaces and case, drops extra pieces")
+         << QStringList({ "--KelOdbcImport_mapping_sql_to_cpp= int ~ long ;INT~qint32;a~b~c;~x;y~" })
+         << "delete=0 comment=0 default=0 optional=0 decoration=5 collection=1 namespace='' mapping=' int ~ long |INT~qint32|a~b'";
+   }
+
+   void options()
+   {
+      QFETCH(QStringList, lstOptions);
+      QFETCH(QString, expected);
+      const vx::VxBool result = fill(kel_headless::importArgs(m_sFilterDsn, "5", lstOptions));
+      QVERIFY2(result.getValue(), qPrintable(result.getDesc()));
+      QCOMPARE(result.getCode(), 0);
+      QCOMPARE(result.getDesc(), QString());
+      QCOMPARE(settings(*m_pImporter), expected);
+      QCOMPARE(fullNames(m_pImporter->getListOfTables()).count(), 5);
+   }
+
+   // the generic reader leaves the primary key unset and puts the driver's metadata on each column
+   void engineType_data()
+   {
+      QTest::addColumn<QString>("sType");
+      QTest::addColumn<QString>("reader");
+      QTest::newRow("5") << "5" << "catalogue";
+      QTest::newRow("0") << "0" << "generic";
+      QTest::newRow("7") << "7" << "generic";
+      QTest::newRow("-1") << "-1" << "generic";
+      QTest::newRow("abc") << "abc" << "generic";
+   }
+
+   void engineType()
+   {
+      QFETCH(QString, sType);
+      QFETCH(QString, reader);
+      const vx::VxBool result = fill(kel_headless::importArgs(m_sFilterDsn, sType));
+      QVERIFY2(result.getValue(), qPrintable(result.getDesc()));
+      const auto pTables = m_pImporter->getListOfTables();
+      QCOMPARE(fullNames(pTables).count(), 5);
+      for (long i = 0; i < pTables->count(); ++i)
+      {
+         const auto pTable = pTables->getByIndex(i);
+         const auto pColumns = pTable->getListOfColumns();
+         bool bColumnMetadata = false;
+         for (long c = 0; pColumns && (c < pColumns->count()); ++c) { bColumnMetadata |= pColumns->getByIndex(c)->getAllMetaData().contains("COLUMN_IS_PRIMARY_KEY"); }
+         const QString sShape = ((! pTable->getPrimaryKey() && bColumnMetadata) ? "generic" : (pTable->getPrimaryKey() && ! bColumnMetadata) ? "catalogue" : "mixed");
+         QCOMPARE(sShape, reader);
+      }
+   }
+
+   void filter_data()
+   {
+      QTest::addColumn<QStringList>("lstOptions");
+      QTest::addColumn<QStringList>("kept");
+      const QStringList lstAll({ "customer", "customer_note", "CustomerLog", "orders", "v_customer" });
+      QTest::newRow("absent") << QStringList() << lstAll;
+      QTest::newRow("empty") << QStringList({ "--KelOdbcImport_filter_regexp=" }) << lstAll;
+      QTest::newRow("star") << QStringList({ "--KelOdbcImport_filter_regexp=*" }) << lstAll;
+      QTest::newRow("anchored at the start") << QStringList({ "--KelOdbcImport_filter_regexp=^cust" }) << QStringList({ "customer", "customer_note" });
+      QTest::newRow("anywhere in the name") << QStringList({ "--KelOdbcImport_filter_regexp=cust" }) << QStringList({ "customer", "customer_note", "v_customer" });
+      QTest::newRow("case-sensitive") << QStringList({ "--KelOdbcImport_filter_regexp=Customer" }) << QStringList({ "CustomerLog" });
+      QTest::newRow("anchored at the end") << QStringList({ "--KelOdbcImport_filter_regexp=_note$" }) << QStringList({ "customer_note" });
+      QTest::newRow("alternatives") << QStringList({ "--KelOdbcImport_filter_regexp=^(orders|v_customer)$" }) << QStringList({ "orders", "v_customer" });
+   }
+
+   void filter()
+   {
+      QFETCH(QStringList, lstOptions);
+      QFETCH(QStringList, kept);
+      const vx::VxBool result = fill(kel_headless::importArgs(m_sFilterDsn, "5", lstOptions + QStringList("--KelOdbcImport_namespace=ns")));
+      QVERIFY2(result.getValue(), qPrintable(result.getDesc()));
+      const auto pTables = m_pImporter->getListOfTables();
+      QCOMPARE(fullNames(pTables), kept);
+      for (long i = 0; i < pTables->count(); ++i) { QCOMPARE(pTables->getByIndex(i)->getMetaData("TABLE_ROOT_NAMESPACE"), QVariant(QString("ns"))); }
+   }
+
+   // the filter sees namespace "." name, so "^cust" no longer matches a table of schema sales
+   void namespacedFilter_data()
+   {
+      QTest::addColumn<QString>("sFilter");
+      QTest::addColumn<QStringList>("kept");
+      QTest::newRow("^cust") << "^cust" << QStringList({ "customer" });
+      QTest::newRow("cust") << "cust" << QStringList({ "customer", "sales.customer" });
+      QTest::newRow("^sales\\.") << "^sales\\." << QStringList({ "sales.customer", "sales.orders" });
+   }
+
+   void namespacedFilter()
+   {
+      KEL_REQUIRE_POSTGRESQL();
+      QVERIFY2(m_sPgSetupError.isEmpty(), qPrintable(m_sPgSetupError));
+      QFETCH(QString, sFilter);
+      QFETCH(QStringList, kept);
+      const vx::VxBool result = fill(kel_headless::importArgs(kel_test::postgresqlDsn("kel_headless_ns"), "1", { "--KelOdbcImport_filter_regexp=" + sFilter }));
+      QVERIFY2(result.getValue(), qPrintable(result.getDesc()));
+      QCOMPARE(fullNames(m_pImporter->getListOfTables()), kept);
+   }
+
+   void verboseLines_data()
+   {
+      QTest::addColumn<QString>("sVerbose");
+      QTest::addColumn<bool>("bLines");
+      QTest::newRow("1") << "1" << true;
+      QTest::newRow("true") << "true" << false;
+   }
+
+   void verboseLines()
+   {
+      QFETCH(QString, sVerbose);
+      QFETCH(bool, bLines);
+      g_lstLog.clear();
+      const QtMessageHandler previous = qInstallMessageHandler(collectLog);
+      const vx::VxBool result = fill(kel_headless::importArgs(m_sFilterDsn, "5", { "--KelOdbcImport_filter_regexp=^cust", "--KelOdbcImport_verbose=" + sVerbose }));
+      qInstallMessageHandler(previous);
+      QVERIFY2(result.getValue(), qPrintable(result.getDesc()));
+      const QString sPrefix("[Kelmar] KelOdbcImport plugin : ");
+      const QStringList lstExpected = (bLines ? QStringList({ sPrefix + "connect to database (" + m_sFilterDsn + ")", sPrefix + "fetch database schema",
+                                                              sPrefix + "database tables/views found (5)", sPrefix + "table 'v_customer' doesn't match regexp '^cust'",
+                                                              sPrefix + "table 'orders' doesn't match regexp '^cust'", sPrefix + "table 'CustomerLog' doesn't match regexp '^cust'" })
+                                              : QStringList());
+      QCOMPARE(g_lstLog.filter("[Kelmar]"), lstExpected);
+   }
+
+   // a failure hands the importer nothing: its settings stay exactly as they were
+   void failures_data()
+   {
+      QTest::addColumn<QString>("sWithout");
+      QTest::addColumn<QStringList>("lstArgs");
+      QTest::addColumn<QString>("expected");
+      const QStringList lstShop = kel_headless::importArgs(m_sFilterDsn, "5");
+      const QString sNoDriver("Driver={No Such Driver}");
+      QTest::newRow("no main window") << "main window" << lstShop << "Kelmar main window not found";
+      QTest::newRow("no generic importer") << "importer" << lstShop << "Kelmar generic importer not found";
+      QTest::newRow("unknown driver") << "" << kel_headless::importArgs(sNoDriver, "5") << ("Error connecting to database : " + kel_headless::odbcOpenError(sNoDriver));
+      QTest::newRow("no table for the SQLite reader") << "" << kel_headless::importArgs(m_sEmptyDsn, "5") << "No table found, please check your database type or select the generic import";
+      QTest::newRow("no table for the generic reader") << "" << kel_headless::importArgs(m_sEmptyDsn, "0") << "No table found in database";
+      QTest::newRow("invalid pattern") << "" << (lstShop + QStringList("--KelOdbcImport_filter_regexp=(")) << "No table found after applying regexp : (";
+      QTest::newRow("pattern matching nothing") << "" << (lstShop + QStringList("--KelOdbcImport_filter_regexp=^zzz")) << "No table found after applying regexp : ^zzz";
+   }
+
+   void failures()
+   {
+      QFETCH(QString, sWithout);
+      QFETCH(QStringList, lstArgs);
+      QFETCH(QString, expected);
+      if (sWithout == "main window") { context::ctx_global::setMainWnd(nullptr); }
+      if (sWithout == "importer") { m_pPlugin->setGenericImporter(nullptr); }
+      const auto pListBefore = m_pImporter->getListOfTables();
+      const vx::VxBool result = fill(lstArgs);
+      QVERIFY(! result.getValue());
+      QCOMPARE(result.getCode(), 0);
+      QCOMPARE(result.getDesc(), expected);
+      QCOMPARE(settings(*m_pImporter), settings(*sentinelImporter()));
+      QCOMPARE(m_pImporter->getListOfTables(), pListBefore);
+   }
+};
+
+QTEST_MAIN(tst_headless_fill)
+#include "tst_headless_fill.moc"

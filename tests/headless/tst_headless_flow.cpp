@@ -1,0 +1,193 @@
+// One process's imports as the host runs them: the plug-in loaded with QPluginLoader, a main window
+// holding the command line, an open project and a generic importer. The first-call flag lives as long
+// as the loaded module, so the functions run in their order and each relies on the ones before it.
+#include <QPluginLoader>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <context/ctx_global.h>
+#include <context/ctx_project.h>
+#include <plugin/import_interface.h>
+#include <undo_redo/undo_base.h>
+#include <view/main_wnd.h>
+
+#include "headless_support.h"
+
+class tst_headless_flow : public QObject
+{
+   Q_OBJECT
+
+   QTemporaryDir m_dir;
+   QPluginLoader m_loader;
+   plugin::import_interface* m_pPlugin = nullptr;
+   std::shared_ptr<plugin::generic_importer> m_pImporter = std::make_shared<plugin::generic_importer>();
+   view::main_wnd m_wnd;
+   QStringList m_lstEvents;
+   QList<model::entity> m_lstBefore;
+
+   static QList<model::entity> entities() { return context::ctx_project::getProject()->getEntities(); }
+
+   vx::VxBool runImport()
+   {
+      m_lstEvents.clear();
+      return m_pPlugin->importProject(*context::ctx_project::getProject());
+   }
+
+   void recordSignals()
+   {
+      // each signal as a line, marked when the host's in-event flag is held during it
+      auto flag = []() { return QString(undo_redo::undo_base::m_bCreateUndoRedoInEvent ? " (in event)" : ""); };
+      connect(m_pPlugin, &plugin::base_interface::onMessage, this, [this, flag](const QString& sMessage, int iType, int iTimeout)
+              { m_lstEvents << QString("message '%1' %2 %3").arg(sMessage).arg(iType).arg(iTimeout) + flag(); });
+      connect(m_pPlugin, &plugin::base_interface::onReloadProject, this, [this, flag]() { m_lstEvents << "reload" + flag(); });
+      connect(m_pPlugin, &plugin::base_interface::onOrganizeLayout, this, [this, flag]() { m_lstEvents << "organize" + flag(); });
+   }
+
+   /** Nothing of the project, the undo stack or the host's messages changed. */
+   void verifyNothingHappened(const QList<model::entity>& lstBefore, int iUndoCount)
+   {
+      QCOMPARE(m_lstEvents, QStringList());
+      QCOMPARE(m_wnd.getUndoStack()->count(), iUndoCount);
+      QVERIFY(entities() == lstBefore);
+   }
+
+private Q_SLOTS:
+   void initTestCase()
+   {
+      QVERIFY(m_dir.isValid());
+      const QString sDatabase = m_dir.filePath("shop.db");
+      QCOMPARE(kel_headless::makeSqlite(sDatabase, {
+         "CREATE TABLE customer (customer_id INTEGER PRIMARY KEY, name VARCHAR(40) NOT NULL)",
+         "CREATE TABLE orders (order_id INTEGER PRIMARY KEY, customer_id INT NOT NULL REFERENCES customer (customer_id))",
+         "CREATE TABLE order_line (order_id INT NOT NULL REFERENCES orders (order_id), line_no INT NOT NULL, PRIMARY KEY (order_id, line_no))",
+         "CREATE VIEW customer_orders AS SELECT c.name, o.order_id FROM customer c JOIN orders o ON o.customer_id = c.customer_id" }), QString());
+
+      const vx::VxBool opened = context::ctx_project::openProject(m_dir.filePath("project.kelmar"));
+      QVERIFY2(opened.getValue(), qPrintable(opened.getDesc()));
+      model::entity existing;
+      existing.nameSpace = "legacy";
+      existing.name = "kept";
+      existing.generatedBy = "another plug-in";
+      QVERIFY(context::ctx_project::getProject()->addEntities({ existing }).getValue());
+      m_lstBefore = entities();
+      QCOMPARE(m_lstBefore.count(), 1);
+
+      m_loader.setFileName(QString(KEL_PLUGIN_FILE));
+      QVERIFY2(m_loader.load(), qPrintable(m_loader.errorString()));
+      m_pPlugin = qobject_cast<plugin::import_interface*>(m_loader.instance());
+      QVERIFY(m_pPlugin);
+      m_pPlugin->setGenericImporter(m_pImporter);
+      recordSignals();
+
+      // every call of this program sees the same headless command line
+      m_wnd.setAppArgs(kel_headless::importArgs(kel_test::sqliteDsn(sDatabase), "5", {
+         "--KelOdbcImport_filter_regexp=^(customer|orders)$", "--KelOdbcImport_namespace=shop",
+         "--KelOdbcImport_mapping_sql_to_cpp=int~long;;varchar~QString;int~qint64;bad", "--KelOdbcImport_delete_namespace=true",
+         "--KelOdbcImport_import_comment=1", "--KelOdbcImport_relation_collection=abc" }));
+   }
+
+   void cleanupTestCase()
+   {
+      context::ctx_global::setMainWnd(nullptr);
+      context::ctx_project::closeProject();
+   }
+
+   void withoutGenericImporterNothingHappens()
+   {
+      m_pPlugin->setGenericImporter(nullptr);
+      context::ctx_global::setMainWnd(&m_wnd);
+      const vx::VxBool result = runImport();
+      m_pPlugin->setGenericImporter(m_pImporter);
+
+      QVERIFY(! result.getValue());
+      QCOMPARE(result.getCode(), 0);
+      QCOMPARE(result.getDesc(), QString("Generic importer process is not defined"));
+      QCOMPARE(m_pImporter->getProcessName(), QString());
+      verifyNothingHappened(m_lstBefore, 0);
+   }
+
+   void firstCallWithoutMainWindowKeepsTheFlag()
+   {
+      context::ctx_global::setMainWnd(nullptr);
+      const vx::VxBool result = runImport();
+
+      QVERIFY(result.getValue());
+      QCOMPARE(result.getCode(), 0);
+      QCOMPARE(result.getDesc(), QString());
+      QCOMPARE(m_pImporter->getProcessName(), QString("KEL_GENERATED_BY_ODBC_IMPORT_PLUGIN"));
+      QVERIFY(! m_pImporter->getListOfTables()); // the command line was not read
+      verifyNothingHappened(m_lstBefore, 0);
+   }
+
+   // the calls above did not use up the first call: this one finds the main window and runs headless
+   void firstCallWithMainWindowImportsHeadless()
+   {
+      context::ctx_global::setMainWnd(&m_wnd);
+      const vx::VxBool result = runImport();
+      QVERIFY2(result.getValue(), qPrintable(result.getDesc()));
+      QCOMPARE(result.getCode(), 0);
+      QCOMPARE(result.getDesc(), QString());
+
+      // what the command line configured
+      const std::shared_ptr<model::type_lst_table> pTables = m_pImporter->getListOfTables();
+      QVERIFY(pTables);
+      QStringList lstTables;
+      for (long i = 0; i < pTables->count(); ++i)
+      {
+         lstTables << pTables->getByIndex(i)->getName();
+         QCOMPARE(pTables->getByIndex(i)->getMetaData("TABLE_ROOT_NAMESPACE"), QVariant(QString("shop")));
+      }
+      QCOMPARE(lstTables, QStringList({ "customer", "orders" }));
+      const plugin::generic_importer::type_lst_type_mapping mapping = m_pImporter->getListOfTypeMapping();
+      QStringList lstPairs;
+      for (long i = 0; i < mapping.count(); ++i) { lstPairs << (mapping.getKeyByIndex(i) + "~" + mapping.getByIndex(i)); }
+      QCOMPARE(lstPairs, QStringList({ "int~long", "varchar~QString" }));
+      QCOMPARE(m_pImporter->getNamespace(), QString("shop"));
+      QCOMPARE(m_pImporter->getDeleteNamespace(), false);
+      QCOMPARE(m_pImporter->getImportComment(), true);
+      QCOMPARE(m_pImporter->getImportDefaultValue(), false);
+      QCOMPARE(static_cast<int>(m_pImporter->getDecoration()), 5);
+      QCOMPARE(static_cast<int>(m_pImporter->getCollection()), 0);
+
+      // the project gained one entity per kept table, after the one it had
+      const QList<model::entity> lstAfter = entities();
+      QVERIFY(lstAfter.mid(0, m_lstBefore.count()) == m_lstBefore);
+      QStringList lstImported;
+      for (const model::entity& e : lstAfter.mid(m_lstBefore.count())) { lstImported << (e.fullName() + " by " + e.generatedBy); }
+      QCOMPARE(lstImported, QStringList({ "shop::customer by KEL_GENERATED_BY_ODBC_IMPORT_PLUGIN", "shop::orders by KEL_GENERATED_BY_ODBC_IMPORT_PLUGIN" }));
+
+      // reload, layout (organise is on when the option is absent) and count, under the host's flag
+      QCOMPARE(m_lstEvents, QStringList({ "reload (in event)", "message 'Organize diagram layout' 1 10000 (in event)", "organize (in event)",
+                                          "message 'ODBC plugin import process to current project finished (2 entities imported)' 1 10000 (in event)" }));
+      QVERIFY(! undo_redo::undo_base::m_bCreateUndoRedoInEvent);
+
+      // one undo step: undo gives the project back as it was, redo brings the import back
+      QUndoStack* pStack = m_wnd.getUndoStack();
+      QCOMPARE(pStack->count(), 1);
+      QCOMPARE(pStack->text(0), QString("import from database using ODBC driver"));
+      QVERIFY(entities() == lstAfter);
+      pStack->undo();
+      QVERIFY(entities() == m_lstBefore);
+      pStack->redo();
+      QVERIFY(entities() == lstAfter);
+   }
+
+   void laterCallsAreNotHeadless()
+   {
+      const auto pFresh = std::make_shared<plugin::generic_importer>();
+      m_pPlugin->setGenericImporter(pFresh);
+      const QList<model::entity> lstBefore = entities();
+      const vx::VxBool result = runImport();
+      m_pPlugin->setGenericImporter(m_pImporter);
+
+      QVERIFY(result.getValue());
+      QCOMPARE(result.getCode(), 0);
+      QCOMPARE(result.getDesc(), QString());
+      QCOMPARE(pFresh->getProcessName(), QString("KEL_GENERATED_BY_ODBC_IMPORT_PLUGIN"));
+      QVERIFY(! pFresh->getListOfTables());
+      verifyNothingHappened(lstBefore, 1);
+   }
+};
+
+QTEST_MAIN(tst_headless_flow)
+#include "tst_headless_flow.moc"
