@@ -21,7 +21,7 @@ SUDO=""
 # status line instead of trusting the exit code.
 missing=()
 for p in "${PACKAGES[@]}"; do
-  dpkg -s "$p" 2>/dev/null | grep -qx 'Status: install ok installed' || missing+=("$p")
+  dpkg -s "$p" 2>/dev/null | grep -x -q 'Status: install ok installed' || missing+=("$p")
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
