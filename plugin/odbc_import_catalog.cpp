@@ -1,6 +1,6 @@
 #include "odbc_import_catalog.h"
 
-#include <vx/VxDao.h>
+#include "odbc_import_statements.h"
 
 namespace plugin {
 
@@ -12,9 +12,9 @@ vx::VxSqlQuery odbc_import_catalog::boundQuery(const char* sql, const table_row&
    return query;
 }
 
-vx::VxBool odbc_import_catalog::run(vx::VxSqlQuery& query, const QString& sFailure) const
+vx::VxBool odbc_import_catalog::run(odbc_import_statements& statements, vx::VxSqlQuery& query, const QString& sFailure)
 {
-   const QSqlError error = vx::dao::call_query(query, m_pDatabase);
+   const QSqlError error = statements.run(query);
    return (error.isValid() ? vx::VxBool(false, 0, sFailure + error.text()) : vx::VxBool(true));
 }
 
@@ -26,8 +26,9 @@ vx::VxBool odbc_import_catalog::startProcess()
    const vx::VxBool preamble = readPreamble();
    if (! preamble.getValue()) { return preamble; }
 
+   odbc_import_statements statements(m_pDatabase);
    vx::VxSqlQuery tables = tablesQuery();
-   const vx::VxBool fetched = run(tables, "An error occurred fetching all tables :\n");
+   const vx::VxBool fetched = run(statements, tables, "An error occurred fetching all tables :\n");
    if (! fetched.getValue()) { return fetched; }
    if (tables.getSqlResultRowCount() <= 0) { return vx::VxBool(false, 0, "No table found, please check your database type or select the generic import"); }
 
@@ -37,13 +38,13 @@ vx::VxBool odbc_import_catalog::startProcess()
       table_row row;
       if (! readTableRow(tables, i, row)) { continue; }
       if (m_pListOfTables->exist(getKey(row.nameSpace + "." + row.name))) { continue; }
-      const vx::VxBool read = readTable(row);
+      const vx::VxBool read = readTable(statements, row);
       if (! read.getValue()) { return read; }
    }
    return vx::VxBool(true);
 }
 
-vx::VxBool odbc_import_catalog::readTable(const table_row& row)
+vx::VxBool odbc_import_catalog::readTable(odbc_import_statements& statements, const table_row& row)
 {
    const long lTableKey = getKey(row.nameSpace + "." + row.name);
    auto pTable = std::make_shared<model::app_table>();
@@ -65,13 +66,13 @@ vx::VxBool odbc_import_catalog::readTable(const table_row& row)
    if (hasPrimaryKeyQuery())
    {
       vx::VxSqlQuery primaryKey = primaryKeyQuery(row);
-      const vx::VxBool read = run(primaryKey, "An error occurred getting primary key for table '" + row.name + "' :\n");
+      const vx::VxBool read = run(statements, primaryKey, "An error occurred getting primary key for table '" + row.name + "' :\n");
       if (! read.getValue()) { return read; }
       for (long r = 0; r < primaryKey.getSqlResultRowCount(); ++r) { lstPrimaryKey.append(readPrimaryKeyColumn(primaryKey, r)); }
    }
 
    vx::VxSqlQuery relations = relationsQuery(row);
-   const vx::VxBool readRelations = run(relations, "An error occurred getting all relationships for table '" + row.name + "' :\n");
+   const vx::VxBool readRelations = run(statements, relations, "An error occurred getting all relationships for table '" + row.name + "' :\n");
    if (! readRelations.getValue()) { return readRelations; }
    QVector<relation_row> lstRelations;
    QMultiHash<QString, int> hashRelations;
@@ -82,7 +83,7 @@ vx::VxBool odbc_import_catalog::readTable(const table_row& row)
    }
 
    vx::VxSqlQuery columns = columnsQuery(row);
-   const vx::VxBool readColumns = run(columns, "An error occurred getting all columns for table '" + row.name + "' :\n");
+   const vx::VxBool readColumns = run(statements, columns, "An error occurred getting all columns for table '" + row.name + "' :\n");
    if (! readColumns.getValue()) { return readColumns; }
    for (long r = 0; r < columns.getSqlResultRowCount(); ++r) { addColumn(readColumnRow(columns, r, lstPrimaryKey), pTable, lstRelations, hashRelations); }
 

@@ -11,6 +11,8 @@
 
 namespace plugin {
 
+class odbc_import_statements;
+
 /**
  * The run shared by the readers that query a catalogue with SQL: a tables query, then per table a
  * primary-key, a relationship and a columns query. Each engine states its SQL texts, how its result
@@ -84,8 +86,8 @@ protected:
 
 private:
    /** Runs query; a failure gives the message prefix + error text. */
-   vx::VxBool run(vx::VxSqlQuery& query, const QString& sFailure) const;
-   vx::VxBool readTable(const table_row& row);
+   static vx::VxBool run(odbc_import_statements& statements, vx::VxSqlQuery& query, const QString& sFailure);
+   vx::VxBool readTable(odbc_import_statements& statements, const table_row& row);
    void addColumn(const column_row& row, const std::shared_ptr<model::app_table>& pTable, const QVector<relation_row>& lstRelations,
                   const QMultiHash<QString, int>& hashRelations);
 };

@@ -1,0 +1,197 @@
+// bench_readers: opens one ODBC connection string, runs the catalogue reader of one engine type
+// once, and prints what it cost: wall time, the process's CPU time, peak memory, and how much it
+// read. It prints figures only; it judges nothing.
+//
+//   bench_readers TYPE "CONNECTION STRING"
+//   TYPE: 1 PostgreSQL, 2 MySQL/MariaDB, 5 SQLite (0 or anything else: the generic reader)
+//
+// With BENCH_READERS_DUMP=FILE set, the model read is also written to FILE as text (every table,
+// column and key with its fields, in model order), so that two builds can be compared for the
+// same result.
+//
+// Output: one "key=value" per line (bench/run.sh reads them), the failure message on stderr
+// and exit status 1 when the reader fails.
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <memory>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTextStream>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlError>
+
+#include "odbc_import_process.h"
+
+namespace {
+
+struct usage
+{
+   double cpuUser = 0.0;
+   double cpuSystem = 0.0;
+   long maxRssKb = 0;
+};
+
+usage now()
+{
+   struct rusage ru {};
+   getrusage(RUSAGE_SELF, &ru);
+   usage u;
+   u.cpuUser = static_cast<double>(ru.ru_utime.tv_sec) + static_cast<double>(ru.ru_utime.tv_usec) / 1e6;
+   u.cpuSystem = static_cast<double>(ru.ru_stime.tv_sec) + static_cast<double>(ru.ru_stime.tv_usec) / 1e6;
+   u.maxRssKb = ru.ru_maxrss;   // kilobytes on Linux
+   return u;
+}
+
+struct counts
+{
+   long tables = 0;
+   long views = 0;
+   long columns = 0;      // distinct columns of each table, wherever the model placed them
+   long primaryKeyColumns = 0;
+   long foreignKeys = 0;
+};
+
+counts countModel(const plugin::type_lst_table_ptr& pTables)
+{
+   counts c;
+   if (! pTables) { return c; }
+   for (long i = 0; i < pTables->count(); ++i)
+   {
+      const std::shared_ptr<model::app_table> pTable = pTables->getByIndex(i);
+      if (! pTable) { continue; }
+      (pTable->getIsView() ? c.views : c.tables) += 1;
+      // a column sits in the plain list, in the primary key or in one or more foreign keys
+      QSet<long> keys;
+      if (const auto pColumns = pTable->getListOfColumns())
+      {
+         for (long k = 0; k < pColumns->count(); ++k) { keys.insert(pColumns->getKeyByIndex(k)); }
+      }
+      if (const auto pPrimaryKey = pTable->getPrimaryKey())
+      {
+         const auto pKeyColumns = pPrimaryKey->getListColumns();
+         for (long k = 0; pKeyColumns && (k < pKeyColumns->count()); ++k) { keys.insert(pKeyColumns->getKeyByIndex(k)); }
+         c.primaryKeyColumns += (pKeyColumns ? pKeyColumns->count() : 0);
+      }
+      if (const auto pRelations = pTable->getListOfRelations())
+      {
+         c.foreignKeys += pRelations->count();
+         for (long r = 0; r < pRelations->count(); ++r)
+         {
+            const auto pForeignKey = pRelations->getByIndex(r);
+            const auto pKeyColumns = (pForeignKey ? pForeignKey->getListColumns() : nullptr);
+            for (long k = 0; pKeyColumns && (k < pKeyColumns->count()); ++k) { keys.insert(pKeyColumns->getKeyByIndex(k)); }
+         }
+      }
+      c.columns += keys.count();
+   }
+   return c;
+}
+
+QString columnText(const std::shared_ptr<model::app_column>& p)
+{
+   if (! p) { return "(null)"; }
+   return QString("%1 | %2 | %3 | %4 | %5 | notnull=%6 | target=%7 | pk=%8 | fk=%9")
+      .arg(p->getName(), p->getSqlType(), p->getType().toString(), p->getDefaultValue(), p->getDescription())
+      .arg(p->getNotNull() ? 1 : 0).arg(p->getTargetColumn()).arg(p->getPrimaryKey() ? 1 : 0)
+      .arg(p->getForeignKey() ? p->getForeignKey()->getConstraintName() : QString("-"));
+}
+
+void dumpColumns(QTextStream& out, const char* where, const std::shared_ptr<model::type_lst_column>& pColumns)
+{
+   for (long k = 0; pColumns && (k < pColumns->count()); ++k)
+   { out << "    " << where << " [" << pColumns->getKeyByIndex(k) << "] " << columnText(pColumns->getByIndex(k)) << "\n"; }
+}
+
+void dumpModel(const QString& sFile, const plugin::type_lst_table_ptr& pTables)
+{
+   QFile file(sFile);
+   if (! file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) { return; }
+   QTextStream out(&file);
+   for (long i = 0; pTables && (i < pTables->count()); ++i)
+   {
+      const std::shared_ptr<model::app_table> pTable = pTables->getByIndex(i);
+      if (! pTable) { continue; }
+      out << "[" << pTables->getKeyByIndex(i) << "] " << pTable->getNamespace() << "." << pTable->getName() << " view=" << (pTable->getIsView() ? 1 : 0)
+          << " | " << pTable->getDescription() << "\n";
+      dumpColumns(out, "column", pTable->getListOfColumns());
+      if (pTable->getPrimaryKey()) { dumpColumns(out, "pk", pTable->getPrimaryKey()->getListColumns()); }
+      const auto pRelations = pTable->getListOfRelations();
+      for (long r = 0; pRelations && (r < pRelations->count()); ++r)
+      {
+         const auto pForeignKey = pRelations->getByIndex(r);
+         if (! pForeignKey) { continue; }
+         out << "  fk [" << pRelations->getKeyByIndex(r) << "] " << pForeignKey->getConstraintName() << " -> " << pForeignKey->getTargetTableNamespace() << "."
+             << pForeignKey->getTargetTable() << "\n";
+         dumpColumns(out, "fkcol", pForeignKey->getListColumns());
+      }
+   }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+   QCoreApplication app(argc, argv);
+   const QStringList args = app.arguments();
+   if (args.count() != 3)
+   {
+      std::fprintf(stderr, "usage: %s TYPE \"ODBC connection string\"\n  TYPE: 1 PostgreSQL, 2 MySQL/MariaDB, 5 SQLite, 0 generic\n",
+                   qPrintable(args.value(0)));
+      return 2;
+   }
+   bool ok = false;
+   const int type = args.at(1).toInt(&ok);
+   if (! ok) { std::fprintf(stderr, "TYPE must be a number\n"); return 2; }
+
+   QElapsedTimer connectTimer;
+   connectTimer.start();
+   int status = 0;
+   {
+      QSqlDatabase db = QSqlDatabase::addDatabase("QODBC", "bench");
+      db.setDatabaseName(args.at(2));
+      if (! db.open())
+      {
+         std::fprintf(stderr, "cannot open the connection: %s\n", qPrintable(db.lastError().text()));
+         return 1;
+      }
+      const double connectSeconds = static_cast<double>(connectTimer.nsecsElapsed()) / 1e9;
+
+      const usage before = now();
+      std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_process::createReader(type, &db));
+      QElapsedTimer timer;
+      timer.start();
+      const vx::VxBool result = pReader->startProcess();
+      const double wallSeconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+      const usage after = now();
+
+      if (! result.getValue())
+      {
+         std::fprintf(stderr, "reader failed: %s\n", qPrintable(result.getDesc()));
+         status = 1;
+      }
+      const counts c = countModel(pReader->getListOfTables());
+      if (! qEnvironmentVariableIsEmpty("BENCH_READERS_DUMP")) { dumpModel(qEnvironmentVariable("BENCH_READERS_DUMP"), pReader->getListOfTables()); }
+      const double cpuReader = (after.cpuUser - before.cpuUser) + (after.cpuSystem - before.cpuSystem);
+      std::printf("type=%d\n", type);
+      std::printf("ok=%d\n", (status == 0) ? 1 : 0);
+      std::printf("tables=%ld\nviews=%ld\ncolumns=%ld\nprimary_key_columns=%ld\nforeign_keys=%ld\n",
+                  c.tables, c.views, c.columns, c.primaryKeyColumns, c.foreignKeys);
+      std::printf("connect_s=%.3f\n", connectSeconds);
+      // the reader's run alone: startProcess() from call to return
+      std::printf("wall_s=%.3f\n", wallSeconds);
+      std::printf("cpu_user_s=%.3f\ncpu_sys_s=%.3f\ncpu_s=%.3f\n", after.cpuUser - before.cpuUser, after.cpuSystem - before.cpuSystem, cpuReader);
+      std::printf("cpu_pct_of_wall=%.1f\n", (wallSeconds > 0.0) ? (100.0 * cpuReader / wallSeconds) : 0.0);
+      // the whole process so far: start-up, driver loading and connection included
+      std::printf("process_cpu_s=%.3f\n", after.cpuUser + after.cpuSystem);
+      std::printf("peak_rss_mb=%.1f\n", static_cast<double>(after.maxRssKb) / 1024.0);
+      pReader.reset();
+      db.close();
+   }
+   QSqlDatabase::removeDatabase("bench");
+   return status;
+}
