@@ -105,16 +105,8 @@ private Q_SLOTS:
       // public.customer and sales.customer: the same name, one of them in a namespace
       if (! kel_test::env("KEL_TEST_PG_PORT").isEmpty())
       {
-         {
-            kel_headless::connection maintenance("QODBC", kel_test::postgresqlDsn("postgres"));
-            m_sPgSetupError = maintenance.exec({ "DROP DATABASE IF EXISTS kel_headless_ns", "CREATE DATABASE kel_headless_ns" });
-         }
-         if (m_sPgSetupError.isEmpty())
-         {
-            kel_headless::connection db("QODBC", kel_test::postgresqlDsn("kel_headless_ns"));
-            m_sPgSetupError = db.exec({ "CREATE SCHEMA sales", "CREATE TABLE customer (id INT PRIMARY KEY)",
-                                        "CREATE TABLE sales.customer (id INT PRIMARY KEY)", "CREATE TABLE sales.orders (id INT PRIMARY KEY)" });
-         }
+         m_sPgSetupError = kel_test::createDatabase(kel_test::k_postgresql, "kel_headless_ns", { "CREATE SCHEMA sales", "CREATE TABLE customer (id INT PRIMARY KEY)",
+                                                    "CREATE TABLE sales.customer (id INT PRIMARY KEY)", "CREATE TABLE sales.orders (id INT PRIMARY KEY)" });
       }
    }
 

@@ -58,7 +58,7 @@ QByteArray fileHash(const QString& sFile)
 int entityCount(const QString& sProject)
 {
    if (! QFile::exists(sProject)) { return -1; }
-   kel_headless::connection project("QSQLITE", sProject);
+   kel_test::connection project(sProject, "QSQLITE");
    const QStringList lst = project.column("SELECT count(*) FROM t_entity");
    return (lst.isEmpty() ? -1 : lst.first().toInt());
 }
@@ -114,7 +114,7 @@ private Q_SLOTS:
       QCOMPARE(kel_headless::makeSqlite(m_dir.filePath("shop.db"), lstStatements), QString());
       m_sShopDsn = kel_test::sqliteDsn(m_dir.filePath("shop.db"));
       {
-         kel_headless::connection shop("QSQLITE", m_dir.filePath("shop.db"));
+         kel_test::connection shop(m_dir.filePath("shop.db"), "QSQLITE");
          m_iShopTables = shop.column("SELECT count(*) FROM sqlite_master WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite_%'").value(0).toInt();
       }
       QVERIFY(m_iShopTables > 0);
@@ -157,9 +157,9 @@ private Q_SLOTS:
 
       QStringList lstExpected;
       {
-         kel_headless::connection source("QODBC", sDsn);
+         kel_test::connection source(sDsn);
          QVERIFY2(source.openError().isEmpty(), qPrintable(source.openError()));
-         lstExpected = (sCatalogue.isEmpty() ? (source.db().tables(QSql::Tables) + source.db().tables(QSql::Views)) : source.column(sCatalogue));
+         lstExpected = (sCatalogue.isEmpty() ? (source.db()->tables(QSql::Tables) + source.db()->tables(QSql::Views)) : source.column(sCatalogue));
       }
       lstExpected.removeDuplicates();
       lstExpected.sort();

@@ -5,15 +5,12 @@
 #include <memory>
 
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStringList>
-#include <QUuid>
 
 #include <model/app_model.h>
 #include <odbc_import_process.h>
 
+#include "test_connection.h"
 #include "test_env.h"
 
 /*
@@ -23,98 +20,30 @@
  */
 namespace kel_readers {
 
+using namespace kel_test;   // engine types, test servers, connections
+
 using table_ptr = std::shared_ptr<model::app_table>;
 using column_ptr = std::shared_ptr<model::app_column>;
 using foreign_key_ptr = std::shared_ptr<model::app_foreign_key>;
 using column_list_ptr = std::shared_ptr<model::type_lst_column>;
 
-enum engine_type { k_generic = 0, k_postgresql = 1, k_mysql = 2, k_sqlite = 5 };
-
-/** A QODBC connection with a name of its own; closed and removed with the object. */
-class odbc_connection
-{
-public:
-   explicit odbc_connection(const QString& sConnectionString)
-      : m_sName("kel_readers_" + QUuid::createUuid().toString(QUuid::WithoutBraces))
-   {
-      m_db = QSqlDatabase::addDatabase("QODBC", m_sName);
-      m_db.setDatabaseName(sConnectionString);
-      m_db.open();
-   }
-   ~odbc_connection()
-   {
-      m_db.close();
-      m_db = QSqlDatabase();
-      QSqlDatabase::removeDatabase(m_sName);
-   }
-   odbc_connection(const odbc_connection&) = delete;
-   odbc_connection& operator=(const odbc_connection&) = delete;
-
-   QSqlDatabase* db() { return &m_db; }
-   bool isOpen() const { return m_db.isOpen(); }
-   QString openError() const { return m_db.lastError().text(); }
-
-   /** Runs the statements one by one; empty on success, else the failing statement and its error. */
-   QString exec(const QStringList& lstStatements)
-   {
-      for (const QString& sql : lstStatements)
-      {
-         QSqlQuery query(m_db);
-         if (! query.exec(sql)) { return sql + "\n=> " + query.lastError().text(); }
-      }
-      return QString();
-   }
-
-   /** First value of the first row of sql (invalid when the query fails or has no row). */
-   QVariant scalar(const QString& sql)
-   {
-      QSqlQuery query(m_db);
-      return ((query.exec(sql) && query.next()) ? query.value(0) : QVariant());
-   }
-
-private:
-   QString m_sName;
-   QSqlDatabase m_db;
-};
-
-/** Drops and creates a database through a maintenance connection, then runs ddl in it; empty on success. */
-inline QString createDatabase(engine_type engine, const QString& sName, const QStringList& lstDdl)
-{
-   const bool pg = (engine == k_postgresql);
-   odbc_connection admin(pg ? kel_test::postgresqlDsn("postgres") : kel_test::mysqlDsn(QString()));
-   if (! admin.isOpen()) { return "maintenance connection: " + admin.openError(); }
-   const QString quoted = (pg ? ("\"" + sName + "\"") : ("`" + sName + "`"));
-   // CREATE DATABASE cannot run in a transaction: QODBC connections are in autocommit mode.
-   // On MariaDB a database left by an earlier run may hold tables that others refer to.
-   const QStringList lstCreate = { (pg ? "DROP DATABASE IF EXISTS " + quoted + " WITH (FORCE)" : "SET foreign_key_checks = 0"), "DROP DATABASE IF EXISTS " + quoted, "CREATE DATABASE " + quoted };
-   QString sError = admin.exec(lstCreate);
-   if (! sError.isEmpty()) { return sError; }
-   odbc_connection target(pg ? kel_test::postgresqlDsn(sName) : kel_test::mysqlDsn(sName));
-   if (! target.isOpen()) { return "connection to " + sName + ": " + target.openError(); }
-   return target.exec(lstDdl);
-}
-
 /**
  * A connection to a new database built with ddl: a file in sSqliteDir for SQLite, a database of the
  * test server otherwise; null (with the reason in the log) when it cannot be made.
  */
-inline std::unique_ptr<odbc_connection> connectNew(engine_type engine, const QString& sName, const QStringList& lstDdl, const QString& sSqliteDir = QString())
+inline std::unique_ptr<kel_test::connection> connectNew(engine_type engine, const QString& sName, const QStringList& lstDdl, const QString& sSqliteDir = QString())
 {
-   QString sDsn = kel_test::sqliteDsn(sSqliteDir + "/" + sName + ".db"), sError;
-   if (engine == k_sqlite)
-   {
-      odbc_connection builder(sDsn);
-      sError = (builder.isOpen() ? builder.exec(lstDdl) : builder.openError());
-   }
+   QString sDsn = sqliteDsn(sSqliteDir + "/" + sName + ".db"), sError;
+   if (engine == k_sqlite) { sError = kel_test::connection(sDsn).exec(lstDdl); }
    else
    {
       sError = createDatabase(engine, sName, lstDdl);
-      sDsn = ((engine == k_postgresql) ? kel_test::postgresqlDsn(sName) : kel_test::mysqlDsn(sName));
+      sDsn = ((engine == k_postgresql) ? postgresqlDsn(sName) : mysqlDsn(sName));
    }
-   std::unique_ptr<odbc_connection> connection(sError.isEmpty() ? new odbc_connection(sDsn) : nullptr);
-   if (connection && ! connection->isOpen()) { sError = connection->openError(); connection.reset(); }
+   std::unique_ptr<kel_test::connection> pConnection(sError.isEmpty() ? new kel_test::connection(sDsn) : nullptr);
+   if (pConnection && ! pConnection->isOpen()) { sError = pConnection->openError(); pConnection.reset(); }
    if (! sError.isEmpty()) { qWarning("set-up of %s: %s", qPrintable(sName), qPrintable(sError)); }
-   return connection;
+   return pConnection;
 }
 
 /** What one run of a reader gave. */
@@ -136,6 +65,13 @@ inline read_result runReader(int iType, QSqlDatabase* pDatabase, const std::func
    read.tables = reader->getListOfTables();
    for (const QList<QVariant>& args : spy) { read.progress.append(args.at(0).toInt()); }
    return read;
+}
+
+/** Creates the database with ddl on the engine's test server and reads it once with the engine's reader. */
+inline read_result readNew(engine_type engine, const QString& sName, const QStringList& lstDdl)
+{
+   const auto pConnection = connectNew(engine, sName, lstDdl);
+   return (pConnection ? runReader(engine, pConnection->db()) : read_result{ vx::VxBool(false, -1, "set-up failed, see the log"), nullptr, {} });
 }
 
 /** The table stored under the key of ns + "." + name (catalogue readers), null when absent. */
@@ -208,6 +144,35 @@ inline QString describe(const column_ptr& pColumn)
 {
    if (! pColumn) { return "(missing)"; }
    return QString("%1|%2|%3|%4|%5").arg(pColumn->getSqlType()).arg(pColumn->getType().toInt()).arg(pColumn->getDefaultValue(), (pColumn->getNotNull() ? "not null" : "null"), pColumn->getDescription());
+}
+
+/** Data columns of verifyPlacement: table name, expected layout. */
+inline void addPlacementData() { QTest::addColumn<QString>("table"); QTest::addColumn<QString>("expected"); }
+
+/** Body of a data-driven test (addPlacementData) of where the columns of a table of the empty namespace sit; v_line alone is a view. */
+inline void verifyPlacement(const plugin::type_lst_table_ptr& pTables, bool bSorted)
+{
+   QFETCH(QString, table);
+   QFETCH(QString, expected);
+   const table_ptr pTable = findTable(pTables, QString(), table);
+   QVERIFY(pTable);
+   QCOMPARE(pTable->getNamespace(), QString());
+   QCOMPARE(pTable->getIsView(), (table == "v_line"));
+   QCOMPARE(layout(pTable, bSorted), expected);
+}
+
+/** Data columns of verifyColumn: table name, column name, expected description. */
+inline void addColumnData() { QTest::addColumn<QString>("table"); QTest::addColumn<QString>("column"); QTest::addColumn<QString>("expected"); }
+
+/** Body of a data-driven test (addColumnData) of what the reader stored on a column of a table of the empty namespace. */
+inline void verifyColumn(const plugin::type_lst_table_ptr& pTables)
+{
+   QFETCH(QString, table);
+   QFETCH(QString, column);
+   QFETCH(QString, expected);
+   const table_ptr pTable = findTable(pTables, QString(), table);
+   QVERIFY(pTable);
+   QCOMPARE(describe(findColumn(pTable, column)), expected);
 }
 
 /**

@@ -14,7 +14,7 @@ class tst_reader_failures : public QObject
    QTemporaryDir m_dir;
 
    // A new database of the engine with the tables a, b and c.
-   std::unique_ptr<odbc_connection> connectThree(int engine, const QString& sName)
+   std::unique_ptr<kel_test::connection> connectThree(int engine, const QString& sName)
    {
       return connectNew(engine_type(engine), sName, { "CREATE TABLE a (x int)", "CREATE TABLE b (y int)", "CREATE TABLE c (z int)" }, m_dir.path());
    }
@@ -156,9 +156,9 @@ private Q_SLOTS:
       KEL_REQUIRE_ENGINE(engine);
       auto connection = connectThree(engine, "kel_readers_dropped");
       QVERIFY(connection);
-      const QString sSession = connection->scalar(pg ? "SELECT pg_backend_pid()" : "SELECT CONNECTION_ID()").toString();
+      const QString sSession = connection->column(pg ? "SELECT pg_backend_pid()" : "SELECT CONNECTION_ID()").value(0);
       QVERIFY(! sSession.isEmpty());
-      odbc_connection admin(pg ? kel_test::postgresqlDsn("postgres") : kel_test::mysqlDsn(QString()));
+      kel_test::connection admin(pg ? kel_test::postgresqlDsn("postgres") : kel_test::mysqlDsn(QString()));
       QVERIFY2(admin.isOpen(), qPrintable(admin.openError()));
 
       // when the second table is about to be read, the server ends the reader's session

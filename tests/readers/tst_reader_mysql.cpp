@@ -12,12 +12,6 @@ class tst_reader_mysql : public QObject
 
    read_result m_shop;   // the shop database below, read once
 
-   static read_result readNew(const QString& sName, const QStringList& lstDdl)
-   {
-      auto connection = connectNew(k_mysql, sName, lstDdl);
-      return (connection ? runReader(k_mysql, connection->db()) : read_result{ vx::VxBool(false, -1, "set-up failed, see the log"), nullptr, {} });
-   }
-
    static QStringList sorted(QStringList lst) { lst.sort(); return lst; }
 
 private Q_SLOTS:
@@ -25,7 +19,7 @@ private Q_SLOTS:
    {
       KEL_REQUIRE_MYSQL();
       QCOMPARE(createDatabase(k_mysql, "kel_readers_my_other", { "CREATE TABLE ext_target (id int PRIMARY KEY)" }), QString());
-      m_shop = readNew("kel_readers_my_shop", {
+      m_shop = readNew(k_mysql, "kel_readers_my_shop", {
          "CREATE TABLE shop (id int unsigned NOT NULL AUTO_INCREMENT PRIMARY KEY, name varchar(40) NOT NULL DEFAULT 'main' COMMENT 'Name shown', "
          "opened datetime DEFAULT CURRENT_TIMESTAMP, motto text DEFAULT 'it''s ours') COMMENT='Shops of the chain'",
          "CREATE TABLE item (shop_id int unsigned NOT NULL, code varchar(10) NOT NULL, price decimal(8,2) DEFAULT 0.00, flag tinyint(1) DEFAULT 1, "
@@ -52,8 +46,7 @@ private Q_SLOTS:
 
    void placement_data()
    {
-      QTest::addColumn<QString>("table");
-      QTest::addColumn<QString>("expected");
+      addPlacementData();
       QTest::newRow("auto_increment key") << "shop" << "cols[motto,name,opened] pk[id]";
       QTest::newRow("composite key") << "item" << "cols[big,flag,kind,price] pk[code,shop_id] fk[fk_item_shop->shop(shop_id>id)]";
       QTest::newRow("no key, two-column foreign key, column in two keys") << "line"
@@ -63,16 +56,7 @@ private Q_SLOTS:
       QTest::newRow("quotes, blanks, non-ASCII") << QString::fromUtf8("Ärger \"mit\" `Quotes`") << QString::fromUtf8("cols[x y] pk[spalte ö]");
       QTest::newRow("foreign key into another database") << "ext_ref" << "cols[] pk[] fk[fk_ext->ext_target(x>id)]";
    }
-   void placement()
-   {
-      QFETCH(QString, table);
-      QFETCH(QString, expected);
-      const table_ptr pTable = findTable(m_shop.tables, "", table);
-      QVERIFY(pTable);
-      QCOMPARE(pTable->getNamespace(), QString());
-      QCOMPARE(pTable->getIsView(), (table == "v_line"));
-      QCOMPARE(layout(pTable, true), expected);
-   }
+   void placement() { verifyPlacement(m_shop.tables, true); }
 
    void descriptions_data()
    {
@@ -94,9 +78,7 @@ private Q_SLOTS:
 
    void columns_data()
    {
-      QTest::addColumn<QString>("table");
-      QTest::addColumn<QString>("column");
-      QTest::addColumn<QString>("expected");
+      addColumnData();
       // full column types; defaults as information_schema prints them ("NULL" as text for a nullable column)
       QTest::newRow("unsigned key") << "shop" << "id" << "int(10) unsigned|4||not null|";
       QTest::newRow("quoted literal, comment") << "shop" << "name" << "varchar(40)|10|'main'|not null|Name shown";
@@ -114,19 +96,11 @@ private Q_SLOTS:
       QTest::newRow("system-versioned column") << "hist" << "v" << "int(11)|4|NULL|null|";
       QTest::newRow("blank in names") << QString::fromUtf8("Ärger \"mit\" `Quotes`") << "x y" << "text|10|'a b'|null|";
    }
-   void columns()
-   {
-      QFETCH(QString, table);
-      QFETCH(QString, column);
-      QFETCH(QString, expected);
-      const table_ptr pTable = findTable(m_shop.tables, "", table);
-      QVERIFY(pTable);
-      QCOMPARE(describe(findColumn(pTable, column)), expected);
-   }
+   void columns() { verifyColumn(m_shop.tables); }
 
    void noDatabaseSelected()
    {
-      odbc_connection connection(kel_test::mysqlDsn(QString()));
+      kel_test::connection connection(kel_test::mysqlDsn(QString()));
       QVERIFY2(connection.isOpen(), qPrintable(connection.openError()));
       const read_result read = runReader(k_mysql, connection.db());
       QVERIFY(! read.result.getValue());

@@ -11,18 +11,11 @@ class tst_reader_postgresql : public QObject
 
    read_result m_shop;   // the shop database below, read once
 
-   // Creates the database with ddl and reads it with the PostgreSQL reader.
-   static read_result readNew(const QString& sName, const QStringList& lstDdl)
-   {
-      auto connection = connectNew(k_postgresql, sName, lstDdl);
-      return (connection ? runReader(k_postgresql, connection->db()) : read_result{ vx::VxBool(false, -1, "set-up failed, see the log"), nullptr, {} });
-   }
-
 private Q_SLOTS:
    void initTestCase()
    {
       KEL_REQUIRE_POSTGRESQL();
-      m_shop = readNew("kel_readers_pg_shop", {
+      m_shop = readNew(k_postgresql, "kel_readers_pg_shop", {
          "CREATE SCHEMA sales",
          "CREATE TABLE shop (id serial PRIMARY KEY, name varchar(40) NOT NULL DEFAULT 'main', opened date DEFAULT CURRENT_DATE, motto text DEFAULT 'it''s ours')",
          "COMMENT ON TABLE shop IS 'Shops of the chain'",
@@ -111,9 +104,7 @@ private Q_SLOTS:
 
    void columns_data()
    {
-      QTest::addColumn<QString>("table");
-      QTest::addColumn<QString>("column");
-      QTest::addColumn<QString>("expected");
+      addColumnData();
       // defaults as pg_get_expr() prints them (the server is 15)
       QTest::newRow("serial") << "shop" << "id" << "int4|4|nextval('shop_id_seq'::regclass)|not null|";
       QTest::newRow("quoted literal, comment") << "shop" << "name" << "varchar|10|'main'::character varying|not null|Name shown";
@@ -130,20 +121,12 @@ private Q_SLOTS:
       QTest::newRow("partitioned table's column") << "measure" << "taken" << "date|14||not null|";
       QTest::newRow("blank in names") << QString::fromUtf8("Ärger \"mit\" Quotes") << "x y" << "text|10|'a b'::text|null|";
    }
-   void columns()
-   {
-      QFETCH(QString, table);
-      QFETCH(QString, column);
-      QFETCH(QString, expected);
-      const table_ptr pTable = findTable(m_shop.tables, "", table);
-      QVERIFY(pTable);
-      QCOMPARE(describe(findColumn(pTable, column)), expected);
-   }
+   void columns() { verifyColumn(m_shop.tables); }
 
    void schemaPublicInTwoCases()
    {
       // "Public" and "public" both give the empty namespace: of the two twin tables only the first read stays
-      const read_result read = readNew("kel_readers_pg_public", {
+      const read_result read = readNew(k_postgresql, "kel_readers_pg_public", {
          "CREATE SCHEMA \"Public\"",
          "CREATE TABLE public.twin (a int)", "CREATE TABLE \"Public\".twin (b int)",
          "CREATE TABLE \"Public\".solo (c int PRIMARY KEY)",
@@ -151,8 +134,8 @@ private Q_SLOTS:
       QVERIFY2(read.result.getValue(), qPrintable(read.result.getDesc()));
       KEL_VERIFY_SHAPE(read.tables);
       // the reader orders schemas as the server sorts names: ask the server which comes first
-      odbc_connection connection(kel_test::postgresqlDsn("kel_readers_pg_public"));
-      const QString sFirst = connection.scalar("SELECT nspname FROM pg_namespace WHERE nspname IN ('public', 'Public') ORDER BY nspname LIMIT 1").toString();
+      kel_test::connection connection(kel_test::postgresqlDsn("kel_readers_pg_public"));
+      const QString sFirst = connection.column("SELECT nspname FROM pg_namespace WHERE nspname IN ('public', 'Public') ORDER BY nspname LIMIT 1").value(0);
       QVERIFY(! sFirst.isEmpty());
       const bool bUpperFirst = (sFirst == "Public");
       QCOMPARE(tableNames(read.tables), bUpperFirst ? QStringList({ "solo", "twin", "ref" }) : QStringList({ "ref", "twin", "solo" }));

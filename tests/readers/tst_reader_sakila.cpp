@@ -125,7 +125,7 @@ private Q_SLOTS:
       QCOMPARE(declared.foreignKeys.count(), foreignKeyCount);
 
       const QString sDsn = ((type == k_mysql) ? kel_test::mysqlDsn(sDatabase) : ((type == k_postgresql) ? kel_test::postgresqlDsn(sDatabase) : kel_test::sqliteDsn(sDatabase)));
-      odbc_connection connection(sDsn);
+      kel_test::connection connection(sDsn);
       QVERIFY2(connection.isOpen(), qPrintable(connection.openError()));
       const read_result read = runReader(type, connection.db());
       QVERIFY2(read.result.getValue(), qPrintable(read.result.getDesc()));

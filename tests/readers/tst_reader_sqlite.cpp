@@ -66,8 +66,7 @@ private Q_SLOTS:
 
    void placement_data()
    {
-      QTest::addColumn<QString>("table");
-      QTest::addColumn<QString>("expected");
+      addPlacementData();
       QTest::newRow("integer primary key") << "customer" << "cols[name,created,score,note] pk[id]";
       QTest::newRow("referenced, not referencing") << "shop" << "cols[opened,closes] pk[id]";
       QTest::newRow("composite key, key column also in a foreign key") << "item" << "cols[label,price] pk[shop,code] fk[->shop(shop>id)]";
@@ -75,22 +74,11 @@ private Q_SLOTS:
          << "cols[qty,flag] pk[] fk[->customer(customer_id>)] fk[->item(shop>shop,code>code)] fk[->shop(shop>id)]";
       QTest::newRow("view") << "v_line" << "cols[customer_id,qty] pk[]";
    }
-   void placement()
-   {
-      QFETCH(QString, table);
-      QFETCH(QString, expected);
-      const table_ptr pTable = findTable(m_shop.tables, QString(), table);
-      QVERIFY(pTable);
-      QCOMPARE(layout(pTable), expected);
-      QCOMPARE(pTable->getIsView(), (table == "v_line"));
-      QCOMPARE(pTable->getNamespace(), QString());
-   }
+   void placement() { verifyPlacement(m_shop.tables, false); }
 
    void columns_data()
    {
-      QTest::addColumn<QString>("table");
-      QTest::addColumn<QString>("column");
-      QTest::addColumn<QString>("expected");
+      addColumnData();
       QTest::newRow("integer key") << "customer" << "id" << "INTEGER|4||null|";
       QTest::newRow("quoted literal default") << "customer" << "name" << "VARCHAR(40)|10|'nobody'|not null|";
       QTest::newRow("keyword default") << "customer" << "created" << "DATETIME|16|CURRENT_TIMESTAMP|null|";
@@ -104,15 +92,7 @@ private Q_SLOTS:
       QTest::newRow("boolean") << "line" << "flag" << "BOOLEAN|1|TRUE|null|";
       QTest::newRow("foreign key column") << "line" << "customer_id" << "INTEGER|4||not null|";
    }
-   void columns()
-   {
-      QFETCH(QString, table);
-      QFETCH(QString, column);
-      QFETCH(QString, expected);
-      const table_ptr pTable = findTable(m_shop.tables, QString(), table);
-      QVERIFY(pTable);
-      QCOMPARE(describe(findColumn(pTable, column)), expected);
-   }
+   void columns() { verifyColumn(m_shop.tables); }
 
    void foreignKeysByNumber()
    {
