@@ -6,7 +6,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
-cmake --build "$root/build" -j2
+log="$root/build/build.log"
+cmake --build "$root/build" -j2 > "$log" 2>&1 || { cat "$log"; exit 1; }
 sample="$root/build/samples/shop.db"
 project="${1:-$root/build/samples/shop.kelmar}"
 mkdir -p "$(dirname "$sample")"

@@ -1,6 +1,9 @@
 // kelmar: the host program that loads the import plug-ins and runs one on a project file.
 #include <cstdio>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -100,6 +103,13 @@ int main(int argc, char* argv[])
    // a headless import needs no display: work over ssh and in CI
    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
    { qputenv("QT_QPA_PLATFORM", "offscreen"); }
+   // Qt wants a private runtime folder; a session without one (ssh, CI) gets its own
+   if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+   {
+      const QByteArray runtimeDir = QFile::encodeName(QDir::tempPath() + "/kelmar-runtime-" + QString::number(::getuid()));
+      ::mkdir(runtimeDir.constData(), 0700);
+      qputenv("XDG_RUNTIME_DIR", runtimeDir);
+   }
    QApplication app(argc, argv);
    const QStringList args = QCoreApplication::arguments();
 

@@ -110,6 +110,7 @@ model::entity generic_importer::buildEntity(const std::shared_ptr<model::app_tab
       e.properties.append(p);
    }
 
+   QStringList lstNames = setNames.values();
    for (long i = 0; i < lRelations; ++i)
    {
       const std::shared_ptr<model::app_foreign_key> pForeignKey = pRelations->getByIndex(i);
@@ -119,7 +120,10 @@ model::entity generic_importer::buildEntity(const std::shared_ptr<model::app_tab
       r.targetNamespace = entityNamespace(pForeignKey->getTargetTableNamespace());
       r.targetEntity = pForeignKey->getTargetTable();
       r.cppType = model::property_type::decorate(m_eDecoration, fullName(r.targetNamespace, r.targetEntity));
-      r.name = (pForeignKey->getConstraintName().isEmpty() ? (r.targetEntity + "_" + QString::number(i + 1)) : pForeignKey->getConstraintName());
+      // a foreign key without a name (SQLite) is named after its target, numbered when the target repeats
+      r.name = pForeignKey->getConstraintName();
+      for (int n = 1; r.name.isEmpty() || lstNames.contains(r.name); ++n) { r.name = ((n == 1) ? r.targetEntity : (r.targetEntity + "_" + QString::number(n))); }
+      lstNames.append(r.name);
       const std::shared_ptr<model::type_lst_column> pColumns = pForeignKey->getListColumns();
       for (long c = 0; c < pColumns->count(); ++c)
       {
