@@ -56,10 +56,18 @@ QString generic_importer::getPropertyType(const std::shared_ptr<model::app_colum
    return defaultCppType(pColumn->getType().toInt());
 }
 
-QString generic_importer::getPropertyType(const std::shared_ptr<model::app_foreign_key>& pForeignKey, model::property_type::enum_decoration eDecoration)
+QString generic_importer::getPropertyType(const std::shared_ptr<model::type_lst_column>& pColumns, const type_lst_type_mapping& lstTypeMapping)
 {
-   if (! pForeignKey) { return QString(); }
-   return model::property_type::decorate(eDecoration, fullName(pForeignKey->getTargetTableNamespace(), pForeignKey->getTargetTable()));
+   if (! pColumns || pColumns->empty()) { return QString(); }
+   if (pColumns->count() == 1) { return getPropertyType(pColumns->getByIndex(0), lstTypeMapping); }
+   QStringList lstTypes;
+   for (long i = 0; i < pColumns->count(); ++i) { lstTypes.append(getPropertyType(pColumns->getByIndex(i), lstTypeMapping)); }
+   return ("std::tuple<" + lstTypes.join(", ") + ">");
+}
+
+QString generic_importer::getPropertyType(const std::shared_ptr<model::app_foreign_key>& pForeignKey, const type_lst_type_mapping& lstTypeMapping)
+{
+   return (pForeignKey ? getPropertyType(pForeignKey->getListColumns(), lstTypeMapping) : QString());
 }
 
 QString generic_importer::entityNamespace(const QString& sTableNamespace) const

@@ -12,6 +12,8 @@ class app_foreign_key : public persistable, public std::enable_shared_from_this<
 public:
    app_foreign_key() : m_pListColumns(std::make_shared<type_lst_column>()) { ; }
 
+   /** The constraint's name, or the target table's when the engine names none (SQLite). */
+   QString getName() const { return (m_sConstraintName.isEmpty() ? m_sTargetTable : m_sConstraintName); }
    QString getConstraintName() const { return m_sConstraintName; }
    QString getTargetTable() const { return m_sTargetTable; }
    QString getTargetTableNamespace() const { return m_sTargetTableNamespace; }

@@ -47,8 +47,10 @@ public:
 
    /** C++ type of a column: the first mapping whose SQL type starts the column's, else by value type. */
    static QString getPropertyType(const std::shared_ptr<model::app_column>& pColumn, const type_lst_type_mapping& lstTypeMapping);
-   /** C++ type of a foreign key's reference to its target entity. */
-   static QString getPropertyType(const std::shared_ptr<model::app_foreign_key>& pForeignKey, model::property_type::enum_decoration eDecoration);
+   /** C++ type of a key made of these columns: the column's own type, or a tuple of several. */
+   static QString getPropertyType(const std::shared_ptr<model::type_lst_column>& pColumns, const type_lst_type_mapping& lstTypeMapping);
+   /** C++ type of the value a foreign key holds (its columns' type). */
+   static QString getPropertyType(const std::shared_ptr<model::app_foreign_key>& pForeignKey, const type_lst_type_mapping& lstTypeMapping);
 
 private:
    model::entity buildEntity(const std::shared_ptr<model::app_table>& pTable) const;
