@@ -39,113 +39,66 @@ class tst_foundation_bytearray : public QObject
 {
    Q_OBJECT
 
-   // reading bad input must fail with the message and leave what the list held exactly as it was
-   static void expectRejected(const QByteArray& data, const QString& message)
+private Q_SLOTS:
+   // the bytes written for a list, and reading them back over a list that held something else
+   void writeAndRead_data()
    {
+      QTest::addColumn<QByteArray>("data");
+      QTest::addColumn<Pairs>("expected");
+      const QByteArray one = QByteArray::fromHex("000024DE 00000001");
+      QTest::newRow("empty list") << QByteArray::fromHex("000024DE00000000") << Pairs();
+      QTest::newRow("two pairs") << QByteArray::fromHex(k_szTwoPairs) << Pairs({ { "int4", "int" }, { "text", "QString" } });
+      QTest::newRow("empty value") << one + QByteArray::fromHex("00000002 0061 00000000") << Pairs({ { "a", "" } });
+      QTest::newRow("null value") << one + QByteArray::fromHex("00000002 0061 FFFFFFFF") << Pairs({ { "a", QString() } });
+      QTest::newRow("japanese, emoji") << one + QByteArray::fromHex("00000006 65E5672C8A9E 00000004 D83DDE00")
+                                       << Pairs({ { QString::fromUtf8("日本語"), QString::fromUtf8("\xF0\x9F\x98\x80") } });
+      // a repeated SQL type keeps its first entry (never written so)
+      QTest::newRow("repeated key") << QByteArray::fromHex("000024DE 00000002 00000002 0061 00000002 0031 00000002 0061 00000002 0032")
+                                    << Pairs({ { "a", "1" } });
+   }
+
+   void writeAndRead()
+   {
+      QFETCH(QByteArray, data);
+      QFETCH(Pairs, expected);
+      if (QTest::currentDataTag() != QByteArray("repeated key")) { QCOMPARE(vx::serialization::qt::to_byte_array(make(expected)), data); }
+      Mapping lst = make(k_prefilled);
+      QVERIFY(vx::serialization::qt::from_byte_array(lst, data).getValue());
+      QCOMPARE(pairsOf(lst), expected);
+      // QString's == takes a null text for an empty one
+      for (int i = 0; i < expected.size(); ++i) { QCOMPARE(lst.getByIndex(i).isNull(), expected.at(i).second.isNull()); }
+   }
+
+   // reading bad input fails with the message and leaves what the list held exactly as it was
+   void rejected_data()
+   {
+      QTest::addColumn<QByteArray>("data");
+      QTest::addColumn<QString>("message");
+      const QString sNotValid("input binary data is not valid");
+      const QByteArray full = QByteArray::fromHex(k_szTwoPairs);
+      QTest::newRow("0 bytes") << QByteArray() << "input binary data is empty";
+      for (int n = 1; n < full.size(); ++n) { QTest::addRow("first %d bytes", n) << full.left(n) << sNotValid; }
+      QTest::newRow("wrong magic") << QByteArray::fromHex("000024DF 00000000") << sNotValid;
+      QTest::newRow("negative count") << QByteArray::fromHex("000024DE FFFFFFFF 00000002 0061 00000002 0062") << sNotValid;
+      QTest::newRow("huge count") << QByteArray::fromHex("000024DE 7FFFFFFF 00000002 0061 00000000") << sNotValid;
+      // two good pairs are read before the missing third one is noticed
+      QByteArray threeOfTwo = full + QByteArray::fromHex("00000002 0061");
+      threeOfTwo[7] = 3;
+      QTest::newRow("count above pairs") << threeOfTwo << sNotValid;
+      QTest::newRow("length past end") << QByteArray::fromHex("000024DE 00000001 00000010 0061 00000000") << sNotValid;
+      QTest::newRow("huge length") << QByteArray::fromHex("000024DE 00000001 FFFFFFFE 0061 00000000") << sNotValid;
+      QTest::newRow("odd value length") << QByteArray::fromHex("000024DE 00000001 00000002 0061 00000001 00") << sNotValid;
+   }
+
+   void rejected()
+   {
+      QFETCH(QByteArray, data);
+      QFETCH(QString, message);
       Mapping lst = make(k_prefilled);
       const vx::VxBool result = vx::serialization::qt::from_byte_array(lst, data);
       QVERIFY(! result.getValue());
       QCOMPARE(result.getDesc(), message);
       QCOMPARE(pairsOf(lst), k_prefilled);
-      QCOMPARE(lst.getIndex("bool"), 1L);
-   }
-
-private Q_SLOTS:
-   void exactBytes()
-   {
-      QCOMPARE(vx::serialization::qt::to_byte_array(Mapping()), QByteArray::fromHex("000024DE00000000"));
-      QCOMPARE(vx::serialization::qt::to_byte_array(make({ { "int4", "int" }, { "text", "QString" } })), QByteArray::fromHex(k_szTwoPairs));
-   }
-
-   void readReplacesTheList_data()
-   {
-      QTest::addColumn<QByteArray>("data");
-      QTest::addColumn<Pairs>("expected");
-      QTest::newRow("empty list") << QByteArray::fromHex("000024DE00000000") << Pairs();
-      QTest::newRow("two pairs") << QByteArray::fromHex(k_szTwoPairs) << Pairs({ { "int4", "int" }, { "text", "QString" } });
-      // a repeated SQL type keeps its first entry
-      QTest::newRow("repeated key") << QByteArray::fromHex("000024DE 00000002 00000002 0061 00000002 0031 00000002 0061 00000002 0032")
-                                    << Pairs({ { "a", "1" } });
-   }
-
-   void readReplacesTheList()
-   {
-      QFETCH(QByteArray, data);
-      QFETCH(Pairs, expected);
-      Mapping lst = make(k_prefilled);
-      QVERIFY(vx::serialization::qt::from_byte_array(lst, data).getValue());
-      QCOMPARE(pairsOf(lst), expected);
-      QVERIFY(! lst.exist("varchar"));
-   }
-
-   void oddTexts_data()
-   {
-      QTest::addColumn<QString>("key");
-      QTest::addColumn<QString>("value");
-      QTest::addColumn<QByteArray>("pairBytes");
-      QTest::newRow("empty value") << "a" << QString("") << QByteArray::fromHex("00000002 0061 00000000");
-      QTest::newRow("null value") << "a" << QString() << QByteArray::fromHex("00000002 0061 FFFFFFFF");
-      QTest::newRow("null key") << QString() << "x" << QByteArray::fromHex("FFFFFFFF 00000002 0078");
-      QTest::newRow("japanese, greek") << QString::fromUtf8("日本語") << QString::fromUtf8("Ωμέγα")
-                                       << QByteArray::fromHex("00000006 65E5672C8A9E 0000000A 03A903BC03AD03B303B1");
-      QTest::newRow("emoji") << "smile" << QString::fromUtf8("\xF0\x9F\x98\x80")
-                             << QByteArray::fromHex("0000000A 0073006D0069006C0065 00000004 D83DDE00");
-   }
-
-   void oddTexts()
-   {
-      QFETCH(QString, key);
-      QFETCH(QString, value);
-      QFETCH(QByteArray, pairBytes);
-      const QByteArray data = vx::serialization::qt::to_byte_array(make({ { key, value } }));
-      QCOMPARE(data, QByteArray::fromHex("000024DE00000001") + pairBytes);
-      Mapping lst;
-      QVERIFY(vx::serialization::qt::from_byte_array(lst, data).getValue());
-      QCOMPARE(lst.count(), 1L);
-      QCOMPARE(lst.getKeyByIndex(0), key);
-      QCOMPARE(lst.getKeyByIndex(0).isNull(), key.isNull());
-      QCOMPARE(lst.getByIndex(0), value);
-      QCOMPARE(lst.getByIndex(0).isNull(), value.isNull());
-   }
-
-   void truncated_data()
-   {
-      QTest::addColumn<int>("length");
-      QTest::addColumn<QString>("message");
-      const int full = QByteArray::fromHex(k_szTwoPairs).size();
-      QTest::newRow("0 bytes") << 0 << "input binary data is empty";
-      for (int n = 1; n < full; ++n) { QTest::addRow("%d bytes", n) << n << "input binary data is not valid"; }
-   }
-
-   void truncated()
-   {
-      QFETCH(int, length);
-      QFETCH(QString, message);
-      expectRejected(QByteArray::fromHex(k_szTwoPairs).left(length), message);
-   }
-
-   void corrupted_data()
-   {
-      QTest::addColumn<QByteArray>("data");
-      QTest::newRow("wrong magic") << QByteArray::fromHex("000024DF 00000000");
-      QTest::newRow("magic little-endian") << QByteArray::fromHex("DE240000 00000000");
-      QTest::newRow("negative count") << QByteArray::fromHex("000024DE FFFFFFFF 00000002 0061 00000002 0062");
-      QTest::newRow("most negative count") << QByteArray::fromHex("000024DE 80000000");
-      QTest::newRow("huge count") << QByteArray::fromHex("000024DE 7FFFFFFF 00000002 0061 00000000");
-      // two good pairs are read before the missing third one is noticed
-      QByteArray threeOfTwo = QByteArray::fromHex(k_szTwoPairs) + QByteArray::fromHex("00000002 0061");
-      threeOfTwo[7] = 3;
-      QTest::newRow("count above pairs") << threeOfTwo;
-      QTest::newRow("length past end") << QByteArray::fromHex("000024DE 00000001 00000010 0061 00000000");
-      QTest::newRow("huge length") << QByteArray::fromHex("000024DE 00000001 FFFFFFFE 0061 00000000");
-      QTest::newRow("odd key length") << QByteArray::fromHex("000024DE 00000001 00000003 006100 00000000");
-      QTest::newRow("odd value length") << QByteArray::fromHex("000024DE 00000001 00000002 0061 00000001 00");
-   }
-
-   void corrupted()
-   {
-      QFETCH(QByteArray, data);
-      expectRejected(data, "input binary data is not valid");
    }
 };
 

@@ -4,20 +4,15 @@
 #include <functional>
 #include <memory>
 
-#include <QSignalSpy>
 #include <QStringList>
 
 #include <model/app_model.h>
 #include <odbc_import_process.h>
 
-#include "test_connection.h"
 #include "test_env.h"
 
-/*
- * What the reader tests share: QODBC connections opened as a user's import opens them, fresh
- * databases built from DDL, one reader run with its progress, and views of the resulting model
- * (where each column sits, what each column holds) compact enough to compare with QCOMPARE.
- */
+// What the reader tests share: fresh databases built from DDL and opened through QODBC as an import opens
+// them, one reader run with its progress, and compact views of the model it built, to compare with QCOMPARE.
 namespace kel_readers {
 
 using namespace kel_test;   // engine types, test servers, connections
@@ -27,10 +22,7 @@ using column_ptr = std::shared_ptr<model::app_column>;
 using foreign_key_ptr = std::shared_ptr<model::app_foreign_key>;
 using column_list_ptr = std::shared_ptr<model::type_lst_column>;
 
-/**
- * A connection to a new database built with ddl: a file in sSqliteDir for SQLite, a database of the
- * test server otherwise; null (with the reason in the log) when it cannot be made.
- */
+/** A connection to a new database built with ddl: a file in sSqliteDir for SQLite, a database of the test server otherwise; null (the reason logged) when it cannot be made. */
 inline std::unique_ptr<kel_test::connection> connectNew(engine_type engine, const QString& sName, const QStringList& lstDdl, const QString& sSqliteDir = QString())
 {
    QString sDsn = sqliteDsn(sSqliteDir + "/" + sName + ".db"), sError;
@@ -58,12 +50,10 @@ struct read_result
 inline read_result runReader(int iType, QSqlDatabase* pDatabase, const std::function<void(int)>& onProgress = {})
 {
    std::unique_ptr<plugin::odbc_import_process> reader(plugin::odbc_import_process::createReader(iType, pDatabase));
-   QSignalSpy spy(reader.get(), &plugin::odbc_import_process::onProcessState);
-   if (onProgress) { QObject::connect(reader.get(), &plugin::odbc_import_process::onProcessState, onProgress); }
    read_result read;
+   QObject::connect(reader.get(), &plugin::odbc_import_process::onProcessState, [&](int iPercent) { read.progress.append(iPercent); if (onProgress) { onProgress(iPercent); } });
    read.result = reader->startProcess();
    read.tables = reader->getListOfTables();
-   for (const QList<QVariant>& args : spy) { read.progress.append(args.at(0).toInt()); }
    return read;
 }
 
@@ -75,7 +65,7 @@ inline read_result readNew(engine_type engine, const QString& sName, const QStri
 }
 
 /** The table stored under the key of ns + "." + name (catalogue readers), null when absent. */
-inline table_ptr findTable(const plugin::type_lst_table_ptr& pTables, const QString& sNamespace, const QString& sName)
+inline table_ptr findTable(const plugin::type_lst_table_ptr& pTables, const QString& sName, const QString& sNamespace = QString())
 {
    return (pTables ? pTables->getByKey(plugin::odbc_import_process::getKey(sNamespace + "." + sName)) : table_ptr());
 }
@@ -101,13 +91,12 @@ inline QStringList tableNames(const plugin::type_lst_table_ptr& pTables)
 }
 
 /**
- * Where the columns of a table sit: "cols[a,b] pk[c] fk[name->ns.target(c>x,d>y)] ...", foreign keys
- * sorted; with bSorted every column list sorted too (for servers that return columns in no fixed order).
+ * Where the columns of a table sit: "cols[a,b] pk[c] fk[name->ns.target(c>x,d>y)] ... desc[text]", foreign keys
+ * sorted, desc[] only with a description; bSorted sorts the column lists too (for servers of no fixed order).
  */
 inline QString layout(const table_ptr& pTable, bool bSorted = false)
 {
-   QString s = "cols[" + columnNames(pTable->getListOfColumns(), bSorted).join(",") + "] pk[" + columnNames(pTable->getPrimaryKey()->getListColumns(), bSorted).join(",") + "]";
-   QStringList lstForeignKeys;
+   QStringList lst = { "cols[" + columnNames(pTable->getListOfColumns(), bSorted).join(",") + "] pk[" + columnNames(pTable->getPrimaryKey()->getListColumns(), bSorted).join(",") + "]" };
    const auto pRelations = pTable->getListOfRelations();
    for (long i = 0; i < pRelations->count(); ++i)
    {
@@ -120,10 +109,11 @@ inline QString layout(const table_ptr& pTable, bool bSorted = false)
       }
       if (bSorted) { lstPairs.sort(); }
       const QString sNamespace = pForeignKey->getTargetTableNamespace();
-      lstForeignKeys.append("fk[" + pForeignKey->getConstraintName() + "->" + (sNamespace.isEmpty() ? QString() : (sNamespace + ".")) + pForeignKey->getTargetTable() + "(" + lstPairs.join(",") + ")]");
+      lst.append("fk[" + pForeignKey->getConstraintName() + "->" + (sNamespace.isEmpty() ? QString() : (sNamespace + ".")) + pForeignKey->getTargetTable() + "(" + lstPairs.join(",") + ")]");
    }
-   lstForeignKeys.sort();
-   return QStringList(QStringList(s) + lstForeignKeys).join(" ");
+   std::sort(lst.begin() + 1, lst.end());
+   if (! pTable->getDescription().isEmpty()) { lst.append("desc[" + pTable->getDescription() + "]"); }
+   return lst.join(" ");
 }
 
 /** A column of the table by name, wherever it sits (column list, primary key, foreign keys), null when absent. */
@@ -132,11 +122,9 @@ inline column_ptr findColumn(const table_ptr& pTable, const QString& sName)
    const long lKey = plugin::odbc_import_process::getKey(sName);
    if (column_ptr p = pTable->getListOfColumns()->getByKey(lKey)) { return p; }
    if (column_ptr p = pTable->getPrimaryKey()->getListColumns()->getByKey(lKey)) { return p; }
-   for (long i = 0; i < pTable->getListOfRelations()->count(); ++i)
-   {
-      if (column_ptr p = pTable->getListOfRelations()->getByIndex(i)->getListColumns()->getByKey(lKey)) { return p; }
-   }
-   return column_ptr();
+   column_ptr p;
+   for (long i = 0; ! p && (i < pTable->getListOfRelations()->count()); ++i) { p = pTable->getListOfRelations()->getByIndex(i)->getListColumns()->getByKey(lKey); }
+   return p;
 }
 
 /** What a catalogue reader stored on a column: "sql type|value type|default|not null or null|description". */
@@ -146,33 +134,24 @@ inline QString describe(const column_ptr& pColumn)
    return QString("%1|%2|%3|%4|%5").arg(pColumn->getSqlType()).arg(pColumn->getType().toInt()).arg(pColumn->getDefaultValue(), (pColumn->getNotNull() ? "not null" : "null"), pColumn->getDescription());
 }
 
-/** Data columns of verifyPlacement: table name, expected layout. */
-inline void addPlacementData() { QTest::addColumn<QString>("table"); QTest::addColumn<QString>("expected"); }
+/** Data columns of verifyModel: table ("name", or "schema.name" outside the empty namespace), column, expected. */
+inline void addModelData() { QTest::addColumn<QString>("table"); QTest::addColumn<QString>("column"); QTest::addColumn<QString>("expected"); }
 
-/** Body of a data-driven test (addPlacementData) of where the columns of a table of the empty namespace sit; v_line alone is a view. */
-inline void verifyPlacement(const plugin::type_lst_table_ptr& pTables, bool bSorted)
-{
-   QFETCH(QString, table);
-   QFETCH(QString, expected);
-   const table_ptr pTable = findTable(pTables, QString(), table);
-   QVERIFY(pTable);
-   QCOMPARE(pTable->getNamespace(), QString());
-   QCOMPARE(pTable->getIsView(), (table == "v_line"));
-   QCOMPARE(layout(pTable, bSorted), expected);
-}
-
-/** Data columns of verifyColumn: table name, column name, expected description. */
-inline void addColumnData() { QTest::addColumn<QString>("table"); QTest::addColumn<QString>("column"); QTest::addColumn<QString>("expected"); }
-
-/** Body of a data-driven test (addColumnData) of what the reader stored on a column of a table of the empty namespace. */
-inline void verifyColumn(const plugin::type_lst_table_ptr& pTables)
+/**
+ * Body of a data-driven test (addModelData) of the model a reader built: for an empty column the
+ * table's layout (v_line alone is a view), else what the reader stored on that column (describe).
+ */
+inline void verifyModel(const plugin::type_lst_table_ptr& pTables, bool bSorted = false)
 {
    QFETCH(QString, table);
    QFETCH(QString, column);
    QFETCH(QString, expected);
-   const table_ptr pTable = findTable(pTables, QString(), table);
+   const int iDot = table.indexOf('.');
+   const table_ptr pTable = findTable(pTables, table.mid(iDot + 1), (iDot < 0) ? QString() : table.left(iDot));
    QVERIFY(pTable);
-   QCOMPARE(describe(findColumn(pTable, column)), expected);
+   if (! column.isEmpty()) { QCOMPARE(describe(findColumn(pTable, column)), expected); return; }
+   QCOMPARE(pTable->getIsView(), (table == "v_line"));
+   QCOMPARE(layout(pTable, bSorted), expected);
 }
 
 /**
@@ -183,50 +162,41 @@ inline void verifyColumn(const plugin::type_lst_table_ptr& pTables)
  */
 inline QStringList shapeProblems(const plugin::type_lst_table_ptr& pTables)
 {
-   using plugin::odbc_import_process;
+   const auto key = &plugin::odbc_import_process::getKey;
    QStringList lst;
-   if (! pTables) { return QStringList("no list of tables"); }
-   for (long i = 0; i < pTables->count(); ++i)
+   for (long i = 0; pTables && (i < pTables->count()); ++i)
    {
       const table_ptr pTable = pTables->getByIndex(i);
-      const QString sWhere = pTable->getNamespace() + "." + pTable->getName();
-      const long lKey = odbc_import_process::getKey(sWhere);
-      if (pTables->getKeyByIndex(i) != lKey) { lst.append(sWhere + ": table key"); }
+      const QString sTable = pTable->getNamespace() + "." + pTable->getName();
       const QVariant vHash = pTable->getMetaData("TABLE_HASH_ID");
-      if ((vHash.userType() != QMetaType::LongLong) || (vHash.toLongLong() != static_cast<qlonglong>(lKey))) { lst.append(sWhere + ": TABLE_HASH_ID " + vHash.toString()); }
+      if ((pTables->getKeyByIndex(i) != key(sTable)) || (vHash.userType() != QMetaType::LongLong) || (vHash.toLongLong() != key(sTable))) { lst.append(sTable + ": key or TABLE_HASH_ID"); }
       const auto pPrimaryKey = pTable->getPrimaryKey();
-      if (! pPrimaryKey || ! pTable->getListOfColumns() || ! pTable->getListOfRelations()) { lst.append(sWhere + ": key or list missing"); continue; }
-      if (pPrimaryKey->getTable() != pTable) { lst.append(sWhere + ": primary key's table"); }
-      if (pTable->getIsView() && ((pPrimaryKey->getListColumns()->count() > 0) || (pTable->getListOfRelations()->count() > 0))) { lst.append(sWhere + ": view with keys"); }
+      const auto pRelations = pTable->getListOfRelations();
+      if (pPrimaryKey->getTable() != pTable) { lst.append(sTable + ": primary key's table"); }
+      if (pTable->getIsView() && ((pPrimaryKey->getListColumns()->count() > 0) || (pRelations->count() > 0))) { lst.append(sTable + ": view with keys"); }
       auto check = [&](const column_list_ptr& pColumns, const QString& sList, const std::function<bool(const column_ptr&)>& isPlaced) {
          for (long c = 0; c < pColumns->count(); ++c)
          {
-            const column_ptr pColumn = pColumns->getByIndex(c);
-            const QString sColumn = sWhere + "." + pColumn->getName() + " in " + sList + ": ";
-            if (pColumns->getKeyByIndex(c) != odbc_import_process::getKey(pColumn->getName())) { lst.append(sColumn + "column key"); }
-            if (pColumn->getTable() != pTable) { lst.append(sColumn + "table"); }
-            if (pColumn->getType().userType() != QMetaType::Int) { lst.append(sColumn + "value type is no int"); }
-            if (! isPlaced(pColumn)) { lst.append(sColumn + "key pointers"); }
+            const column_ptr p = pColumns->getByIndex(c);
+            if ((pColumns->getKeyByIndex(c) != key(p->getName())) || (p->getTable() != pTable) || (p->getType().userType() != QMetaType::Int) || ! isPlaced(p))
+            { lst.append(sTable + "." + p->getName() + " in " + sList); }
          }
       };
-      const auto pRelations = pTable->getListOfRelations();
+      const auto inPrimaryKey = [&](const column_ptr& p) { return pPrimaryKey->getListColumns()->exist(key(p->getName())); };
       check(pTable->getListOfColumns(), "columns", [&](const column_ptr& p) {
-         const long lColumn = odbc_import_process::getKey(p->getName());
-         bool bInKey = pPrimaryKey->getListColumns()->exist(lColumn);
-         for (long f = 0; f < pRelations->count(); ++f) { bInKey = bInKey || pRelations->getByIndex(f)->getListColumns()->exist(lColumn); }
+         bool bInKey = inPrimaryKey(p);
+         for (long f = 0; f < pRelations->count(); ++f) { bInKey = bInKey || pRelations->getByIndex(f)->getListColumns()->exist(key(p->getName())); }
          return (! p->getPrimaryKey() && ! p->getForeignKey() && ! bInKey);
       });
       check(pPrimaryKey->getListColumns(), "primary key", [&](const column_ptr& p) { return (p->getPrimaryKey() == pPrimaryKey); });
       for (long f = 0; f < pRelations->count(); ++f)
       {
          const foreign_key_ptr pForeignKey = pRelations->getByIndex(f);
-         if (pForeignKey->getTable() != pTable) { lst.append(sWhere + ": foreign key's table"); }
          // SQLite keys its foreign keys by their number, the other engines by constraint name
-         if (! pForeignKey->getConstraintName().isEmpty() && (pRelations->getKeyByIndex(f) != odbc_import_process::getKey(pForeignKey->getConstraintName())))
-         { lst.append(sWhere + ": key of " + pForeignKey->getConstraintName()); }
+         if ((pForeignKey->getTable() != pTable) || (! pForeignKey->getConstraintName().isEmpty() && (pRelations->getKeyByIndex(f) != key(pForeignKey->getConstraintName()))))
+         { lst.append(sTable + ": foreign key " + pForeignKey->getConstraintName()); }
          check(pForeignKey->getListColumns(), "foreign key " + pForeignKey->getConstraintName(), [&](const column_ptr& p) {
-            const bool bPrimary = pPrimaryKey->getListColumns()->exist(odbc_import_process::getKey(p->getName()));
-            return ((p->getForeignKey() == pForeignKey) && (bPrimary == (p->getPrimaryKey() == pPrimaryKey)));
+            return ((p->getForeignKey() == pForeignKey) && (inPrimaryKey(p) == (p->getPrimaryKey() == pPrimaryKey)));
          });
       }
    }

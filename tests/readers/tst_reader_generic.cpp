@@ -42,68 +42,33 @@ private Q_SLOTS:
       QCOMPARE(connection->db()->primaryIndex("pair").fieldName(0), firstKeyField);
       const read_result read = runReader(k_generic, connection->db());
       QVERIFY(read.result.getValue());
-      QCOMPARE(read.result.getCode(), 0);
-      QCOMPARE(read.result.getDesc(), QString());
       QCOMPARE(read.progress, QList<int>({ 25, 50, 75, 100 }));
-      QCOMPARE(read.tables->count(), 4L);
 
       QStringList lstNames = tableNames(read.tables);
       std::sort(lstNames.begin(), lstNames.begin() + 2);
       std::sort(lstNames.begin() + 2, lstNames.end());
       QCOMPARE(lstNames, QStringList({ "pair", "solo", "v_pair (view)", "v_solo (view)" }));
 
-      // every field is a column of the table's list, key fields too; only the first field of the
-      // primary index is marked
+      // every field is a column of the table's list, key fields too, typed as the driver says; only the
+      // first field of the primary index is marked; no namespace or keys
       const QString sPair = ((firstKeyField == "a") ? "a:1 b:0 note:0" : "a:0 b:1 note:0");
       const QMap<QString, QString> expected = { { "pair", sPair }, { "solo", "id:1 val:0" }, { "v_pair", "a:0 b:0" }, { "v_solo", "id:0" } };
       for (long i = 0; i < read.tables->count(); ++i)
       {
          const table_ptr pTable = read.tables->getByIndex(i);
-         // the key is the hash of the bare name; no namespace, description or keys are set
-         const long lKey = plugin::odbc_import_process::getKey(pTable->getName());
-         QCOMPARE(read.tables->getKeyByIndex(i), lKey);
-         QCOMPARE(pTable->getMetaData("TABLE_HASH_ID").userType(), int(QMetaType::LongLong));
-         QCOMPARE(pTable->getMetaData("TABLE_HASH_ID").toLongLong(), static_cast<qlonglong>(lKey));
+         QCOMPARE(read.tables->getKeyByIndex(i), plugin::odbc_import_process::getKey(pTable->getName()));
          QCOMPARE(pTable->getNamespace(), QString());
-         QCOMPARE(pTable->getDescription(), QString());
-         QVERIFY(! pTable->getPrimaryKey());
-         QVERIFY(! pTable->getListOfRelations());
-
+         QVERIFY(! pTable->getPrimaryKey() && ! pTable->getListOfRelations());
          const column_list_ptr pColumns = pTable->getListOfColumns();
-         const QSqlRecord record = connection->db()->record(pTable->getName());
          QStringList lstMarked;
          for (long c = 0; c < pColumns->count(); ++c)
          {
             const column_ptr pColumn = pColumns->getByIndex(c);
-            QCOMPARE(pColumns->getKeyByIndex(c), plugin::odbc_import_process::getKey(pColumn->getName()));
-            QCOMPARE(pColumn->getMetaData("COLUMN_IS_PRIMARY_KEY").userType(), int(QMetaType::Bool));
             lstMarked.append(pColumn->getName() + ":" + QString::number(pColumn->getMetaData("COLUMN_IS_PRIMARY_KEY").toInt()));
-            // the other facts are the driver's own, copied field by field
-            const QSqlField field = record.field(pColumn->getName());
-            QCOMPARE(pColumn->getType().toInt(), int(field.type()));
-            QCOMPARE(pColumn->getDefaultValue(), field.defaultValue().toString());
-            QCOMPARE(pColumn->getMetaData("COLUMN_IS_AUTO_VALUE"), QVariant(field.isAutoValue()));
-            QCOMPARE(pColumn->getMetaData("COLUMN_IS_GENERATED"), QVariant(field.isGenerated()));
-            QCOMPARE(pColumn->getMetaData("COLUMN_IS_READ_ONLY"), QVariant(field.isReadOnly()));
-            QCOMPARE(pColumn->getMetaData("COLUMN_REQUIRED_STATUS"), QVariant(int(field.requiredStatus())));
-            QCOMPARE(pColumn->getMetaData("COLUMN_PRECISION"), QVariant(field.precision()));
-            QCOMPARE(pColumn->getMetaData("COLUMN_LENGTH"), QVariant(field.length()));
-            // what a catalogue reader sets and this one leaves as constructed
-            QCOMPARE(pColumn->getSqlType(), QString());
-            QVERIFY(! pColumn->getTable());
+            QCOMPARE(pColumn->getType().toInt(), int(connection->db()->record(pTable->getName()).field(pColumn->getName()).type()));
          }
          QCOMPARE(lstMarked.join(" "), expected.value(pTable->getName()));
       }
-
-      // what the driver says of pair, checked against its declaration
-      const table_ptr pPair = read.tables->getByKey(plugin::odbc_import_process::getKey("pair"));
-      const column_ptr pB = pPair->getListOfColumns()->getByKey(plugin::odbc_import_process::getKey("b"));
-      const column_ptr pNote = pPair->getListOfColumns()->getByKey(plugin::odbc_import_process::getKey("note"));
-      QVERIFY(pB && pNote);
-      QCOMPARE(pB->getType().toInt(), int(QVariant::String));
-      QCOMPARE(pB->getMetaData("COLUMN_REQUIRED_STATUS").toInt(), 1);
-      QCOMPARE(pNote->getMetaData("COLUMN_REQUIRED_STATUS").toInt(), 0);
-      QCOMPARE(pB->getMetaData("COLUMN_LENGTH").toInt(), 20);
    }
 };
 
