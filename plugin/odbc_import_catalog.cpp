@@ -37,16 +37,16 @@ vx::VxBool odbc_import_catalog::startProcess()
       emitProgress(static_cast<qint32>(i), static_cast<qint32>(tables.getSqlResultRowCount()));
       table_row row;
       if (! readTableRow(tables, i, row)) { continue; }
-      if (m_pListOfTables->exist(getKey(row.nameSpace + "." + row.name))) { continue; }
-      const vx::VxBool read = readTable(statements, row);
+      const long lTableKey = getKey(row.nameSpace + "." + row.name);
+      if (m_pListOfTables->exist(lTableKey)) { continue; }
+      const vx::VxBool read = readTable(statements, row, lTableKey);
       if (! read.getValue()) { return read; }
    }
    return vx::VxBool(true);
 }
 
-vx::VxBool odbc_import_catalog::readTable(odbc_import_statements& statements, const table_row& row)
+vx::VxBool odbc_import_catalog::readTable(odbc_import_statements& statements, const table_row& row, long lTableKey)
 {
-   const long lTableKey = getKey(row.nameSpace + "." + row.name);
    auto pTable = std::make_shared<model::app_table>();
    auto pPrimaryKey = std::make_shared<model::app_primary_key>();
    auto pColumns = std::make_shared<model::type_lst_column>();

@@ -87,7 +87,7 @@ protected:
 private:
    /** Runs query; a failure gives the message prefix + error text. */
    static vx::VxBool run(odbc_import_statements& statements, vx::VxSqlQuery& query, const QString& sFailure);
-   vx::VxBool readTable(odbc_import_statements& statements, const table_row& row);
+   vx::VxBool readTable(odbc_import_statements& statements, const table_row& row, long lTableKey);
    void addColumn(const column_row& row, const std::shared_ptr<model::app_table>& pTable, const QVector<relation_row>& lstRelations,
                   const QMultiHash<QString, int>& hashRelations);
 };
