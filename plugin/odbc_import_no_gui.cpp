@@ -11,6 +11,7 @@
 #include <view/main_wnd.h>
 
 #include "odbc_import.h"
+#include "odbc_import_connection.h"
 #include "odbc_import_process.h"
 
 namespace plugin {
@@ -82,11 +83,7 @@ vx::VxBool odbc_import_no_gui::fillGenericImporter(plugin::odbc_import* plugin)
    const bool bVerbose = options.flag("--KelOdbcImport_verbose");
 
    context::ctx_custom* pContext = vx::VxSingleton<context::ctx_custom>::getSingleton();
-   pContext->clear();
-   pContext->setDriverName("QODBC");
-   pContext->setDatabaseName(sDsn);
-   pContext->setUserName(sLogin);
-   pContext->setPassword(sPassword);
+   odbc_import_connection::fillContext(pContext, sDsn, sLogin, sPassword);
    QSqlError error;
    if (bVerbose) { qDebug("[Kelmar] KelOdbcImport plugin : connect to database (%s)", sDsn.toLocal8Bit().constData()); }
 
