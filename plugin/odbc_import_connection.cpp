@@ -4,8 +4,9 @@
 
 namespace plugin {
 
-void odbc_import_connection::fillContext(context::ctx_custom* pContext, const QString& sDsn, const QString& sLogin, const QString& sPassword)
+void odbc_import_connection::fillContext(context::ctx_custom* pContext, int iDatabaseType, const QString& sDsn, const QString& sLogin, const QString& sPassword)
 {
+   Q_UNUSED(iDatabaseType);
    pContext->clear();
    pContext->setDriverName("QODBC");
    pContext->setDatabaseName(sDsn);

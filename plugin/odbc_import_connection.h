@@ -11,8 +11,8 @@ namespace plugin {
 class odbc_import_connection
 {
 public:
-   /** Clears the plug-in's connection context and fills it for QODBC with this data source and account. */
-   static void fillContext(context::ctx_custom* pContext, const QString& sDsn, const QString& sLogin, const QString& sPassword);
+   /** Clears the plug-in's connection context and fills it for QODBC with this data source and account, for an engine type (0 to 5). */
+   static void fillContext(context::ctx_custom* pContext, int iDatabaseType, const QString& sDsn, const QString& sLogin, const QString& sPassword);
 };
 
 } // namespace plugin

@@ -83,7 +83,7 @@ vx::VxBool odbc_import_no_gui::fillGenericImporter(plugin::odbc_import* plugin)
    const bool bVerbose = options.flag("--KelOdbcImport_verbose");
 
    context::ctx_custom* pContext = vx::VxSingleton<context::ctx_custom>::getSingleton();
-   odbc_import_connection::fillContext(pContext, sDsn, sLogin, sPassword);
+   odbc_import_connection::fillContext(pContext, iDatabaseType, sDsn, sLogin, sPassword);
    QSqlError error;
    if (bVerbose) { qDebug("[Kelmar] KelOdbcImport plugin : connect to database (%s)", sDsn.toLocal8Bit().constData()); }
 
