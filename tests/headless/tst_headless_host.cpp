@@ -155,7 +155,8 @@ private Q_SLOTS:
       QVERIFY(run.out.contains(finalMessage(lstExpected.count())));
    }
 
-   // the organise option on and off; without both data source and engine type the import is not headless
+   // the organise option on and off (without both data source and engine type the settings dialog
+   // opens, which a process of its own cannot close: the dialog tests cover that case in process)
    void messages_data()
    {
       QTest::addColumn<QStringList>("lstOptions");
@@ -167,9 +168,6 @@ private Q_SLOTS:
       QTest::newRow("organise 1") << (lstShop + QStringList("--KelOdbcImport_organize_diagram=1")) << lstOrganized;
       QTest::newRow("organise 0") << (lstShop + QStringList("--KelOdbcImport_organize_diagram=0")) << QStringList(finalMessage(m_iShopTables));
       QTest::newRow("organise yes") << (lstShop + QStringList("--KelOdbcImport_organize_diagram=yes")) << QStringList(finalMessage(m_iShopTables));
-      QTest::newRow("engine type only") << QStringList("--KelOdbcImport_db_type=5") << QStringList();
-      QTest::newRow("empty data source") << QStringList({ "--KelOdbcImport_dsn=", "--KelOdbcImport_db_type=5" }) << QStringList();
-      QTest::newRow("empty engine type") << QStringList({ "--KelOdbcImport_dsn=" + m_sShopDsn, "--KelOdbcImport_db_type=" }) << QStringList();
    }
 
    void messages()
@@ -181,7 +179,7 @@ private Q_SLOTS:
       QVERIFY(run.ended);
       QVERIFY2(run.exitCode == 0, qPrintable(run.err.join('\n')));
       QCOMPARE(run.messages(), expected);
-      QCOMPARE(entityCount(sProject), expected.isEmpty() ? 0 : m_iShopTables);
+      QCOMPARE(entityCount(sProject), m_iShopTables);
    }
 
    // each failure: its message on standard error, status 1, no host message and the project as it was
