@@ -100,6 +100,17 @@ class tst_dialog_settings : public QObject
       }
    }
 
+   /** A user's settings stored through a dialog closed with Cancel; the rows it left. */
+   QStringList storeSettings()
+   {
+      {
+         const auto pWnd = newDialog(m_pPlugin);
+         enterSettings(pWnd.get());
+         leave(pWnd.get(), "Cancel");
+      }
+      return storedSettings(m_sProject);
+   }
+
    void insertRows(const QList<QPair<QString, QVariant>>& lstRows)
    {
       kel_test::connection project(m_sProject, "QSQLITE");
@@ -266,12 +277,7 @@ private Q_SLOTS:
    {
       QFETCH(QString, trigger);
       openProject();
-      {
-         const auto pWnd = newDialog(m_pPlugin);
-         enterSettings(pWnd.get());
-         leave(pWnd.get(), "Cancel");
-      }
-      const QStringList lstStored = storedSettings(m_sProject);
+      const QStringList lstStored = storeSettings();
       QCOMPARE(lstStored.count(), 13);
       kel_test::connection project(m_sProject, "QSQLITE");
       QCOMPARE(project.exec({ "CREATE TRIGGER refuse " + trigger + " ON t_plugin_params BEGIN SELECT RAISE(ABORT, 'disk full'); END" }), QString());
@@ -296,12 +302,7 @@ private Q_SLOTS:
    {
       QFETCH(QString, way);
       openProject();
-      {
-         const auto pWnd = newDialog(m_pPlugin);
-         enterSettings(pWnd.get());
-         leave(pWnd.get(), "Cancel");
-      }
-      const QStringList lstStored = storedSettings(m_sProject);
+      const QStringList lstStored = storeSettings();
       QCOMPARE(lstStored.count(), 13);
       kel_test::connection project(m_sProject, "QSQLITE");
       QCOMPARE(project.exec({ "ALTER TABLE t_plugin_params RENAME TO t_plugin_params_away" }), QString());
