@@ -242,6 +242,20 @@ private Q_SLOTS:
       }
    }
 
+   // a wider dialog gives the SQL and C++ type columns of the mapping the room
+   void resizeFitsTheTypeMapping()
+   {
+      m_pWnd->initFromPlugin(m_pPlugin);
+      m_pWnd->show();
+      const QTableWidget* pTable = w<QTableWidget>(m_pWnd.get(), "m_lstTypeMapping");
+      const int iBefore = pTable->columnWidth(2);
+      m_pWnd->resize(1600, 700);
+      QApplication::processEvents();
+      QVERIFY(pTable->columnWidth(2) > iBefore);
+      QCOMPARE(pTable->columnWidth(3), pTable->columnWidth(2));
+      QVERIFY(pTable->columnWidth(2) + pTable->columnWidth(3) + pTable->columnWidth(1) + pTable->columnWidth(4) <= pTable->width() - 5);
+   }
+
    // the help button and F1 open the host's manual at the dialog's section
    void help()
    {
