@@ -63,6 +63,10 @@ protected:
    virtual vx::VxSqlQuery tablesQuery() const = 0;
    /** False when the row is not a table to import (system tables). */
    virtual bool readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const = 0;
+   /** Engines that list their views in a query of their own (Oracle): its rows are read after the tables' rows. */
+   virtual bool hasViewsQuery() const { return false; }
+   virtual vx::VxSqlQuery viewsQuery() const { return vx::VxSqlQuery(); }
+   virtual bool readViewRow(const vx::VxSqlQuery& query, long row, table_row& table) const { return readTableRow(query, row, table); }
 
    /** Engines without a primary-key query mark key columns in their columns query instead. */
    virtual bool hasPrimaryKeyQuery() const { return true; }
