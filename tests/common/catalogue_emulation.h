@@ -118,7 +118,9 @@ public:
    {
       using namespace detail;
       sql.remove(re(R"(/\*.*?\*/)")).remove(QRegularExpression("--[^\n]*"));
+      // batches end at GO or "/"; T-SQL needs no separator between statements at all
       sql.replace(QRegularExpression(R"(^\s*(GO|/)\s*$)", QRegularExpression::MultilineOption | QRegularExpression::CaseInsensitiveOption), ";");
+      sql.replace(QRegularExpression(R"(^(\s*)(CREATE|ALTER)\b)", QRegularExpression::MultilineOption | QRegularExpression::CaseInsensitiveOption), ";\\1\\2");
       for (QString statement : splitTopLevel(sql, ';'))
       {
          statement = statement.trimmed();
