@@ -103,6 +103,15 @@ inline int closing(const QString& s, int iOpen)
    return s.length();
 }
 
+/** A dictionary's own order is not the columns' order: every other column, then the rest (read backwards by a hash join, still not it). */
+inline QList<int> storageOrder(int n)
+{
+   QList<int> lst;
+   for (int i = 0; i < n; i += 2) { lst.append(i); }
+   for (int i = 1; i < n; i += 2) { lst.append(i); }
+   return lst;
+}
+
 /** A stable hexadecimal tag, as SQL Server puts in the names it makes up. */
 inline QString tag(const QString& s) { return QString::fromLatin1(QCryptographicHash::hash(s.toUtf8(), QCryptographicHash::Md5).toHex().left(16)).toUpper(); }
 
@@ -329,8 +338,7 @@ inline QStringList sqlServerCatalogue(const schema_def& schema)
    {
       const int iId = objectId(t.owner, t.name);
       object(t.name, iId, t.owner, 0, (t.view ? "V" : "U"), (t.view ? "VIEW" : "USER_TABLE"));
-      // stored last column first: a dictionary's own order is not the columns' order
-      for (int c = t.columns.count() - 1; c >= 0; --c)
+      for (int c : storageOrder(t.columns.count()))
       {
          const column_def& col = t.columns.at(c);
          ddl.append(QString("INSERT INTO emul.columns VALUES (%1, %2, %3, %4, %5, false, %6)").arg(iId).arg(sqlText(col.name)).arg(c + 1).arg(sqlText(col.type))
@@ -446,7 +454,7 @@ inline QStringList oracleCatalogue(schema_def schema)
             for (const QString& sSuffix : { "I", "K", "N", "R" }) { tableRow(t.owner, "DR$" + sIndex + "$" + sSuffix, ((sSuffix == QString("K")) || (sSuffix == QString("N"))) ? "" : "USERS", ((sSuffix == QString("K")) || (sSuffix == QString("N"))) ? "IOT" : "", "N", "NO", "Y"); }
          }
       }
-      for (int c = t.columns.count() - 1; c >= 0; --c)   // last column first, as above
+      for (int c : storageOrder(t.columns.count()))
       {
          const column_def& col = t.columns.at(c);
          const bool bNotNull = (col.notNull || t.primaryKey.columns.contains(col.name));
