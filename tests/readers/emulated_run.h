@@ -8,6 +8,36 @@
 // and a view) that a statement breaks, before the run or when the third table is about to be read.
 namespace kel_readers {
 
+/** One read of an emulated catalogue, with what the reader handed to ODBC and what the server ran. */
+struct emulated_read
+{
+   std::unique_ptr<kel_test::connection> connection;
+   read_result read;
+   QStringList sent, server;
+};
+
+inline void readEmulated(engine_type engine, const QString& sDatabase, const QStringList& lstDdl, emulated_read& result)
+{
+   kel_emulation::odbc_trace trace;
+   result.connection = connectNew(k_postgresql, sDatabase, lstDdl);
+   QVERIFY(result.connection);
+   kel_emulation::sentTexts(*result.connection);
+   result.read = runReader(engine, result.connection->db());
+   QVERIFY2(result.read.result.getValue(), qPrintable(result.read.result.getDesc()));
+   result.server = kel_emulation::sentTexts(*result.connection);
+   result.sent = trace.prepared();
+}
+
+/** The texts of the reader's source file (into lstOwn) are what it handed to ODBC and, but for a trailing ";" that psqlODBC drops, what the server ran. */
+inline void verifyTextsSent(const emulated_read& result, const QString& sSourceFile, int iCount, QStringList& lstOwn)
+{
+   lstOwn = kel_emulation::readerTexts(QString(KEL_SOURCE_DIR) + "/plugin/" + sSourceFile);
+   lstOwn.sort();
+   QCOMPARE(lstOwn.count(), iCount);
+   QCOMPARE(result.sent, kel_emulation::odbc_trace::traced(lstOwn));
+   QCOMPARE(result.server, QStringList(lstOwn).replaceInStrings(QRegularExpression(";$"), ""));
+}
+
 inline void addRunData()
 {
    QTest::addColumn<QString>("sBreak");

@@ -44,31 +44,22 @@ class tst_reader_mssqlserver : public QObject
 {
    Q_OBJECT
 
-   std::unique_ptr<kel_test::connection> m_pShop;
-   read_result m_shop;
-   QStringList m_lstSent, m_lstServer;   // what the reader handed to ODBC, what the server ran
+   emulated_read m_shop;   // the shop catalogue below, read once
 
 private Q_SLOTS:
    void initTestCase()
    {
       KEL_REQUIRE_POSTGRESQL();
-      kel_emulation::odbc_trace trace;
-      m_pShop = connectNew(k_postgresql, "kel_readers_mssql_shop", catalogue(k_sShop));
-      QVERIFY(m_pShop);
-      kel_emulation::sentTexts(*m_pShop);
-      m_shop = runReader(k_mssqlserver, m_pShop->db());
-      QVERIFY2(m_shop.result.getValue(), qPrintable(m_shop.result.getDesc()));
-      m_lstServer = kel_emulation::sentTexts(*m_pShop);
-      m_lstSent = trace.prepared();
+      readEmulated(k_mssqlserver, "kel_readers_mssql_shop", catalogue(k_sShop), m_shop);
    }
 
    void tablesOfEverySchema()
    {
-      QStringList lstNames = tableNames(m_shop.tables);
+      QStringList lstNames = tableNames(m_shop.read.tables);
       lstNames.sort();
       QCOMPARE(lstNames, QStringList({ "customer", "item", "line", "sales.customer", "sales.shop", "v_line (view)" }));
-      KEL_VERIFY_SHAPE(m_shop.tables);
-      QCOMPARE(m_shop.progress, QList<int>({ 16, 33, 50, 66, 83, 100 }));
+      KEL_VERIFY_SHAPE(m_shop.read.tables);
+      QCOMPARE(m_shop.read.progress, QList<int>({ 16, 33, 50, 66, 83, 100 }));
    }
 
    // columns and composite keys in position order, though the dictionary keeps them last first
@@ -91,18 +82,15 @@ private Q_SLOTS:
       QTest::newRow("bigint") << "line" << "line_no" << "bigint|5||null|";
       QTest::newRow("string default") << "sales.shop" << "region" << "varchar|10|('north')|null|";
    }
-   void model() { verifyModel(m_shop.tables); }
+   void model() { verifyModel(m_shop.read.tables); }
 
    // the reader's own texts reach the server unchanged (psqlODBC drops a trailing ";"); a database of
    // case-sensitive collation knows INFORMATION_SCHEMA's names in upper case only
    void textsSent()
    {
-      QStringList lstOwn = kel_emulation::readerTexts(QString(KEL_SOURCE_DIR) + "/plugin/odbc_import_mssqlserver.cpp");
-      lstOwn.sort();
-      QCOMPARE(lstOwn.count(), 4);
-      QCOMPARE(m_lstSent, kel_emulation::odbc_trace::traced(lstOwn));
-      QCOMPARE(m_lstServer, QStringList(lstOwn).replaceInStrings(QRegularExpression(";$"), ""));
-      for (QString sql : m_lstServer)
+      QStringList lstOwn;
+      verifyTextsSent(m_shop, "odbc_import_mssqlserver.cpp", 4, lstOwn);
+      for (QString sql : m_shop.server)
       {
          if (! sql.contains("INFORMATION_SCHEMA", Qt::CaseInsensitive)) { continue; }
          // aliases and literals aside, every name is upper case

@@ -46,32 +46,23 @@ class tst_reader_oracle : public QObject
 {
    Q_OBJECT
 
-   std::unique_ptr<kel_test::connection> m_pShop;
-   read_result m_shop;
-   QStringList m_lstSent, m_lstServer;   // what the reader handed to ODBC, what the server ran
+   emulated_read m_shop;   // the shop catalogue below, read once
 
 private Q_SLOTS:
    void initTestCase()
    {
       KEL_REQUIRE_POSTGRESQL();
-      kel_emulation::odbc_trace trace;
-      m_pShop = connectNew(k_postgresql, "kel_readers_oracle_shop", catalogue(k_sShop));
-      QVERIFY(m_pShop);
-      kel_emulation::sentTexts(*m_pShop);
-      m_shop = runReader(k_oracle, m_pShop->db());
-      QVERIFY2(m_shop.result.getValue(), qPrintable(m_shop.result.getDesc()));
-      m_lstServer = kel_emulation::sentTexts(*m_pShop);
-      m_lstSent = trace.prepared();
+      readEmulated(k_oracle, "kel_readers_oracle_shop", catalogue(k_sShop), m_shop);
    }
 
    // tables, then views; the tables without tablespace stay; no segment of Oracle's own, no excluded owner
    void tablesThenViews()
    {
-      QCOMPARE(tableNames(m_shop.tables), QStringList({ "SHOP.CUSTOMER", "ARCHIVE.CUSTOMER", "SHOP.ITEM", "SHOP.OUTLET", "SHOP.LINE", "SHOP.MEASURE", "SHOP.SCRATCH",
+      QCOMPARE(tableNames(m_shop.read.tables), QStringList({ "SHOP.CUSTOMER", "ARCHIVE.CUSTOMER", "SHOP.ITEM", "SHOP.OUTLET", "SHOP.LINE", "SHOP.MEASURE", "SHOP.SCRATCH",
                                                         "SHOP.PERSON", "SHOP.DOC", "SHOP.V_LINE (view)", "REPORT.V_SALES (view)" }));
-      KEL_VERIFY_SHAPE(m_shop.tables);
+      KEL_VERIFY_SHAPE(m_shop.read.tables);
       // over tables then views; what the queries leave out is no row
-      QCOMPARE(m_shop.progress, QList<int>({ 9, 18, 27, 36, 45, 54, 63, 72, 81, 90, 100 }));
+      QCOMPARE(m_shop.read.progress, QList<int>({ 9, 18, 27, 36, 45, 54, 63, 72, 81, 90, 100 }));
    }
 
    void model_data()
@@ -101,7 +92,7 @@ private Q_SLOTS:
       QFETCH(QString, table);
       QFETCH(QString, column);
       QFETCH(QString, expected);
-      const table_ptr pTable = findTable(m_shop.tables, table.section('.', 1), table.section('.', 0, 0));
+      const table_ptr pTable = findTable(m_shop.read.tables, table.section('.', 1), table.section('.', 0, 0));
       QVERIFY(pTable);
       if (! column.isEmpty()) { QCOMPARE(describe(findColumn(pTable, column)), expected); return; }
       QCOMPARE(pTable->getIsView(), pTable->getName().startsWith("V_"));
@@ -111,11 +102,8 @@ private Q_SLOTS:
    // the reader's own texts, none ending with ";" (ORA-00911), reach the server unchanged
    void textsSent()
    {
-      QStringList lstOwn = kel_emulation::readerTexts(QString(KEL_SOURCE_DIR) + "/plugin/odbc_import_oracle.cpp");
-      lstOwn.sort();
-      QCOMPARE(lstOwn.count(), 5);
-      QCOMPARE(m_lstSent, kel_emulation::odbc_trace::traced(lstOwn));
-      QCOMPARE(m_lstServer, lstOwn);
+      QStringList lstOwn;
+      verifyTextsSent(m_shop, "odbc_import_oracle.cpp", 5, lstOwn);
       QCOMPARE(lstOwn.filter(QRegularExpression(";\\s*$")), QStringList());
    }
 
