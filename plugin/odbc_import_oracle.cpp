@@ -36,9 +36,9 @@ const char* const k_relations =
    "AND cols.position = ref.position AND cons.owner = cols.owner";
 
 // ALL_TAB_COLS's user-generated rows are ALL_TAB_COLUMNS's, with VIRTUAL_COLUMN besides: a virtual
-// column keeps its expression in DATA_DEFAULT, which is no default.
+// column keeps its expression in DATA_DEFAULT, which is no default. DATA_DEFAULT, a LONG, comes last.
 const char* const k_columns =
-   "SELECT column_name, data_type, nullable, data_default, virtual_column FROM sys.all_tab_cols "
+   "SELECT column_name, data_type, nullable, virtual_column, data_default FROM sys.all_tab_cols "
    "WHERE owner = :table_namespace AND table_name = :table_name AND user_generated = 'YES' ORDER BY column_id";
 
 } // namespace sql
