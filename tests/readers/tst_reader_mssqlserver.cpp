@@ -99,6 +99,30 @@ private Q_SLOTS:
       }
    }
 
+   // the emulation's SQL Server functions resolve names as the server does
+   void serverFunctions_data()
+   {
+      QTest::addColumn<QString>("sExpression");
+      QTest::addColumn<QString>("sExpected");
+      QTest::newRow("brackets, \"]\" doubled") << "QUOTENAME('a]b')" << "[a]]b]";
+      QTest::newRow("string +") << "'a' + 'b'" << "ab";
+      QTest::newRow("one part, bracketed") << "OBJECTPROPERTY(OBJECT_ID('[PK customer.id [1]]]'), 'IsPrimaryKey')" << "1";
+      QTest::newRow("two parts") << "OBJECTPROPERTY(OBJECT_ID('dbo.[pk.item]'), 'IsPrimaryKey')" << "1";
+      QTest::newRow("three parts, quoted") << "OBJECTPROPERTY(OBJECT_ID(current_database() + '.\"sales\".shop'), 'IsUserTable')" << "1";
+      QTest::newRow("empty schema is dbo") << "OBJECTPROPERTY(OBJECT_ID(current_database() + '..customer'), 'IsPrimaryKey')" << "0";
+      QTest::newRow("bare name with a dot") << "COALESCE(OBJECT_ID('dbo.pk.item'), 0)" << "0";
+      QTest::newRow("bare name with a blank") << "COALESCE(OBJECT_ID('[dbo].PK customer'), 0)" << "0";
+      QTest::newRow("other database") << "COALESCE(OBJECT_ID('elsewhere.dbo.customer'), 0)" << "0";
+      QTest::newRow("four parts") << "COALESCE(OBJECT_ID('a.b.c.d'), 0)" << "0";
+   }
+   void serverFunctions()
+   {
+      QFETCH(QString, sExpression);
+      QFETCH(QString, sExpected);
+      QVERIFY(m_shop.connection);
+      QCOMPARE(m_shop.connection->column("SELECT " + sExpression), QStringList(sExpected));
+   }
+
    // 3 tables and a view; a catalogue view that goes away makes that step's query fail
    void run_data()
    {
@@ -108,6 +132,7 @@ private Q_SLOTS:
       QTest::newRow("primary key") << "ALTER VIEW information_schema.key_column_usage RENAME TO gone" << true << "An error occurred getting primary key for table " << 2;
       QTest::newRow("relationships") << "ALTER VIEW sys.foreign_keys RENAME TO gone" << true << "An error occurred getting all relationships for table " << 2;
       QTest::newRow("columns") << "ALTER VIEW information_schema.columns RENAME TO gone" << true << "An error occurred getting all columns for table " << 2;
+      QTest::newRow("views only") << "DELETE FROM emul.objects WHERE type <> 'V'" << false << "" << 1;
       QTest::newRow("no table") << "DELETE FROM emul.objects" << false << "No table found, please check your database type or select the generic import" << 0;
    }
    void run() { verifyEmulatedRun(k_mssqlserver, "kel_readers_mssql_small", catalogue(k_sSmall)); }
