@@ -81,6 +81,8 @@ protected:
 
    /** A query of sql with ":table_name" then ":table_namespace" bound. */
    static vx::VxSqlQuery boundQuery(const char* sql, const table_row& table);
+   /** A nullability value that says "not null": sNo in any case, or "0". */
+   static bool isNo(const QString& sValue, const char* sNo) { return ((sValue.compare(QLatin1String(sNo), Qt::CaseInsensitive) == 0) || (sValue == "0")); }
    /** Text of a result value; NULL gives an empty text. */
    static QString text(const vx::VxSqlQuery& query, long row, const char* column) { return query.getSqlResultAt(row, QString::fromLatin1(column)).toString(); }
 

@@ -80,8 +80,7 @@ odbc_import_catalog::column_row odbc_import_mssqlserver::readColumnRow(const vx:
    column.name = text(query, row, "column_name");
    column.sqlType = text(query, row, "data_type");
    column.defaultValue = text(query, row, "column_default");
-   const QString sNullable = text(query, row, "is_nullable");
-   column.notNull = ((sNullable.compare("NO", Qt::CaseInsensitive) == 0) || (sNullable == "0"));
+   column.notNull = isNo(text(query, row, "is_nullable"), "NO");
    column.isPrimaryKey = lstPrimaryKey.contains(column.name);
    return column;
 }

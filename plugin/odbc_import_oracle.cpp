@@ -90,8 +90,7 @@ odbc_import_catalog::column_row odbc_import_oracle::readColumnRow(const vx::VxSq
    column.name = text(query, row, "COLUMN_NAME");
    column.sqlType = text(query, row, "DATA_TYPE");
    if (text(query, row, "VIRTUAL_COLUMN").compare("YES", Qt::CaseInsensitive) != 0) { column.defaultValue = text(query, row, "DATA_DEFAULT"); }
-   const QString sNullable = text(query, row, "NULLABLE");
-   column.notNull = ((sNullable.compare("N", Qt::CaseInsensitive) == 0) || (sNullable == "0"));
+   column.notNull = isNo(text(query, row, "NULLABLE"), "N");
    column.isPrimaryKey = lstPrimaryKey.contains(column.name);
    return column;
 }
