@@ -30,13 +30,22 @@ vx::VxBool odbc_import_catalog::startProcess()
    vx::VxSqlQuery tables = tablesQuery();
    const vx::VxBool fetched = run(statements, tables, "An error occurred fetching all tables :\n");
    if (! fetched.getValue()) { return fetched; }
-   if (tables.getSqlResultRowCount() <= 0) { return vx::VxBool(false, 0, "No table found, please check your database type or select the generic import"); }
-
-   for (long i = 0; i < tables.getSqlResultRowCount(); ++i)
+   vx::VxSqlQuery views = viewsQuery();
+   if (hasViewsQuery())
    {
-      emitProgress(static_cast<qint32>(i), static_cast<qint32>(tables.getSqlResultRowCount()));
+      const vx::VxBool fetchedViews = run(statements, views, "An error occurred fetching all views :\n");
+      if (! fetchedViews.getValue()) { return fetchedViews; }
+   }
+   // an account that sees views only still has something to import
+   const long lTables = tables.getSqlResultRowCount();
+   const long lRows = lTables + views.getSqlResultRowCount();
+   if (lRows <= 0) { return vx::VxBool(false, 0, "No table found, please check your database type or select the generic import"); }
+
+   for (long i = 0; i < lRows; ++i)
+   {
+      emitProgress(static_cast<qint32>(i), static_cast<qint32>(lRows));
       table_row row;
-      if (! readTableRow(tables, i, row)) { continue; }
+      if (! ((i < lTables) ? readTableRow(tables, i, row) : readViewRow(views, i - lTables, row))) { continue; }
       const long lTableKey = getKey(row.nameSpace + "." + row.name);
       if (m_pListOfTables->exist(lTableKey)) { continue; }
       const vx::VxBool read = readTable(statements, row, lTableKey);

@@ -63,6 +63,10 @@ protected:
    virtual vx::VxSqlQuery tablesQuery() const = 0;
    /** False when the row is not a table to import (system tables). */
    virtual bool readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const = 0;
+   /** Engines that list their views in a query of their own (Oracle): its rows are read after the tables' rows. */
+   virtual bool hasViewsQuery() const { return false; }
+   virtual vx::VxSqlQuery viewsQuery() const { return vx::VxSqlQuery(); }
+   virtual bool readViewRow(const vx::VxSqlQuery& query, long row, table_row& table) const { return readTableRow(query, row, table); }
 
    /** Engines without a primary-key query mark key columns in their columns query instead. */
    virtual bool hasPrimaryKeyQuery() const { return true; }
@@ -77,6 +81,8 @@ protected:
 
    /** A query of sql with ":table_name" then ":table_namespace" bound. */
    static vx::VxSqlQuery boundQuery(const char* sql, const table_row& table);
+   /** A nullability value that says "not null": sNo in any case, or "0". */
+   static bool isNo(const QString& sValue, const char* sNo) { return ((sValue.compare(QLatin1String(sNo), Qt::CaseInsensitive) == 0) || (sValue == "0")); }
    /** Text of a result value; NULL gives an empty text. */
    static QString text(const vx::VxSqlQuery& query, long row, const char* column) { return query.getSqlResultAt(row, QString::fromLatin1(column)).toString(); }
 

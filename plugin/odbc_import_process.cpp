@@ -1,7 +1,9 @@
 #include "odbc_import_process.h"
 
 #include "odbc_import_generic.h"
+#include "odbc_import_mssqlserver.h"
 #include "odbc_import_mysql.h"
+#include "odbc_import_oracle.h"
 #include "odbc_import_postgresql.h"
 #include "odbc_import_sqlite.h"
 
@@ -17,6 +19,8 @@ odbc_import_process* odbc_import_process::createReader(int iDatabaseType, QSqlDa
    {
       case 1: return new odbc_import_postgresql(pDatabase);
       case 2: return new odbc_import_mysql(pDatabase);
+      case 3: return new odbc_import_oracle(pDatabase);
+      case 4: return new odbc_import_mssqlserver(pDatabase);
       case 5: return new odbc_import_sqlite(pDatabase);
       default: return new odbc_import_generic(pDatabase);
    }

@@ -29,7 +29,7 @@ public:
    /** The list of the last run, shared: it outlives the reader (null before the first run). */
    type_lst_table_ptr getListOfTables() const { return m_pListOfTables; }
 
-   /** The reader of an engine type (0 generic, 1 PostgreSQL, 2 MySQL, 5 SQLite, anything else generic); the caller deletes it. */
+   /** The reader of an engine type (0 generic, 1 PostgreSQL, 2 MySQL, 3 Oracle, 4 SQL Server, 5 SQLite, anything else generic); the caller deletes it. */
    static odbc_import_process* createReader(int iDatabaseType, QSqlDatabase* pDatabase);
 
    /** Keys are Qt's string hash (seed 0) read as a signed 32-bit number. */

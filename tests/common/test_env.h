@@ -15,7 +15,7 @@
 namespace kel_test {
 
 /** The engine types of the plug-in's readers, as its option db_type takes them. */
-enum engine_type { k_generic = 0, k_postgresql = 1, k_mysql = 2, k_sqlite = 5 };
+enum engine_type { k_generic = 0, k_postgresql = 1, k_mysql = 2, k_oracle = 3, k_mssqlserver = 4, k_sqlite = 5 };
 
 inline bool isCI() { return (qEnvironmentVariable("CI") == "true"); }
 

@@ -12,6 +12,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "catalogue_emulation.h"
 #include "test_env.h"
 
 namespace {
@@ -152,6 +153,43 @@ private Q_SLOTS:
       QCOMPARE(lstNames, lstExpected);
       QCOMPARE(project.column("SELECT DISTINCT entity_namespace FROM t_entity"), QStringList("imp"));
       QCOMPARE(run.out.value(0), QString("Project %1 : 0 entities").arg(sProject));
+      QVERIFY(run.out.contains(finalMessage(lstExpected.count())));
+   }
+
+   // SQL Server and Oracle: Sakila's catalogues made from their scripts, served by the PostgreSQL test server
+   void emulatedEngines_data()
+   {
+      QTest::addColumn<QString>("sType");
+      QTest::addColumn<QString>("sScript");
+      QTest::newRow("SQL Server Sakila, SQL Server reader") << "4" << "sql-server-sakila-schema.sql";
+      QTest::newRow("Oracle Sakila, Oracle reader") << "3" << "oracle-sakila-schema.sql";
+   }
+
+   void emulatedEngines()
+   {
+      QFETCH(QString, sType);
+      QFETCH(QString, sScript);
+      KEL_REQUIRE_POSTGRESQL();
+      QFile file(kel_test::sakilaDir() + "/" + sScript);
+      const bool bOpen = file.open(QIODevice::ReadOnly);
+      KEL_REQUIRE(bOpen, "Sakila fixtures in " + kel_test::sakilaDir());
+      const bool bOracle = (sType == "3");
+      const auto engine = (bOracle ? kel_emulation::dialect::oracle : kel_emulation::dialect::mssqlserver);
+      const kel_emulation::schema_def schema = kel_emulation::ddl_reader(engine, bOracle ? "SAKILA" : "dbo").read(QString::fromUtf8(file.readAll()));
+      const QString sDatabase = "kel_headless_sakila_" + sType;
+      QCOMPARE(kel_test::createDatabase(kel_test::k_postgresql, sDatabase, bOracle ? kel_emulation::oracleCatalogue(schema) : kel_emulation::sqlServerCatalogue(schema)), QString());
+      QStringList lstExpected;
+      for (const kel_emulation::table_def& table : schema) { lstExpected.append(table.name); }
+      lstExpected.sort();
+      QCOMPARE(lstExpected.count(), 21);
+
+      const QString sProject = newProject();
+      const host_run run = runHost(importArgs(sProject, kel_test::postgresqlDsn(sDatabase), sType));
+      QVERIFY(run.ended);
+      QVERIFY2(run.exitCode == 0, qPrintable(run.err.join('\n')));
+      QStringList lstNames = kel_test::connection(sProject, "QSQLITE").column("SELECT entity_name FROM t_entity");
+      lstNames.sort();
+      QCOMPARE(lstNames, lstExpected);
       QVERIFY(run.out.contains(finalMessage(lstExpected.count())));
    }
 
