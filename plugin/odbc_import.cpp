@@ -1,6 +1,9 @@
 #include "odbc_import.h"
 
+#include <QPointer>
 #include <QtDebug>
+
+#include <memory>
 
 #include <context/ctx_global.h>
 #include <context/ctx_project.h>
@@ -9,6 +12,7 @@
 #include <view/main_wnd.h>
 
 #include "odbc_import_no_gui.h"
+#include "view/wnd_odbc_import.h"
 #include "view/wnd_odbc_import_result.h"
 
 namespace plugin {
@@ -79,15 +83,57 @@ QString firstValue(const view::main_wnd* pMainWnd, const char* sOption)
    const QStringList lst = pMainWnd->getAppArg(QString::fromLatin1(sOption));
    return (lst.isEmpty() ? QString() : lst.first());
 }
+
+/**
+ * A window of one import, child of the host's main window: deleted at the end of the scope unless
+ * the main window went first and took it along (it may close during the window's own event loop).
+ */
+template <class T>
+class import_window
+{
+public:
+   import_window() : m_pWnd(new T(context::ctx_global::getMainWnd(), Qt::WindowFlags())) { ; }
+   ~import_window() { delete m_pWnd.data(); }
+   import_window(const import_window&) = delete;
+   import_window& operator=(const import_window&) = delete;
+   T* get() const { return m_pWnd.data(); }
+
+private:
+   QPointer<T> m_pWnd;
+};
+
+/** Runs the settings dialog and hands what the user confirmed to the importer; false when there is nothing to import. */
+bool runSettingsDialog(odbc_import* pPlugin, generic_importer& importer, bool& bOrganizeDiagram)
+{
+   import_window<view::wnd_odbc_import> wnd;
+   wnd.get()->initFromPlugin(pPlugin);
+   wnd.get()->exec();
+   const view::wnd_odbc_import* pWnd = wnd.get();
+   if (! pWnd || (pWnd->result() == QDialog::Rejected) || ! pWnd->getListOfTables()) { return false; }
+   importer.setListOfTables(pWnd->getListOfTables());
+   importer.setDeleteNamespace(pWnd->getDeleteNamespace());
+   importer.setNamespace(pWnd->getNamespace());
+   importer.setImportComment(pWnd->getImportComment());
+   importer.setImportDefaultValue(pWnd->getImportDefaultValue());
+   importer.setDecoration(static_cast<model::property_type::enum_decoration>(pWnd->getDecoration()));
+   importer.setCollection(static_cast<model::property_type::enum_collection>(pWnd->getCollection()));
+   importer.setBoostOptionalForNullValue(pWnd->getBoostOptionalForNullValue());
+   importer.setListOfTypeMapping(pWnd->getListOfTypeMapping());
+   bOrganizeDiagram = pWnd->getOrganizeDiagramLayout();
+   return true;
+}
 } // namespace
 
 vx::VxBool odbc_import::importProject(model::project& project)
 {
    Q_UNUSED(project); // the import works on the host's current project
-   if (! m_pGenericImporter) { return vx::VxBool(false, 0, "Generic importer process is not defined"); }
-   m_pGenericImporter->setProcessName("KEL_GENERATED_BY_ODBC_IMPORT_PLUGIN");
+   // the host may replace its importer while a window of this import runs: this import keeps its own
+   const std::shared_ptr<generic_importer> pImporter = m_pGenericImporter;
+   if (! pImporter) { return vx::VxBool(false, 0, "Generic importer process is not defined"); }
+   pImporter->setProcessName("KEL_GENERATED_BY_ODBC_IMPORT_PLUGIN");
 
-   view::main_wnd* pMainWnd = context::ctx_global::getMainWnd();
+   // the main window may close during the nested event loops of the dialog and the result window
+   const QPointer<view::main_wnd> pMainWnd = context::ctx_global::getMainWnd();
    bool bHeadless = false;
    bool bOrganizeDiagram = true;
    if (g_bFirstCall && pMainWnd)
@@ -105,14 +151,10 @@ vx::VxBool odbc_import::importProject(model::project& project)
       const vx::VxBool filled = odbc_import_no_gui::fillGenericImporter(this);
       if (! filled.getValue()) { return vx::VxBool(false, filled.getCode(), filled.getDesc()); }
    }
-   else
-   {
-      // the settings dialog is not part of this build: an interactive import imports nothing
-      return vx::VxBool(true, 0, QString());
-   }
+   else if (! runSettingsDialog(this, (*pImporter), bOrganizeDiagram)) { return vx::VxBool(true, 0, QString()); }
 
    std::shared_ptr<model::project> pProject = context::ctx_project::getProject();
-   undo_redo::undo_project* pUndo = new undo_redo::undo_project();
+   std::unique_ptr<undo_redo::undo_project> pUndo(new undo_redo::undo_project());
    pUndo->setText("import from database using ODBC driver");
    const vx::VxBool backupUndo = pUndo->backupUndoProject(pProject);
    if (! backupUndo.getValue()) { qDebug("[Kelmar] plugin::odbc_import::importProject() - backupUndoProject() : %s", backupUndo.getDesc().toLocal8Bit().constData()); }
@@ -120,12 +162,12 @@ vx::VxBool odbc_import::importProject(model::project& project)
    vx::VxBool result(false, 0, QString());
    {
       tools::scoped_in_event inEvent(undo_redo::undo_base::m_bCreateUndoRedoInEvent, true, -1);
-      result = m_pGenericImporter->import();
+      result = pImporter->import();
       if (! result.getValue() && ! bHeadless)
       {
-         view::wnd_odbc_import_result wndResult(context::ctx_global::getMainWnd(), Qt::WindowFlags());
-         wndResult.setMessages(QStringList() << result.getDesc());
-         wndResult.exec();
+         import_window<view::wnd_odbc_import_result> wndResult;
+         wndResult.get()->setMessages(QStringList() << result.getDesc());
+         wndResult.get()->exec();
       }
       Q_EMIT onReloadProject();
       if (bOrganizeDiagram)
@@ -133,7 +175,7 @@ vx::VxBool odbc_import::importProject(model::project& project)
          Q_EMIT onMessage("Organize diagram layout", 1, 10000);
          Q_EMIT onOrganizeLayout();
       }
-      const QString sMessage = "ODBC plugin import process to current project finished (" + QString::number(m_pGenericImporter->getImportCount()) + " entities imported)";
+      const QString sMessage = "ODBC plugin import process to current project finished (" + QString::number(pImporter->getImportCount()) + " entities imported)";
       Q_EMIT onMessage(sMessage, 1, 10000);
    }
 
@@ -141,8 +183,8 @@ vx::VxBool odbc_import::importProject(model::project& project)
    const vx::VxBool backupRedo = pUndo->backupRedoProject(pProject);
    if (! backupRedo.getValue()) { qDebug("[Kelmar] plugin::odbc_import::importProject() - backupRedoProject() : %s", backupRedo.getDesc().toLocal8Bit().constData()); }
 
-   if (pMainWnd && pUndo->canBePushedToUndoStack()) { pMainWnd->addUndoRedoCommand(pUndo); }
-   else { delete pUndo; }
+   // the main window takes the command; otherwise it goes with this scope
+   if (pMainWnd && pUndo->canBePushedToUndoStack()) { pMainWnd->addUndoRedoCommand(pUndo.release()); }
    return (bHeadless ? result : vx::VxBool(true, 0, QString()));
 }
 

@@ -11,6 +11,7 @@
 #include <undo_redo/undo_base.h>
 #include <view/main_wnd.h>
 
+#include "modal_watch.h"
 #include "test_env.h"
 
 class tst_headless_flow : public QObject
@@ -97,8 +98,11 @@ private Q_SLOTS:
       QCOMPARE(noImporter.getDesc(), QString("Generic importer process is not defined"));
       verifyNothingHappened(m_lstBefore, 0);
 
+      // without a main window the settings dialog opens, here cancelled
       context::ctx_global::setMainWnd(nullptr);
+      const kel_test::modal_watch watch;
       QVERIFY(runImport().getValue());
+      QCOMPARE(watch.dialogs, QStringList("view::wnd_odbc_import"));
       QVERIFY(! m_pImporter->getListOfTables()); // the command line was not read
       verifyNothingHappened(m_lstBefore, 0);
    }
@@ -138,8 +142,10 @@ private Q_SLOTS:
       const auto pFresh = std::make_shared<plugin::generic_importer>();
       m_pPlugin->setGenericImporter(pFresh);
       const QList<model::entity> lstBefore = entities();
+      const kel_test::modal_watch watch;   // cancels the settings dialog
       const vx::VxBool result = runImport();
       m_pPlugin->setGenericImporter(m_pImporter);
+      QCOMPARE(watch.dialogs, QStringList("view::wnd_odbc_import"));
 
       QVERIFY(result.getValue());
       QCOMPARE(pFresh->getProcessName(), QString("KEL_GENERATED_BY_ODBC_IMPORT_PLUGIN"));

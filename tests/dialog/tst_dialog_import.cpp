@@ -1,0 +1,169 @@
+// The interactive import through the loaded plug-in, as the host runs it: the settings dialog opens,
+// the user connects, checks and confirms, and the entities arrive as one undo step; a failed import
+// shows the result window. Each case loads a copy of the module of its own, so that each one is the
+// first import of that module, as in a new host process.
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <context/ctx_global.h>
+#include <view/main_wnd.h>
+
+#include "dialog_support.h"
+
+using namespace kel_dialog;
+
+class tst_dialog_import : public QObject
+{
+   Q_OBJECT
+
+   QTemporaryDir m_dir;
+   QString m_sShopDsn;
+   view::main_wnd m_wnd;
+   std::shared_ptr<plugin::generic_importer> m_pImporter;
+   QList<std::shared_ptr<QPluginLoader>> m_lstLoaders;
+   QStringList m_lstEvents;
+
+   static QList<model::entity> entities() { return context::ctx_project::getProject()->getEntities(); }
+
+   /** A new copy of the plug-in module, with a new generic importer; its host signals are recorded. */
+   plugin::import_interface* freshPlugin()
+   {
+      const QString sCopy = m_dir.filePath(QString("KelOdbcImport_%1.so").arg(m_lstLoaders.count()));
+      if (! QFile::copy(QString(KEL_PLUGIN_FILE), sCopy)) { return nullptr; }
+      m_lstLoaders.append(std::make_shared<QPluginLoader>(sCopy));
+      auto* pPlugin = qobject_cast<plugin::import_interface*>(m_lstLoaders.last()->instance());
+      m_pImporter = std::make_shared<plugin::generic_importer>();
+      if (! pPlugin) { return nullptr; }
+      pPlugin->setGenericImporter(m_pImporter);
+      m_lstEvents.clear();
+      connect(pPlugin, &plugin::base_interface::onMessage, this, [this](const QString& sMessage) { m_lstEvents << sMessage; });
+      connect(pPlugin, &plugin::base_interface::onReloadProject, this, [this]() { m_lstEvents << "reload"; });
+      return pPlugin;
+   }
+
+   /** What a user does in the settings dialog: connect to the shop, check everything, confirm. */
+   void importShop(QDialog* pDialog)
+   {
+      auto* pWnd = static_cast<wnd*>(pDialog);
+      w<QLineEdit>(pWnd, "m_txtNamespace")->setText("shop");
+      w<QCheckBox>(pWnd, "m_chkOrganizeLayout")->setChecked(false);
+      connectTo(pWnd, m_sShopDsn, "SQLite");
+      rootItem(pWnd)->setCheckState(0, Qt::Checked);
+      w<QPushButton>(pWnd, "m_btnOk")->click();
+   }
+
+private Q_SLOTS:
+   void initTestCase()
+   {
+      QVERIFY(m_dir.isValid());
+      const QString sDatabase = m_dir.filePath("shop.db");
+      QCOMPARE(kel_test::makeSqlite(sDatabase, { "CREATE TABLE customer (customer_id INTEGER PRIMARY KEY, name VARCHAR(40) NOT NULL)",
+                                                 "CREATE TABLE orders (order_id INTEGER PRIMARY KEY, customer_id INT NOT NULL REFERENCES customer (customer_id))",
+                                                 "CREATE VIEW customer_orders AS SELECT c.name, o.order_id FROM customer c JOIN orders o ON o.customer_id = c.customer_id" }), QString());
+      m_sShopDsn = kel_test::sqliteDsn(sDatabase);
+      const vx::VxBool opened = context::ctx_project::openProject(m_dir.filePath("project.kelmar"));
+      QVERIFY2(opened.getValue(), qPrintable(opened.getDesc()));
+      context::ctx_global::setMainWnd(&m_wnd);
+   }
+
+   void cleanupTestCase()
+   {
+      context::ctx_global::setMainWnd(nullptr);
+      context::ctx_project::closeProject();
+   }
+
+   void notHeadless_data()
+   {
+      QTest::addColumn<QStringList>("lstArgs");
+      QTest::addColumn<QString>("headlessFailure");
+      QTest::newRow("no option") << QStringList() << "";
+      QTest::newRow("engine type only") << QStringList("--KelOdbcImport_db_type=5") << "";
+      QTest::newRow("empty data source") << QStringList({ "--KelOdbcImport_dsn=", "--KelOdbcImport_db_type=5" }) << "";
+      QTest::newRow("empty engine type") << QStringList({ "--KelOdbcImport_dsn=" + m_sShopDsn, "--KelOdbcImport_db_type=" }) << "";
+      // the copy is a first import indeed: with both options it runs headless (and finds nothing to import)
+      QTest::newRow("both, headless") << QStringList({ "--KelOdbcImport_dsn=" + m_sShopDsn, "--KelOdbcImport_db_type=5", "--KelOdbcImport_filter_regexp=^none$" })
+                                      << "No table found after applying regexp : ^none$";
+   }
+
+   // the first import opens the dialog; cancelled, it reports success and changes nothing
+   void notHeadless()
+   {
+      QFETCH(QStringList, lstArgs);
+      QFETCH(QString, headlessFailure);
+      m_wnd.setAppArgs(QStringList("kelmar") + lstArgs);
+      plugin::import_interface* pPlugin = freshPlugin();
+      QVERIFY(pPlugin);
+      const QList<model::entity> lstBefore = entities();
+      const int iUndo = m_wnd.getUndoStack()->count();
+      const kel_test::modal_watch watch;
+      const vx::VxBool result = pPlugin->importProject(*context::ctx_project::getProject());
+      QCOMPARE(result.getDesc(), headlessFailure);
+      QCOMPARE(result.getValue(), headlessFailure.isEmpty());
+      QCOMPARE(watch.dialogs, headlessFailure.isEmpty() ? QStringList("view::wnd_odbc_import") : QStringList());
+      QCOMPARE(m_pImporter->getProcessName(), QString("KEL_GENERATED_BY_ODBC_IMPORT_PLUGIN"));
+      QVERIFY(! m_pImporter->getListOfTables());
+      QVERIFY(entities() == lstBefore);
+      QCOMPARE(m_wnd.getUndoStack()->count(), iUndo);
+      QCOMPARE(m_lstEvents, QStringList());
+   }
+
+   // connect, check all, OK: the entities of the tables and the view, one undo step
+   void importThroughTheDialog()
+   {
+      m_wnd.setAppArgs(QStringList("kelmar"));
+      plugin::import_interface* pPlugin = freshPlugin();
+      QVERIFY(pPlugin);
+      const QList<model::entity> lstBefore = entities();
+      const int iUndo = m_wnd.getUndoStack()->count();
+      const kel_test::modal_watch watch([this](QDialog* pDialog) { importShop(pDialog); });
+      QVERIFY(pPlugin->importProject(*context::ctx_project::getProject()).getValue());
+
+      QCOMPARE(watch.dialogs, QStringList("view::wnd_odbc_import"));
+      QCOMPARE(watch.messages, QStringList());
+      QStringList lstImported;
+      for (const model::entity& e : entities().mid(lstBefore.count())) { lstImported << (e.fullName() + (e.isView ? " (view)" : "")); }
+      lstImported.sort();
+      QCOMPARE(lstImported, QStringList({ "shop::customer", "shop::customer_orders (view)", "shop::orders" }));
+      // organise was unchecked in the dialog
+      QCOMPARE(m_lstEvents, QStringList({ "reload", "ODBC plugin import process to current project finished (3 entities imported)" }));
+      QCOMPARE(m_wnd.getUndoStack()->count(), iUndo + 1);
+      QCOMPARE(m_wnd.getUndoStack()->text(iUndo), QString("import from database using ODBC driver"));
+      const QList<model::entity> lstAfter = entities();
+      m_wnd.getUndoStack()->undo();
+      QVERIFY(entities() == lstBefore);
+      m_wnd.getUndoStack()->redo();
+      QVERIFY(entities() == lstAfter);
+   }
+
+   // the import fails: the result window shows why, and the import still reports success to the host
+   void failedImportShowsResultWindow()
+   {
+      kel_test::connection project(context::ctx_project::getProject()->getFilePath(), "QSQLITE");
+      QCOMPARE(project.exec({ "CREATE TRIGGER no_entity BEFORE INSERT ON t_entity BEGIN SELECT RAISE(ABORT, 'the project is read-only'); END" }), QString());
+      m_wnd.setAppArgs(QStringList("kelmar"));
+      plugin::import_interface* pPlugin = freshPlugin();
+      QVERIFY(pPlugin);
+      const QList<model::entity> lstBefore = entities();
+      QString sShown;
+      const kel_test::modal_watch watch([&](QDialog* pDialog) {
+         if (pDialog->objectName() == "wnd_odbc_import") { importShop(pDialog); return; }
+         sShown = pDialog->findChild<QPlainTextEdit*>("m_txtResult")->toPlainText();
+         pDialog->close();
+      });
+      const vx::VxBool result = pPlugin->importProject(*context::ctx_project::getProject());
+      const QString sFailure = m_pImporter->import().getDesc();   // the same import once more, for its text
+      QCOMPARE(project.exec({ "DROP TRIGGER no_entity" }), QString());
+
+      QVERIFY(result.getValue());
+      QCOMPARE(watch.dialogs, QStringList({ "view::wnd_odbc_import", "view::wnd_odbc_import_result" }));
+      QVERIFY(sFailure.contains("the project is read-only"));
+      QCOMPARE(sShown, sFailure);
+      QVERIFY(entities() == lstBefore);
+      QCOMPARE(m_lstEvents, QStringList({ "reload", "ODBC plugin import process to current project finished (0 entities imported)" }));
+   }
+};
+
+QTEST_MAIN(tst_dialog_import)
+#include "tst_dialog_import.moc"

@@ -1,0 +1,162 @@
+#include "wnd_odbc_import.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QShortcut>
+#include <QStandardItemModel>
+#include <QUrl>
+
+#include <context/ctx_global.h>
+#include <tools/common_model.h>
+#include <tools/validator_helper.h>
+#include <tools/wait_cursor.h>
+
+#include "odbc_import.h"
+#include "odbc_import_type_mapping.h"
+
+namespace view {
+
+namespace {
+const int k_iRoleNumber = (Qt::UserRole + 1);
+
+/** The role-257 number of a host model's current entry; 0 without one. */
+int currentNumber(const QComboBox* pCombo) { return pCombo->currentData(k_iRoleNumber).toInt(); }
+} // namespace
+
+bool wnd_odbc_import::s_bInTreeItemChanged = false;
+
+wnd_odbc_import::wnd_odbc_import(QWidget* parent, Qt::WindowFlags flags) : QDialog(parent, flags)
+{
+   Ui::wnd_odbc_import::setupUi(this);
+   init();
+}
+
+wnd_odbc_import::~wnd_odbc_import()
+{
+   m_pTypeMapping.reset();
+   m_listOfTypeMapping.clear();
+   m_pListOfTables.reset();
+}
+
+void wnd_odbc_import::init()
+{
+   m_btnOk->setEnabled(false);
+   showCollapseExpand(false);
+   tools::validator_helper::setValidator_Namespace(m_txtNamespace);
+   if (! m_pTypeMapping) { m_pTypeMapping = std::make_shared<view::odbc_import_type_mapping>(m_lstTypeMapping, m_grpTypeMapping, m_grpTypeMapping->title()); }
+
+   m_cboDecoration->setModel(tools::common_model::getModelDecorationForRelationship());
+   m_cboCollection->setModel(tools::common_model::getModelAllCollection());
+   m_cboDecoration->setCurrentIndex(m_cboDecoration->findData(QVariant(5), k_iRoleNumber, Qt::MatchExactly | Qt::MatchCaseSensitive));
+   m_cboCollection->setCurrentIndex(m_cboCollection->findData(QVariant(1), k_iRoleNumber, Qt::MatchExactly | Qt::MatchCaseSensitive));
+
+   // engine type numbers of the readers; the texts are stored as they are, so they are not translated
+   const char* const lstEngines[] = { "Generic", "PostgreSQL", "MySQL (or MariaDB)", "Oracle", "MS SQL Server", "SQLite" };
+   for (int i = 0; i < 6; ++i) { m_cboDatabaseType->addItem(QString::fromLatin1(lstEngines[i]), QVariant(i)); }
+   m_cboDatabaseType->setCurrentIndex(m_cboDatabaseType->findData(QVariant(0), Qt::UserRole));
+   m_txtWarning->setVisible(m_cboDatabaseType->currentData(Qt::UserRole).toInt() == 0);
+
+   connect(m_btnOk, &QPushButton::clicked, this, &wnd_odbc_import::doBtnOk);
+   connect(m_btnCancel, &QPushButton::clicked, this, &QWidget::close);
+   connect(m_btnConnect, &QPushButton::clicked, this, &wnd_odbc_import::doBtnConnect);
+   connect(m_btnCollapseSchema, &QPushButton::clicked, this, &wnd_odbc_import::doBtnCollapseSchema);
+   connect(m_btnExpandSchema, &QPushButton::clicked, this, &wnd_odbc_import::doBtnExpandSchema);
+   connect(m_lstItemsToImport, &QTreeWidget::itemChanged, this, &wnd_odbc_import::doTreeItemChanged);
+   connect(m_cboDatabaseType, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &wnd_odbc_import::doCboDatabaseTypeChanged);
+   auto* pShortcutHelp = new QShortcut(QKeySequence(Qt::Key_F1), this, nullptr, nullptr, Qt::WindowShortcut);
+   connect(m_btnHelpManual, &QPushButton::clicked, this, &wnd_odbc_import::doClickBtnHelpManual);
+   connect(pShortcutHelp, &QShortcut::activated, this, &wnd_odbc_import::doClickBtnHelpManual);
+}
+
+void wnd_odbc_import::initFromPlugin(plugin::odbc_import* pPlugin)
+{
+   m_pPlugin = pPlugin;
+   loadSettings();
+   if (! m_pTypeMapping || ! m_pPlugin) { return; }
+   m_pTypeMapping->setListOfTypeMapping(m_listOfTypeMapping);
+   m_pTypeMapping->fill();
+   m_pTypeMapping->resizeTableWidget();
+}
+
+void wnd_odbc_import::doBtnOk()
+{
+   if (! m_pPlugin) { return; }
+   tools::wait_cursor wait;
+   m_bDeleteNamespace = m_chkDeleteNamespace->isChecked();
+   m_sNamespace = m_txtNamespace->text();
+   m_bImportComment = m_chkImportComment->isChecked();
+   m_bImportDefaultValue = m_chkImportDefaultValue->isChecked();
+   m_iDecoration = currentNumber(m_cboDecoration);
+   m_iCollection = currentNumber(m_cboCollection);
+   m_bBoostOptionalForNullValue = m_chkBoostOptionalForNullValue->isChecked();
+   m_bOrganizeDiagramLayout = m_chkOrganizeLayout->isChecked();
+   fileTypeMapping();
+   filterListOfTables(m_pRootItem);
+   saveSettings();
+   accept();
+}
+
+void wnd_odbc_import::reject()
+{
+   if (m_bProcessing) { return; }
+   QDialog::reject();
+}
+
+void wnd_odbc_import::closeEvent(QCloseEvent* event)
+{
+   if (m_bProcessing) { event->ignore(); return; }
+   fileTypeMapping();
+   saveSettings();
+   QDialog::closeEvent(event);
+}
+
+void wnd_odbc_import::resizeEvent(QResizeEvent* event)
+{
+   QDialog::resizeEvent(event);
+   if (m_pTypeMapping) { m_pTypeMapping->resizeTableWidget(); }
+}
+
+void wnd_odbc_import::fileTypeMapping()
+{
+   if (! m_pTypeMapping || ! m_pPlugin) { return; }
+   m_pTypeMapping->file();
+   m_listOfTypeMapping = m_pTypeMapping->getListOfTypeMapping();
+}
+
+void wnd_odbc_import::doBtnCollapseSchema() { expandSchemas(false); }
+
+void wnd_odbc_import::doBtnExpandSchema() { expandSchemas(true); }
+
+void wnd_odbc_import::expandSchemas(bool bExpanded)
+{
+   tools::wait_cursor wait;
+   for (int i = 0; m_pRootItem && (i < m_pRootItem->childCount()); ++i)
+   {
+      if (m_pRootItem->child(i)->type() == item_schema) { m_pRootItem->child(i)->setExpanded(bExpanded); }
+   }
+}
+
+void wnd_odbc_import::doCboDatabaseTypeChanged(int index)
+{
+   Q_UNUSED(index);
+   m_txtWarning->setVisible(m_cboDatabaseType->currentData(Qt::UserRole).toInt() == 0);
+}
+
+void wnd_odbc_import::doClickBtnHelpManual()
+{
+   QDesktopServices::openUrl(QUrl(context::ctx_global::getAppHelpManualUrl() + "#wnd_odbc_import", QUrl::TolerantMode));
+}
+
+void wnd_odbc_import::showCollapseExpand(bool bVisible)
+{
+   m_btnCollapseSchema->setVisible(bVisible);
+   m_btnExpandSchema->setVisible(bVisible);
+}
+
+void wnd_odbc_import::warn(const QString& sText)
+{
+   QMessageBox::warning(this, m_pPlugin->getName(), sText, QMessageBox::Ok, QMessageBox::NoButton);
+}
+
+} // namespace view
