@@ -6,6 +6,7 @@
 // saved there as PNG pictures of the X screen (scripts/screenshots.sh).
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPluginLoader>
@@ -22,6 +23,7 @@
 #include <view/entity_diagram.h>
 #include <view/main_wnd.h>
 
+#include "modal_watch.h"
 #include "test_env.h"
 
 namespace {
@@ -55,6 +57,69 @@ template <class T> T* child(const QObject* pParent, const char* sName)
    T* p = pParent->findChild<T*>(QString::fromLatin1(sName));
    if (! p) { qWarning("no child %s", sName); }
    return p;
+}
+
+void typeInto(QWidget* pDialog, const char* sField, const QString& sText)
+{
+   auto* pEdit = child<QLineEdit>(pDialog, sField);
+   if (! pEdit) { return; }
+   pEdit->clear();
+   QTest::keyClicks(pEdit, sText);
+}
+
+/** Table and view nodes of the dialog's tree (below the root, or below a schema node). */
+int tableNodes(const QTreeWidgetItem* pParent)
+{
+   int n = 0;
+   for (int i = 0; pParent && (i < pParent->childCount()); ++i)
+   {
+      const int iType = pParent->child(i)->type();
+      n += (((iType == 1003) || (iType == 1004)) ? 1 : tableNodes(pParent->child(i)));
+   }
+   return n;
+}
+
+/** What the user types and picks in the settings dialog. */
+struct dialog_input
+{
+   QString dsn, login, password;
+   int engineType = 0;
+};
+
+/** What the dialog showed while it was driven. */
+struct dialog_seen
+{
+   int tables = -1;
+   bool okEnabled = false;
+};
+
+/** Fills the connection fields, connects, checks every table and view with the keyboard, and accepts. */
+void driveDialog(QDialog* pDialog, const dialog_input& input, dialog_seen& seen)
+{
+   typeInto(pDialog, "m_txtConnectionString", input.dsn);
+   typeInto(pDialog, "m_txtLogin", input.login);
+   typeInto(pDialog, "m_txtPassword", input.password);
+   auto* pType = child<QComboBox>(pDialog, "m_cboDatabaseType");
+   pType->setCurrentIndex(pType->findData(input.engineType));
+   typeInto(pDialog, "m_txtNamespace", "shop");
+   // the read runs inside the click, processing events as it goes
+   QTest::mouseClick(child<QPushButton>(pDialog, "m_btnConnect"), Qt::LeftButton);
+
+   auto* pTree = child<QTreeWidget>(pDialog, "m_lstItemsToImport");
+   QTreeWidgetItem* pRoot = pTree->topLevelItem(0);
+   seen.tables = tableNodes(pRoot);
+   if (pRoot)
+   {
+      pTree->setCurrentItem(pRoot);
+      QTest::keyClick(pTree, Qt::Key_Space);
+      // one table open, to show its key, columns and relationships
+      if (pRoot->childCount() > 0) { pRoot->child(0)->setExpanded(true); }
+   }
+   auto* pOk = child<QPushButton>(pDialog, "m_btnOk");
+   seen.okEnabled = pOk->isEnabled();
+   screenshot(pDialog, "dialog_connected.png");
+   if (seen.okEnabled) { QTest::mouseClick(pOk, Qt::LeftButton); }
+   else { pDialog->reject(); }
 }
 
 } // namespace
@@ -104,6 +169,88 @@ private Q_SLOTS:
    {
       context::ctx_global::setMainWnd(nullptr);
       context::ctx_project::closeProject();
+   }
+
+   void interactiveImport_data()
+   {
+      QTest::addColumn<QString>("sNeeds");
+      QTest::addColumn<QString>("sDsn");
+      QTest::addColumn<QString>("sLogin");
+      QTest::addColumn<QString>("sPassword");
+      QTest::addColumn<int>("iEngine");
+      QTest::addColumn<QString>("sCatalogue");
+      const QString sPgDsn = QString("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=%2").arg(kel_test::env("KEL_TEST_PG_PORT"), kel_test::env("KEL_TEST_SAKILA_PG_DB"));
+      const QString sMyDsn = QString("Driver={MariaDB Unicode};Server=127.0.0.1;Port=%1;Database=%2").arg(kel_test::env("KEL_TEST_MYSQL_PORT"), kel_test::env("KEL_TEST_SAKILA_MYSQL_DB"));
+      QTest::newRow("SQLite shop") << "" << kel_test::sqliteDsn(m_dir.filePath("shop.db")) << "" << "" << int(kel_test::k_sqlite)
+         << "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite_%'";
+      QTest::newRow("PostgreSQL Sakila") << "KEL_TEST_SAKILA_PG_DB" << sPgDsn << kel_test::env("KEL_TEST_PG_USER") << "" << int(kel_test::k_postgresql)
+         << "SELECT table_name FROM information_schema.tables WHERE table_schema NOT IN ('pg_catalog', 'information_schema')";
+      QTest::newRow("MariaDB Sakila") << "KEL_TEST_SAKILA_MYSQL_DB" << sMyDsn << kel_test::env("KEL_TEST_MYSQL_USER") << kel_test::env("KEL_TEST_MYSQL_PWD") << int(kel_test::k_mysql)
+         << "SELECT table_name FROM information_schema.tables WHERE table_schema = DATABASE()";
+   }
+
+   // the import menu entry, the dialog driven to the end, the entities in the window, then Undo and Redo
+   void interactiveImport()
+   {
+      QFETCH(QString, sNeeds);
+      QFETCH(QString, sDsn);
+      QFETCH(QString, sLogin);
+      QFETCH(QString, sPassword);
+      QFETCH(int, iEngine);
+      QFETCH(QString, sCatalogue);
+      if (! sNeeds.isEmpty()) { KEL_REQUIRE(! kel_test::env(qPrintable(sNeeds)).isEmpty(), "Sakila database " + sNeeds + " (run through tests/services/with_servers.sh)"); }
+      QStringList lstCatalogue;
+      {
+         kel_test::connection source(sDsn + (sLogin.isEmpty() ? QString() : (";Uid=" + sLogin)) + (sPassword.isEmpty() ? QString() : (";Pwd=" + sPassword)));
+         QVERIFY2(source.openError().isEmpty(), qPrintable(source.openError()));
+         lstCatalogue = source.column(sCatalogue);
+      }
+      QVERIFY(! lstCatalogue.isEmpty());
+      QVERIFY(! newProject().isEmpty());
+
+      view::main_wnd wnd;
+      wnd.setAppArgs(QStringList("kelmar")); // no headless options: the import opens its dialog
+      context::ctx_global::setMainWnd(&wnd);
+      wnd.addImportPlugin(m_pPlugin);
+      wnd.doReloadProject();
+      wnd.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&wnd));
+      const QStringList lstBefore = entityNames(wnd);
+      QCOMPARE(lstBefore, QStringList("kept"));
+
+      dialog_seen seen;
+      kel_test::modal_watch watch([&](QDialog* pDialog) { driveDialog(pDialog, { sDsn, sLogin, sPassword, iEngine }, seen); });
+      auto* pImport = child<QAction>(&wnd, "m_actImport_KelOdbcImport");
+      QVERIFY(pImport && child<QMenu>(&wnd, "m_menuImport")->actions().contains(pImport));
+      pImport->trigger();
+      QCOMPARE(watch.messages, QStringList());
+      QCOMPARE(watch.dialogs, QStringList("view::wnd_odbc_import"));
+      QCOMPARE(seen.tables, lstCatalogue.count());
+      QVERIFY(seen.okEnabled);
+
+      QStringList lstAfter = lstCatalogue + lstBefore;
+      lstAfter.sort();
+      QCOMPARE(entityNames(wnd), lstAfter);
+      const auto* pDiagram = child<view::entity_diagram>(&wnd, "m_viewDiagram");
+      for (const model::entity& e : context::ctx_project::getProject()->getEntities()) { QVERIFY2(pDiagram->getBox(e.fullName()), qPrintable(e.fullName())); }
+      const QString sFinal = QString("ODBC plugin import process to current project finished (%1 entities imported)").arg(lstCatalogue.count());
+      QVERIFY(child<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText().contains(sFinal));
+      screenshot(&wnd, "main_window.png");
+
+      // the Edit menu, as the user finds it
+      QMenu* pEdit = nullptr;
+      for (QAction* pMenu : wnd.menuBar()->actions()) { if (pMenu->text() == "&Edit") { pEdit = pMenu->menu(); } }
+      QVERIFY(pEdit);
+      QAction* pUndo = child<QAction>(&wnd, "m_actUndo");
+      QAction* pRedo = child<QAction>(&wnd, "m_actRedo");
+      QVERIFY(pEdit->actions().contains(pUndo) && pEdit->actions().contains(pRedo));
+      QCOMPARE(pUndo->text(), QString("&Undo import from database using ODBC driver"));
+      pUndo->trigger();
+      QCOMPARE(entityNames(wnd), lstBefore);
+      QCOMPARE(context::ctx_project::getProject()->getEntities().count(), 1);
+      pRedo->trigger();
+      QCOMPARE(entityNames(wnd), lstAfter);
+      QCOMPARE(context::ctx_project::getProject()->getEntities().count(), lstAfter.count());
    }
 
    // with a display and without an import, the host program shows its main window instead of printing

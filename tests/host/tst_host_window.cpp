@@ -70,6 +70,19 @@ QStringList boxTexts(const QGraphicsRectItem* pBox)
    return lst;
 }
 
+/** True when a box of these entities lies over another. */
+bool anyOverlap(const view::entity_diagram* pDiagram, const QList<model::entity>& lst)
+{
+   QList<QRectF> lstRects;
+   for (const model::entity& e : lst)
+   {
+      const QRectF rect = pDiagram->getBox(e.fullName())->sceneBoundingRect();
+      for (const QRectF& other : lstRects) { if (rect.intersects(other)) { return true; } }
+      lstRects << rect;
+   }
+   return false;
+}
+
 } // namespace
 
 class tst_host_window : public QObject
@@ -126,15 +139,15 @@ private Q_SLOTS:
       QCOMPARE(pDiagram->getLineCount(), 2);
 
       // organised: a grid of 3 columns for 5 boxes, no box over another
+      QVERIFY(anyOverlap(pDiagram, lst));
       wnd.doOrganizeLayout();
+      QVERIFY(! anyOverlap(pDiagram, lst));
       QList<QRectF> lstRects;
       QSet<qreal> setColumns;
       for (const model::entity& e : lst)
       {
-         const QRectF rect = pDiagram->getBox(e.fullName())->sceneBoundingRect();
-         for (const QRectF& other : lstRects) { QVERIFY(! rect.intersects(other)); }
-         lstRects << rect;
-         setColumns << rect.left();
+         lstRects << pDiagram->getBox(e.fullName())->sceneBoundingRect();
+         setColumns << lstRects.last().left();
       }
       QCOMPARE(setColumns.count(), 3);
 
@@ -179,8 +192,10 @@ private Q_SLOTS:
       lstImports.first()->trigger();
       const QStringList lstAfter({ "legacy: kept", "shop: customer, orders" });
       QCOMPARE(treeLines(pTree), lstAfter);
-      QVERIFY(child<view::entity_diagram>(&wnd, "m_viewDiagram")->getBox("shop::orders"));
-      QCOMPARE(child<view::entity_diagram>(&wnd, "m_viewDiagram")->getLineCount(), 1);
+      // the plug-in asked for the layout: the new boxes stand in the grid, not stacked
+      const auto* pDiagram = child<view::entity_diagram>(&wnd, "m_viewDiagram");
+      QVERIFY(! anyOverlap(pDiagram, context::ctx_project::getProject()->getEntities()));
+      QCOMPARE(pDiagram->getLineCount(), 1);
       const QString sLog = child<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText();
       QVERIFY2(sLog.contains("Organize diagram layout") && sLog.contains("ODBC plugin import process to current project finished (2 entities imported)"), qPrintable(sLog));
       QVERIFY(pUndo->isEnabled());
@@ -193,6 +208,11 @@ private Q_SLOTS:
       pRedo->trigger();
       QCOMPARE(treeLines(pTree), lstAfter);
       QCOMPARE(context::ctx_project::getProject()->getEntities().count(), 3);
+
+      // the plug-in's reload request alone refreshes the window
+      QVERIFY(context::ctx_project::getProject()->addEntities({ makeEntity("legacy", "added", { "id" }) }).getValue());
+      Q_EMIT pPlugin->onReloadProject();
+      QCOMPARE(treeLines(pTree), QStringList({ "legacy: added, kept", "shop: customer, orders" }));
    }
 };
 
