@@ -150,6 +150,10 @@ private Q_SLOTS:
          setColumns << lstRects.last().left();
       }
       QCOMPARE(setColumns.count(), 3);
+      // row after row in the list's order
+      QMap<QPair<qreal, qreal>, QString> mapByPlace;
+      for (const model::entity& e : lst) { mapByPlace.insert({ pDiagram->getBox(e.fullName())->y(), pDiagram->getBox(e.fullName())->x() }, e.fullName()); }
+      QCOMPARE(mapByPlace.values(), QStringList({ "setting", "sales::customer", "sales::order_line", "sales::orders", "stock::product" }));
 
       // a reload keeps the places of the boxes it had
       QVERIFY(context::ctx_project::getProject()->addEntities({ makeEntity("stock", "shelf", { "shelf_id" }) }).getValue());

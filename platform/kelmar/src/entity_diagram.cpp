@@ -1,10 +1,13 @@
 #include <view/entity_diagram.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include <QBrush>
 #include <QFont>
+#include <QGraphicsEllipseItem>
 #include <QGraphicsLineItem>
+#include <QGraphicsPolygonItem>
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
@@ -14,10 +17,19 @@ namespace view {
 
 namespace {
 const qreal k_dPadding = 6.0;
-const qreal k_dGap = 40.0;
+const qreal k_dGap = 32.0;
 const qreal k_dCascade = 24.0;
 
 QString fullName(const QString& sNamespace, const QString& sName) { return (sNamespace.isEmpty() ? sName : (sNamespace + "::" + sName)); }
+
+/** Where the line from the centre of rect towards pTo leaves rect. */
+QPointF border(const QRectF& rect, const QPointF& pTo)
+{
+   const QPointF d = pTo - rect.center();
+   const qreal dX = (qFuzzyIsNull(d.x()) ? 1e9 : ((rect.width() / 2.0) / qAbs(d.x())));
+   const qreal dY = (qFuzzyIsNull(d.y()) ? 1e9 : ((rect.height() / 2.0) / qAbs(d.y())));
+   return (rect.center() + (d * qMin(qMin(dX, dY), 1.0)));
+}
 } // namespace
 
 entity_diagram::entity_diagram(QWidget* parent) : QGraphicsView(parent)
@@ -87,11 +99,16 @@ void entity_diagram::setEntities(const QList<model::entity>& lst)
 
 void entity_diagram::organizeLayout()
 {
+   // in the order of the entity list beside the diagram: by namespace, then by name
+   QList<model::entity> lstSorted = m_lstEntities;
+   std::stable_sort(lstSorted.begin(), lstSorted.end(), [](const model::entity& a, const model::entity& b) {
+      return ((a.nameSpace != b.nameSpace) ? (a.nameSpace < b.nameSpace) : (a.name < b.name));
+   });
    QList<QGraphicsRectItem*> lstBoxes;
-   for (const model::entity& e : m_lstEntities)
+   for (const model::entity& e : lstSorted)
    {
       QGraphicsRectItem* pBox = m_hashBoxes.value(e.fullName());
-      if (pBox && ! lstBoxes.contains(pBox)) { lstBoxes.append(pBox); }
+      if (pBox && (lstBoxes.isEmpty() || (lstBoxes.last() != pBox))) { lstBoxes.append(pBox); }
    }
    const int iColumns = qMax(1, static_cast<int>(std::ceil(std::sqrt(static_cast<double>(lstBoxes.count())))));
    // every column as wide as its widest box, every row as high as its highest
@@ -131,9 +148,27 @@ void entity_diagram::drawLines()
       {
          const QGraphicsRectItem* pTo = m_hashBoxes.value(fullName(r.targetNamespace, r.targetEntity));
          if (! pFrom || ! pTo || (pFrom == pTo) || (r.kind == "one-to-many")) { continue; }
-         auto* pLine = scene()->addLine(QLineF(pFrom->sceneBoundingRect().center(), pTo->sceneBoundingRect().center()), QPen(QColor(200, 80, 0), 1.5));
+         // from border to border, a dot on the referencing box and an arrow head on the referenced one:
+         // a line that merely passes behind a box has neither there
+         const QRectF rectFrom = pFrom->sceneBoundingRect();
+         const QRectF rectTo = pTo->sceneBoundingRect();
+         const QLineF line(border(rectFrom, rectTo.center()), border(rectTo, rectFrom.center()));
+         const QColor color(200, 80, 0);
+         auto* pLine = scene()->addLine(line, QPen(color, 1.5));
          pLine->setZValue(-1.0);
          pLine->setToolTip(r.name);
+         if (line.length() > 0.0)
+         {
+            const QPointF unit = (line.p1() - line.p2()) / line.length();
+            const QPointF normal(-unit.y(), unit.x());
+            const QPointF base = line.p2() + (unit * 10.0);
+            auto* pHead = new QGraphicsPolygonItem(QPolygonF({ line.p2(), base + (normal * 4.0), base - (normal * 4.0) }), pLine);
+            pHead->setBrush(color);
+            pHead->setPen(Qt::NoPen);
+            auto* pDot = new QGraphicsEllipseItem(QRectF(line.p1() - QPointF(3.0, 3.0), QSizeF(6.0, 6.0)), pLine);
+            pDot->setBrush(color);
+            pDot->setPen(Qt::NoPen);
+         }
          m_lstLines.append(pLine);
       }
    }

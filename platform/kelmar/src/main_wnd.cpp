@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSplitter>
@@ -21,7 +22,7 @@ main_wnd::main_wnd(QWidget* parent) : QMainWindow(parent), m_lstAppArgs(QCoreApp
 {
    setObjectName("main_wnd");
    setWindowTitle(tr("Kelmar"));
-   resize(1100, 720);
+   resize(1240, 760);
    initWidgets();
    initMenus();
    // undo and redo change the project behind the views' back
@@ -34,14 +35,17 @@ void main_wnd::initWidgets()
 {
    m_treeEntities = new QTreeWidget();
    m_treeEntities->setObjectName("m_treeEntities");
-   m_treeEntities->setHeaderLabel(tr("Entities"));
+   m_treeEntities->setHeaderHidden(true);
+   // long names scroll instead of being cut
+   m_treeEntities->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+   m_treeEntities->header()->setStretchLastSection(false);
    m_viewDiagram = new entity_diagram();
    m_viewDiagram->setObjectName("m_viewDiagram");
    auto* pSplitter = new QSplitter(Qt::Horizontal, this);
    pSplitter->addWidget(m_treeEntities);
    pSplitter->addWidget(m_viewDiagram);
    pSplitter->setStretchFactor(1, 1);
-   pSplitter->setSizes({ 260, 840 });
+   pSplitter->setSizes({ 270, 970 });
    setCentralWidget(pSplitter);
 
    m_txtLog = new QPlainTextEdit();
@@ -141,7 +145,7 @@ void main_wnd::doReloadProject()
          hashNamespaces.insert(e.nameSpace, pNamespace);
       }
       auto* pEntity = new QTreeWidgetItem(pNamespace, QStringList(e.isView ? tr("%1 (view)").arg(e.name) : e.name));
-      pEntity->setToolTip(0, e.description);
+      pEntity->setToolTip(0, e.description.isEmpty() ? e.fullName() : (e.fullName() + " : " + e.description));
    }
    m_treeEntities->sortItems(0, Qt::AscendingOrder);
    m_treeEntities->expandAll();

@@ -22,7 +22,7 @@ public:
 
    /** Shows these entities. Known ones keep their place; new ones are stacked at the top left until organised. */
    void setEntities(const QList<model::entity>& lst);
-   /** Puts every box in a grid, in project order, one row after the other. */
+   /** Puts every box in a grid, by namespace then name, row after row. */
    void organizeLayout();
 
    /** The box of an entity by its full name ("namespace::name"), null when it is not shown. */
