@@ -23,8 +23,7 @@
 #include <view/entity_diagram.h>
 #include <view/main_wnd.h>
 
-#include "modal_watch.h"
-#include "test_env.h"
+#include "dialog_support.h"
 
 namespace {
 
@@ -52,31 +51,12 @@ void screenshot(QWidget* pWidget, const QString& sFile)
    QVERIFY(pWidget->screen()->grabWindow(pWidget->winId()).save(QDir(sDir).filePath(sFile)));
 }
 
-template <class T> T* child(const QObject* pParent, const char* sName)
+void typeInto(kel_dialog::wnd* pDialog, const char* sField, const QString& sText)
 {
-   T* p = pParent->findChild<T*>(QString::fromLatin1(sName));
-   if (! p) { qWarning("no child %s", sName); }
-   return p;
-}
-
-void typeInto(QWidget* pDialog, const char* sField, const QString& sText)
-{
-   auto* pEdit = child<QLineEdit>(pDialog, sField);
+   auto* pEdit = kel_dialog::w<QLineEdit>(pDialog, sField);
    if (! pEdit) { return; }
    pEdit->clear();
    QTest::keyClicks(pEdit, sText);
-}
-
-/** Table and view nodes of the dialog's tree (below the root, or below a schema node). */
-int tableNodes(const QTreeWidgetItem* pParent)
-{
-   int n = 0;
-   for (int i = 0; pParent && (i < pParent->childCount()); ++i)
-   {
-      const int iType = pParent->child(i)->type();
-      n += (((iType == 1003) || (iType == 1004)) ? 1 : tableNodes(pParent->child(i)));
-   }
-   return n;
 }
 
 /** What the user types and picks in the settings dialog. */
@@ -89,6 +69,7 @@ struct dialog_input
 /** What the dialog showed while it was driven. */
 struct dialog_seen
 {
+   const QWidget* parent = nullptr;
    int tables = -1;
    bool okEnabled = false;
 };
@@ -96,18 +77,22 @@ struct dialog_seen
 /** Fills the connection fields, connects, checks every table and view with the keyboard, and accepts. */
 void driveDialog(QDialog* pDialog, const dialog_input& input, dialog_seen& seen)
 {
-   typeInto(pDialog, "m_txtConnectionString", input.dsn);
-   typeInto(pDialog, "m_txtLogin", input.login);
-   typeInto(pDialog, "m_txtPassword", input.password);
-   auto* pType = child<QComboBox>(pDialog, "m_cboDatabaseType");
+   // the plug-in module has its own copy of the dialog's meta-object: qobject_cast cannot tell, the class name can
+   if (qstrcmp(pDialog->metaObject()->className(), "view::wnd_odbc_import") != 0) { pDialog->reject(); return; }
+   auto* pWnd = static_cast<kel_dialog::wnd*>(pDialog);
+   seen.parent = pDialog->parentWidget();
+   typeInto(pWnd, "m_txtConnectionString", input.dsn);
+   typeInto(pWnd, "m_txtLogin", input.login);
+   typeInto(pWnd, "m_txtPassword", input.password);
+   auto* pType = kel_dialog::w<QComboBox>(pWnd, "m_cboDatabaseType");
    pType->setCurrentIndex(pType->findData(input.engineType));
-   typeInto(pDialog, "m_txtNamespace", "shop");
+   typeInto(pWnd, "m_txtNamespace", "shop");
    // the read runs inside the click, processing events as it goes
-   QTest::mouseClick(child<QPushButton>(pDialog, "m_btnConnect"), Qt::LeftButton);
+   QTest::mouseClick(kel_dialog::w<QPushButton>(pWnd, "m_btnConnect"), Qt::LeftButton);
 
-   auto* pTree = child<QTreeWidget>(pDialog, "m_lstItemsToImport");
-   QTreeWidgetItem* pRoot = pTree->topLevelItem(0);
-   seen.tables = tableNodes(pRoot);
+   auto* pTree = kel_dialog::w<QTreeWidget>(pWnd, "m_lstItemsToImport");
+   QTreeWidgetItem* pRoot = kel_dialog::rootItem(pWnd);
+   seen.tables = kel_dialog::tableNodes(pWnd).count();
    if (pRoot)
    {
       pTree->setCurrentItem(pRoot);
@@ -115,7 +100,7 @@ void driveDialog(QDialog* pDialog, const dialog_input& input, dialog_seen& seen)
       // one table open, to show its key, columns and relationships
       if (pRoot->childCount() > 0) { pRoot->child(0)->setExpanded(true); }
    }
-   auto* pOk = child<QPushButton>(pDialog, "m_btnOk");
+   auto* pOk = kel_dialog::w<QPushButton>(pWnd, "m_btnOk");
    seen.okEnabled = pOk->isEnabled();
    screenshot(pDialog, "dialog_connected.png");
    if (seen.okEnabled) { QTest::mouseClick(pOk, Qt::LeftButton); }
@@ -220,29 +205,30 @@ private Q_SLOTS:
 
       dialog_seen seen;
       kel_test::modal_watch watch([&](QDialog* pDialog) { driveDialog(pDialog, { sDsn, sLogin, sPassword, iEngine }, seen); });
-      auto* pImport = child<QAction>(&wnd, "m_actImport_KelOdbcImport");
-      QVERIFY(pImport && child<QMenu>(&wnd, "m_menuImport")->actions().contains(pImport));
+      auto* pImport = kel_dialog::w<QAction>(&wnd, "m_actImport_KelOdbcImport");
+      QVERIFY(pImport && kel_dialog::w<QMenu>(&wnd, "m_menuImport")->actions().contains(pImport));
       pImport->trigger();
       QCOMPARE(watch.messages, QStringList());
       QCOMPARE(watch.dialogs, QStringList("view::wnd_odbc_import"));
+      QCOMPARE(seen.parent, &wnd);
       QCOMPARE(seen.tables, lstCatalogue.count());
       QVERIFY(seen.okEnabled);
 
       QStringList lstAfter = lstCatalogue + lstBefore;
       lstAfter.sort();
       QCOMPARE(entityNames(wnd), lstAfter);
-      const auto* pDiagram = child<view::entity_diagram>(&wnd, "m_viewDiagram");
+      const auto* pDiagram = kel_dialog::w<view::entity_diagram>(&wnd, "m_viewDiagram");
       for (const model::entity& e : context::ctx_project::getProject()->getEntities()) { QVERIFY2(pDiagram->getBox(e.fullName()), qPrintable(e.fullName())); }
       const QString sFinal = QString("ODBC plugin import process to current project finished (%1 entities imported)").arg(lstCatalogue.count());
-      QVERIFY(child<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText().contains(sFinal));
+      QVERIFY(kel_dialog::w<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText().contains(sFinal));
       screenshot(&wnd, "main_window.png");
 
       // the Edit menu, as the user finds it
       QMenu* pEdit = nullptr;
       for (QAction* pMenu : wnd.menuBar()->actions()) { if (pMenu->text() == "&Edit") { pEdit = pMenu->menu(); } }
       QVERIFY(pEdit);
-      QAction* pUndo = child<QAction>(&wnd, "m_actUndo");
-      QAction* pRedo = child<QAction>(&wnd, "m_actRedo");
+      QAction* pUndo = kel_dialog::w<QAction>(&wnd, "m_actUndo");
+      QAction* pRedo = kel_dialog::w<QAction>(&wnd, "m_actRedo");
       QVERIFY(pEdit->actions().contains(pUndo) && pEdit->actions().contains(pRedo));
       QCOMPARE(pUndo->text(), QString("&Undo import from database using ODBC driver"));
       pUndo->trigger();
