@@ -66,21 +66,8 @@ void odbc_import_type_mapping::addTableRow(const QString& sCppType, const QStrin
    pItemScroll->setFlags(Qt::ItemIsEnabled);
    m_pTable->setItem(iRow, col_scroll_target, pItemScroll);
 
-   auto* pSqlType = new QLineEdit(m_pTable);
-   setRowId(pSqlType, pItemId);
-   connect(pSqlType, &QLineEdit::textChanged, this, &odbc_import_type_mapping::doColSqlTypeChanged);
-   connect(pSqlType, &QLineEdit::returnPressed, this, &odbc_import_type_mapping::doColSqlTypeReturnPressed);
-   pSqlType->setFrame(false);
-   pSqlType->setText(sSqlType);
-   m_pTable->setCellWidget(iRow, col_sql_type, pSqlType);
-
-   auto* pCppType = new QLineEdit(m_pTable);
-   setRowId(pCppType, pItemId);
-   connect(pCppType, &QLineEdit::textChanged, this, &odbc_import_type_mapping::doColCppTypeChanged);
-   connect(pCppType, &QLineEdit::returnPressed, this, &odbc_import_type_mapping::doColCppTypeReturnPressed);
-   pCppType->setFrame(false);
-   pCppType->setText(sCppType);
-   m_pTable->setCellWidget(iRow, col_cpp_type, pCppType);
+   addLineEdit(iRow, col_sql_type, sSqlType, pItemId, &odbc_import_type_mapping::doColSqlTypeChanged, &odbc_import_type_mapping::doColSqlTypeReturnPressed);
+   addLineEdit(iRow, col_cpp_type, sCppType, pItemId, &odbc_import_type_mapping::doColCppTypeChanged, &odbc_import_type_mapping::doColCppTypeReturnPressed);
 
    auto* pDelete = new QPushButton(m_pTable);
    setRowId(pDelete, pItemId);
@@ -89,6 +76,19 @@ void odbc_import_type_mapping::addTableRow(const QString& sCppType, const QStrin
    connect(pDelete, &QPushButton::clicked, this, &odbc_import_type_mapping::doBtnDeleteClicked);
    pDelete->setIcon(QIcon(":/odbc_import/images/delete.png"));
    m_pTable->setCellWidget(iRow, col_delete, pDelete);
+}
+
+void odbc_import_type_mapping::addLineEdit(int iRow, int iColumn, const QString& sText, QTableWidgetItem* pItemId, void (odbc_import_type_mapping::*onChanged)(const QString&),
+                                           void (odbc_import_type_mapping::*onReturn)())
+{
+   auto* pEdit = new QLineEdit(m_pTable);
+   setRowId(pEdit, pItemId);
+   // connected before the text is set
+   connect(pEdit, &QLineEdit::textChanged, this, onChanged);
+   connect(pEdit, &QLineEdit::returnPressed, this, onReturn);
+   pEdit->setFrame(false);
+   pEdit->setText(sText);
+   m_pTable->setCellWidget(iRow, iColumn, pEdit);
 }
 
 void odbc_import_type_mapping::checkTableRowNew()

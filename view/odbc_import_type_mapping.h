@@ -62,6 +62,8 @@ private:
    /** Row of the cell widget that sent the signal (-1 when it has none or the row is gone). */
    int senderRow(bool* pHasItem = nullptr) const;
    QWidget* cellWidget(int iRow, int iColumn) const;
+   void addLineEdit(int iRow, int iColumn, const QString& sText, QTableWidgetItem* pItemId, void (odbc_import_type_mapping::*onChanged)(const QString&),
+                    void (odbc_import_type_mapping::*onReturn)());
 
    QTableWidget* m_pTable;
    QGroupBox* m_pGroupBox;

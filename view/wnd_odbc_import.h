@@ -4,6 +4,7 @@
 #include <memory>
 
 #include <QDialog>
+#include <QSet>
 #include <QSqlError>
 
 #include <vx/VxCollection.h>
@@ -69,7 +70,9 @@ protected:
 private:
    void init();
    void fillTreeOfItems();
+   /** Keeps in the list only the tables and views checked under parent, each tagged with the namespace. */
    void filterListOfTables(QTreeWidgetItem* parent);
+   void dropUncheckedTables(QTreeWidgetItem* parent, QSet<long>& setDropped);
    void fileTypeMapping();
    QSqlError loadSettings();
    QSqlError saveSettings();

@@ -2,6 +2,7 @@
 #include "wnd_odbc_import.h"
 
 #include <QCoreApplication>
+#include <QSet>
 
 #include <vx/VxSqlDatabase.h>
 
@@ -119,10 +120,13 @@ void wnd_odbc_import::fillTreeOfItems()
 
    const qint32 iCount = static_cast<qint32>(m_pListOfTables->count());
    QStringList lstNamespaces;
+   QSet<QString> setNamespaces;
    for (long i = 0; i < iCount; ++i)
    {
       const auto pTable = m_pListOfTables->getByIndex(i);
-      if (pTable && pTable->getListOfColumns() && ! lstNamespaces.contains(pTable->getNamespace())) { lstNamespaces.append(pTable->getNamespace()); }
+      if (! pTable || ! pTable->getListOfColumns() || setNamespaces.contains(pTable->getNamespace())) { continue; }
+      setNamespaces.insert(pTable->getNamespace());
+      lstNamespaces.append(pTable->getNamespace());
    }
    QHash<QString, QTreeWidgetItem*> hashSchemas;
    if (lstNamespaces.count() >= 2)
@@ -216,16 +220,31 @@ void wnd_odbc_import::doTreeItemChanged(QTreeWidgetItem* item, int column)
 void wnd_odbc_import::filterListOfTables(QTreeWidgetItem* parent)
 {
    if (! parent || ! m_pListOfTables) { return; }
+   QSet<long> setDropped;
+   dropUncheckedTables(parent, setDropped);
+   if (setDropped.isEmpty()) { return; }
+   // one pass over the list instead of a removal (and renumbering) per table: the kept ones keep their order
+   model::type_lst_table lstKept;
+   for (long i = 0; i < m_pListOfTables->count(); ++i)
+   {
+      const long lKey = m_pListOfTables->getKeyByIndex(i);
+      if (! setDropped.contains(lKey)) { lstKept.insert(lKey, m_pListOfTables->getByIndex(i)); }
+   }
+   (*m_pListOfTables) = lstKept;
+}
+
+void wnd_odbc_import::dropUncheckedTables(QTreeWidgetItem* parent, QSet<long>& setDropped)
+{
    for (int i = 0; i < parent->childCount(); ++i)
    {
       QTreeWidgetItem* pChild = parent->child(i);
-      if (pChild->type() == item_schema) { filterListOfTables(pChild); continue; }
+      if (pChild->type() == item_schema) { dropUncheckedTables(pChild, setDropped); continue; }
       const long lKey = static_cast<long>(static_cast<qint32>(pChild->data(0, k_iRoleKey).toLongLong()));
       const auto pTable = m_pListOfTables->getByKey(lKey);
       if (! pTable) { continue; }
       if (pChild->checkState(0) == Qt::Checked) { pTable->setMetaData("TABLE_ROOT_NAMESPACE", QVariant(m_txtNamespace->text())); continue; }
       pTable->terminate();
-      m_pListOfTables->removeByKey(lKey);
+      setDropped.insert(lKey);
    }
 }
 

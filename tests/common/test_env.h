@@ -106,6 +106,14 @@ private:
 /** The text QODBC gives when it cannot open the data source: what an import must pass on. */
 inline QString odbcOpenError(const QString& sDsn) { return connection(sDsn).db()->lastError().text(); }
 
+/** A small shop: two tables joined by a foreign key, and a view over both. */
+inline QStringList shopDdl()
+{
+   return { "CREATE TABLE customer (customer_id INTEGER PRIMARY KEY, name VARCHAR(40) NOT NULL)",
+            "CREATE TABLE orders (order_id INTEGER PRIMARY KEY, customer_id INT NOT NULL REFERENCES customer (customer_id))",
+            "CREATE VIEW customer_orders AS SELECT c.name, o.order_id FROM customer c JOIN orders o ON o.customer_id = c.customer_id" };
+}
+
 /** Creates (or extends) a SQLite file with the statements; empty on success. */
 inline QString makeSqlite(const QString& sFile, const QStringList& lstStatements) { return connection(sFile, "QSQLITE").exec(lstStatements); }
 

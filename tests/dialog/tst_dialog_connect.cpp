@@ -185,6 +185,19 @@ private Q_SLOTS:
       QVERIFY(pRoot->child(0)->isExpanded() && pRoot->child(1)->isExpanded() && pRoot->child(2)->isExpanded());
    }
 
+   // an engine combo without a current entry (a stored text that matched none) reads as the generic engine
+   void noEngineReadsGeneric()
+   {
+      QCOMPARE(connectTo(m_pWnd.get(), m_sShopDsn, "no such engine"), QStringList());
+      QCOMPARE(w<QComboBox>(m_pWnd.get(), "m_cboDatabaseType")->currentIndex(), -1);
+      // the generic reader builds no primary key: no key node, only the columns
+      QCOMPARE(texts(tableNodes(m_pWnd.get())), QStringList({ "customer", "orders", "product", "stock", "supplier" }));
+      for (const tree_item* pTable : tableNodes(m_pWnd.get()))
+      {
+         for (int i = 0; i < pTable->childCount(); ++i) { QCOMPARE(pTable->child(i)->type(), int(wnd::item_column)); }
+      }
+   }
+
    // check marks go down from the root; OK follows whether any table is checked
    void checkPropagation()
    {

@@ -59,9 +59,7 @@ private Q_SLOTS:
    {
       QVERIFY(m_dir.isValid());
       const QString sDatabase = m_dir.filePath("shop.db");
-      QCOMPARE(kel_test::makeSqlite(sDatabase, { "CREATE TABLE customer (customer_id INTEGER PRIMARY KEY, name VARCHAR(40) NOT NULL)",
-                                                 "CREATE TABLE orders (order_id INTEGER PRIMARY KEY, customer_id INT NOT NULL REFERENCES customer (customer_id))",
-                                                 "CREATE VIEW customer_orders AS SELECT c.name, o.order_id FROM customer c JOIN orders o ON o.customer_id = c.customer_id" }), QString());
+      QCOMPARE(kel_test::makeSqlite(sDatabase, kel_test::shopDdl()), QString());
       m_sShopDsn = kel_test::sqliteDsn(sDatabase);
       const vx::VxBool opened = context::ctx_project::openProject(m_dir.filePath("project.kelmar"));
       QVERIFY2(opened.getValue(), qPrintable(opened.getDesc()));
@@ -161,6 +159,42 @@ private Q_SLOTS:
       QVERIFY(sFailure.contains("the project is read-only"));
       QCOMPARE(sShown, sFailure);
       QVERIFY(entities() == lstBefore);
+      QCOMPARE(m_lstEvents, QStringList({ "reload", "ODBC plugin import process to current project finished (0 entities imported)" }));
+   }
+
+   // the host replaces its importer when it reloads: this import still counts with its own
+   void importerReplacedByTheHost()
+   {
+      m_wnd.setAppArgs(QStringList("kelmar"));
+      plugin::import_interface* pPlugin = freshPlugin();
+      QVERIFY(pPlugin);
+      connect(pPlugin, &plugin::base_interface::onReloadProject, this, [pPlugin]() { pPlugin->setGenericImporter(std::make_shared<plugin::generic_importer>()); });
+      const kel_test::modal_watch watch([this](QDialog* pDialog) { importShop(pDialog); });
+      QVERIFY(pPlugin->importProject(*context::ctx_project::getProject()).getValue());
+      QCOMPARE(m_lstEvents.last(), QString("ODBC plugin import process to current project finished (3 entities imported)"));
+      m_wnd.getUndoStack()->undo();
+   }
+
+   // the main window closes while the result window is open (taking it along): the import ends without it
+   void mainWindowClosedDuringTheResultWindow()
+   {
+      kel_test::connection project(context::ctx_project::getProject()->getFilePath(), "QSQLITE");
+      QCOMPARE(project.exec({ "CREATE TRIGGER no_entity BEFORE INSERT ON t_entity BEGIN SELECT RAISE(ABORT, 'the project is read-only'); END" }), QString());
+      auto* pMainWnd = new view::main_wnd();
+      pMainWnd->setAppArgs(QStringList("kelmar"));
+      context::ctx_global::setMainWnd(pMainWnd);
+      plugin::import_interface* pPlugin = freshPlugin();
+      QVERIFY(pPlugin);
+      const kel_test::modal_watch watch([&](QDialog* pDialog) {
+         if (pDialog->objectName() == "wnd_odbc_import") { importShop(pDialog); return; }
+         context::ctx_global::setMainWnd(nullptr);
+         delete pMainWnd;
+      });
+      const vx::VxBool result = pPlugin->importProject(*context::ctx_project::getProject());
+      context::ctx_global::setMainWnd(&m_wnd);
+      QCOMPARE(project.exec({ "DROP TRIGGER no_entity" }), QString());
+      QVERIFY(result.getValue());
+      QCOMPARE(watch.dialogs, QStringList({ "view::wnd_odbc_import", "view::wnd_odbc_import_result" }));
       QCOMPARE(m_lstEvents, QStringList({ "reload", "ODBC plugin import process to current project finished (0 entities imported)" }));
    }
 };

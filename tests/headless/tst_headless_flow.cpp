@@ -57,9 +57,7 @@ private Q_SLOTS:
    {
       QVERIFY(m_dir.isValid());
       const QString sDatabase = m_dir.filePath("shop.db");
-      QCOMPARE(kel_test::makeSqlite(sDatabase, { "CREATE TABLE customer (customer_id INTEGER PRIMARY KEY, name VARCHAR(40) NOT NULL)",
-                                                 "CREATE TABLE orders (order_id INTEGER PRIMARY KEY, customer_id INT NOT NULL REFERENCES customer (customer_id))",
-                                                 "CREATE VIEW customer_orders AS SELECT c.name, o.order_id FROM customer c JOIN orders o ON o.customer_id = c.customer_id" }), QString());
+      QCOMPARE(kel_test::makeSqlite(sDatabase, kel_test::shopDdl()), QString());
 
       const vx::VxBool opened = context::ctx_project::openProject(m_dir.filePath("project.kelmar"));
       QVERIFY2(opened.getValue(), qPrintable(opened.getDesc()));
