@@ -107,6 +107,8 @@ void driveDialog(QDialog* pDialog, const dialog_input& input, dialog_seen& seen)
    else { pDialog->reject(); }
 }
 
+const QString k_sSqliteCatalogue("SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite_%'");
+
 } // namespace
 
 class tst_host_interactive : public QObject
@@ -167,7 +169,7 @@ private Q_SLOTS:
       const QString sPgDsn = QString("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=%2").arg(kel_test::env("KEL_TEST_PG_PORT"), kel_test::env("KEL_TEST_SAKILA_PG_DB"));
       const QString sMyDsn = QString("Driver={MariaDB Unicode};Server=127.0.0.1;Port=%1;Database=%2").arg(kel_test::env("KEL_TEST_MYSQL_PORT"), kel_test::env("KEL_TEST_SAKILA_MYSQL_DB"));
       QTest::newRow("SQLite shop") << "" << kel_test::sqliteDsn(m_dir.filePath("shop.db")) << "" << "" << int(kel_test::k_sqlite)
-         << "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite_%'";
+         << k_sSqliteCatalogue;
       QTest::newRow("PostgreSQL Sakila") << "KEL_TEST_SAKILA_PG_DB" << sPgDsn << kel_test::env("KEL_TEST_PG_USER") << "" << int(kel_test::k_postgresql)
          << "SELECT table_name FROM information_schema.tables WHERE table_schema NOT IN ('pg_catalog', 'information_schema')";
       QTest::newRow("MariaDB Sakila") << "KEL_TEST_SAKILA_MYSQL_DB" << sMyDsn << kel_test::env("KEL_TEST_MYSQL_USER") << kel_test::env("KEL_TEST_MYSQL_PWD") << int(kel_test::k_mysql)
@@ -237,6 +239,23 @@ private Q_SLOTS:
       pRedo->trigger();
       QCOMPARE(entityNames(wnd), lstAfter);
       QCOMPARE(context::ctx_project::getProject()->getEntities().count(), lstAfter.count());
+   }
+
+   // with a display too, an import given both headless options runs without any window and ends
+   void headlessImportWithDisplay()
+   {
+      const QString sProject = newProject();
+      QVERIFY(! sProject.isEmpty());
+      context::ctx_project::closeProject();
+      QProcess host;
+      host.start(QString(KEL_HOST_FILE), QStringList({ "--project", sProject, "--import", "KelOdbcImport" })
+                                            + kel_test::importArgs(kel_test::sqliteDsn(m_dir.filePath("shop.db")), "5").mid(1));
+      QVERIFY(host.waitForFinished(120000)); // a guard against a hang, not a measure
+      QCOMPARE(host.exitCode(), 0);
+      const int iTables = kel_test::connection(m_dir.filePath("shop.db"), "QSQLITE").column(k_sSqliteCatalogue).count();
+      QVERIFY(iTables > 0);
+      const QString sOut = QString::fromLocal8Bit(host.readAllStandardOutput());
+      QVERIFY2(sOut.contains(QString("ODBC plugin import process to current project finished (%1 entities imported)").arg(iTables)), qPrintable(sOut));
    }
 
    // with a display and without an import, the host program shows its main window instead of printing
