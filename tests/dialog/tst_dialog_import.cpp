@@ -4,10 +4,12 @@
 // first import of that module, as in a new host process.
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QPluginLoader>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <context/ctx_global.h>
+#include <odbc_import.h>
 #include <view/main_wnd.h>
 
 #include "dialog_support.h"
@@ -28,8 +30,9 @@ class tst_dialog_import : public QObject
    static QList<model::entity> entities() { return context::ctx_project::getProject()->getEntities(); }
 
    /** A new copy of the plug-in module, with a new generic importer; its host signals are recorded. */
-   plugin::import_interface* freshPlugin()
+   plugin::import_interface* freshPlugin(const QStringList& lstArgs)
    {
+      context::ctx_global::getMainWnd()->setAppArgs(QStringList("kelmar") + lstArgs);
       const QString sCopy = m_dir.filePath(QString("KelOdbcImport_%1.so").arg(m_lstLoaders.count()));
       if (! QFile::copy(QString(KEL_PLUGIN_FILE), sCopy)) { return nullptr; }
       m_lstLoaders.append(std::make_shared<QPluginLoader>(sCopy));
@@ -90,8 +93,7 @@ private Q_SLOTS:
    {
       QFETCH(QStringList, lstArgs);
       QFETCH(QString, headlessFailure);
-      m_wnd.setAppArgs(QStringList("kelmar") + lstArgs);
-      plugin::import_interface* pPlugin = freshPlugin();
+      plugin::import_interface* pPlugin = freshPlugin(lstArgs);
       QVERIFY(pPlugin);
       const QList<model::entity> lstBefore = entities();
       const int iUndo = m_wnd.getUndoStack()->count();
@@ -107,95 +109,66 @@ private Q_SLOTS:
       QCOMPARE(m_lstEvents, QStringList());
    }
 
-   // connect, check all, OK: the entities of the tables and the view, one undo step
-   void importThroughTheDialog()
+   void throughTheDialog_data()
    {
-      m_wnd.setAppArgs(QStringList("kelmar"));
-      plugin::import_interface* pPlugin = freshPlugin();
-      QVERIFY(pPlugin);
-      const QList<model::entity> lstBefore = entities();
-      const int iUndo = m_wnd.getUndoStack()->count();
-      const kel_test::modal_watch watch([this](QDialog* pDialog) { importShop(pDialog); });
-      QVERIFY(pPlugin->importProject(*context::ctx_project::getProject()).getValue());
+      QTest::addColumn<bool>("readOnly");   // the project refuses every new entity
+      QTest::addColumn<QString>("twist");
+      QTest::newRow("imported") << false << "";
+      // the host replaces its importer when it reloads: this import still counts with its own
+      QTest::newRow("importer replaced by the host") << false << "replace importer";
+      // the result window shows why the import failed; the import still reports success to the host
+      QTest::newRow("failed: the result window") << true << "";
+      // the main window closes while the result window is open (taking it along): the import ends without it
+      QTest::newRow("main window closed during the result window") << true << "close main window";
+   }
 
-      QCOMPARE(watch.dialogs, QStringList("view::wnd_odbc_import"));
+   // connect, check all, OK: the entities of the tables and the view, one undo step
+   void throughTheDialog()
+   {
+      QFETCH(bool, readOnly);
+      QFETCH(QString, twist);
+      kel_test::connection project(context::ctx_project::getProject()->getFilePath(), "QSQLITE");
+      const QString sTrigger("CREATE TRIGGER no_entity BEFORE INSERT ON t_entity BEGIN SELECT RAISE(ABORT, 'the project is read-only'); END");
+      QCOMPARE(project.exec(readOnly ? QStringList(sTrigger) : QStringList()), QString());
+      view::main_wnd* pMainWnd = ((twist == "close main window") ? new view::main_wnd() : &m_wnd);
+      context::ctx_global::setMainWnd(pMainWnd);
+      plugin::import_interface* pPlugin = freshPlugin(QStringList());
+      QVERIFY(pPlugin);
+      if (twist == "replace importer") { connect(pPlugin, &plugin::base_interface::onReloadProject, this, [pPlugin]() { pPlugin->setGenericImporter(std::make_shared<plugin::generic_importer>()); }); }
+      const QList<model::entity> lstBefore = entities();
+      const int iUndo = m_wnd.getUndoStack()->index();
+      QString sShown;
+      const kel_test::modal_watch watch([&](QDialog* pDialog) {
+         if (pDialog->objectName() == "wnd_odbc_import") { importShop(pDialog); return; }
+         if (pMainWnd == &m_wnd) { sShown = pDialog->findChild<QPlainTextEdit*>("m_txtResult")->toPlainText(); pDialog->close(); return; }
+         context::ctx_global::setMainWnd(nullptr);
+         delete pMainWnd;
+      });
+      QVERIFY(pPlugin->importProject(*context::ctx_project::getProject()).getValue());
+      context::ctx_global::setMainWnd(&m_wnd);
+      QCOMPARE(watch.dialogs, QStringList("view::wnd_odbc_import") + (readOnly ? QStringList("view::wnd_odbc_import_result") : QStringList()));
       QCOMPARE(watch.messages, QStringList());
+      // organise was unchecked in the dialog
+      QCOMPARE(m_lstEvents, QStringList({ "reload", QString("ODBC plugin import process to current project finished (%1 entities imported)").arg(readOnly ? 0 : 3) }));
+      if (readOnly)
+      {
+         QVERIFY(entities() == lstBefore);
+         if (twist.isEmpty()) { QVERIFY(sShown.contains("the project is read-only")); QCOMPARE(sShown, m_pImporter->import().getDesc()); }
+         QCOMPARE(project.exec({ "DROP TRIGGER no_entity" }), QString());
+         return;
+      }
       QStringList lstImported;
       for (const model::entity& e : entities().mid(lstBefore.count())) { lstImported << (e.fullName() + (e.isView ? " (view)" : "")); }
       lstImported.sort();
       QCOMPARE(lstImported, QStringList({ "shop::customer", "shop::customer_orders (view)", "shop::orders" }));
-      // organise was unchecked in the dialog
-      QCOMPARE(m_lstEvents, QStringList({ "reload", "ODBC plugin import process to current project finished (3 entities imported)" }));
-      QCOMPARE(m_wnd.getUndoStack()->count(), iUndo + 1);
+      QCOMPARE(m_wnd.getUndoStack()->index(), iUndo + 1);
       QCOMPARE(m_wnd.getUndoStack()->text(iUndo), QString("import from database using ODBC driver"));
       const QList<model::entity> lstAfter = entities();
       m_wnd.getUndoStack()->undo();
       QVERIFY(entities() == lstBefore);
       m_wnd.getUndoStack()->redo();
       QVERIFY(entities() == lstAfter);
-   }
-
-   // the import fails: the result window shows why, and the import still reports success to the host
-   void failedImportShowsResultWindow()
-   {
-      kel_test::connection project(context::ctx_project::getProject()->getFilePath(), "QSQLITE");
-      QCOMPARE(project.exec({ "CREATE TRIGGER no_entity BEFORE INSERT ON t_entity BEGIN SELECT RAISE(ABORT, 'the project is read-only'); END" }), QString());
-      m_wnd.setAppArgs(QStringList("kelmar"));
-      plugin::import_interface* pPlugin = freshPlugin();
-      QVERIFY(pPlugin);
-      const QList<model::entity> lstBefore = entities();
-      QString sShown;
-      const kel_test::modal_watch watch([&](QDialog* pDialog) {
-         if (pDialog->objectName() == "wnd_odbc_import") { importShop(pDialog); return; }
-         sShown = pDialog->findChild<QPlainTextEdit*>("m_txtResult")->toPlainText();
-         pDialog->close();
-      });
-      const vx::VxBool result = pPlugin->importProject(*context::ctx_project::getProject());
-      const QString sFailure = m_pImporter->import().getDesc();   // the same import once more, for its text
-      QCOMPARE(project.exec({ "DROP TRIGGER no_entity" }), QString());
-
-      QVERIFY(result.getValue());
-      QCOMPARE(watch.dialogs, QStringList({ "view::wnd_odbc_import", "view::wnd_odbc_import_result" }));
-      QVERIFY(sFailure.contains("the project is read-only"));
-      QCOMPARE(sShown, sFailure);
-      QVERIFY(entities() == lstBefore);
-      QCOMPARE(m_lstEvents, QStringList({ "reload", "ODBC plugin import process to current project finished (0 entities imported)" }));
-   }
-
-   // the host replaces its importer when it reloads: this import still counts with its own
-   void importerReplacedByTheHost()
-   {
-      m_wnd.setAppArgs(QStringList("kelmar"));
-      plugin::import_interface* pPlugin = freshPlugin();
-      QVERIFY(pPlugin);
-      connect(pPlugin, &plugin::base_interface::onReloadProject, this, [pPlugin]() { pPlugin->setGenericImporter(std::make_shared<plugin::generic_importer>()); });
-      const kel_test::modal_watch watch([this](QDialog* pDialog) { importShop(pDialog); });
-      QVERIFY(pPlugin->importProject(*context::ctx_project::getProject()).getValue());
-      QCOMPARE(m_lstEvents.last(), QString("ODBC plugin import process to current project finished (3 entities imported)"));
       m_wnd.getUndoStack()->undo();
-   }
-
-   // the main window closes while the result window is open (taking it along): the import ends without it
-   void mainWindowClosedDuringTheResultWindow()
-   {
-      kel_test::connection project(context::ctx_project::getProject()->getFilePath(), "QSQLITE");
-      QCOMPARE(project.exec({ "CREATE TRIGGER no_entity BEFORE INSERT ON t_entity BEGIN SELECT RAISE(ABORT, 'the project is read-only'); END" }), QString());
-      auto* pMainWnd = new view::main_wnd();
-      pMainWnd->setAppArgs(QStringList("kelmar"));
-      context::ctx_global::setMainWnd(pMainWnd);
-      plugin::import_interface* pPlugin = freshPlugin();
-      QVERIFY(pPlugin);
-      const kel_test::modal_watch watch([&](QDialog* pDialog) {
-         if (pDialog->objectName() == "wnd_odbc_import") { importShop(pDialog); return; }
-         context::ctx_global::setMainWnd(nullptr);
-         delete pMainWnd;
-      });
-      const vx::VxBool result = pPlugin->importProject(*context::ctx_project::getProject());
-      context::ctx_global::setMainWnd(&m_wnd);
-      QCOMPARE(project.exec({ "DROP TRIGGER no_entity" }), QString());
-      QVERIFY(result.getValue());
-      QCOMPARE(watch.dialogs, QStringList({ "view::wnd_odbc_import", "view::wnd_odbc_import_result" }));
-      QCOMPARE(m_lstEvents, QStringList({ "reload", "ODBC plugin import process to current project finished (0 entities imported)" }));
    }
 };
 
