@@ -21,24 +21,18 @@ typedef QTreeWidgetItem tree_item;
 namespace {
 
 /** Every text the connect button shows while it is pressed, each change once; the first change may run an action. */
-class button_texts : public QObject
+struct button_texts : QTimer
 {
-public:
-   explicit button_texts(QPushButton* p, std::function<void()> onFirst = {}) : lst(p->text()), m_p(p), m_onFirst(std::move(onFirst))
+   explicit button_texts(QPushButton* p, std::function<void()> onFirst = {}) : lst(p->text())
    {
-      connect(&m_timer, &QTimer::timeout, this, [this]() {
-         if (m_p->text() == lst.last()) { return; }
-         lst << m_p->text();
-         if (m_onFirst) { std::function<void()> f; f.swap(m_onFirst); f(); }
+      connect(this, &QTimer::timeout, [this, p, onFirst]() mutable {
+         if (p->text() == lst.last()) { return; }
+         lst << p->text();
+         if (onFirst) { std::function<void()> f; f.swap(onFirst); f(); }
       });
-      m_timer.start(0);
+      start(0);
    }
    QStringList lst;
-
-private:
-   QPushButton* m_p;
-   std::function<void()> m_onFirst;
-   QTimer m_timer;
 };
 
 QString progress(int i) { return QString("Connect to database (%1%)").arg(i); }
@@ -63,21 +57,24 @@ QStringList texts(const QList<tree_item*>& lst)
    return lstTexts;
 }
 
+/** What a widget shows: a field's text, a check box's state, a combo's entry and its number, a group's title, else text or tool tip. */
+QString shown(const QWidget* p)
+{
+   if (const auto* pEdit = qobject_cast<const QLineEdit*>(p)) { return pEdit->text(); }
+   if (const auto* pCheck = qobject_cast<const QCheckBox*>(p)) { return (pCheck->isChecked() ? "on" : "off"); }
+   if (const auto* pCombo = qobject_cast<const QComboBox*>(p)) { return QString("%1 [%2]").arg(pCombo->currentIndex()).arg(pCombo->currentData(Qt::UserRole + (p->objectName() == "m_cboDatabaseType" ? 0 : 1)).toString()); }
+   const QString sText = p->property(qobject_cast<const QGroupBox*>(p) ? "title" : "text").toString();
+   return (sText.isEmpty() ? p->toolTip() : sText);
+}
+
 /** Everything the dialog shows of its settings, the type-mapping title and rows included. */
 QStringList fields(const wnd* p)
 {
    QStringList lst;
    for (const char* s : { "m_txtConnectionString", "m_txtLogin", "m_txtPassword", "m_cboDatabaseType", "m_txtNamespace", "m_chkDeleteNamespace", "m_chkImportComment",
-                          "m_chkImportDefaultValue", "m_cboDecoration", "m_cboCollection", "m_chkBoostOptionalForNullValue", "m_chkOrganizeLayout" })
-   {
-      const auto* pCombo = w<QComboBox>(p, s);
-      if (pCombo) { lst << QString("%1 [%2]").arg(pCombo->currentIndex()).arg(pCombo->currentData(Qt::UserRole + (pCombo->objectName() == "m_cboDatabaseType" ? 0 : 1)).toString()); }
-      else if (const auto* pCheck = w<QCheckBox>(p, s)) { lst << (pCheck->isChecked() ? "on" : "off"); }
-      else { lst << w<QLineEdit>(p, s)->text(); }
-   }
-   lst << w<QGroupBox>(p, "m_grpTypeMapping")->title();
+                          "m_chkImportDefaultValue", "m_cboDecoration", "m_cboCollection", "m_chkBoostOptionalForNullValue", "m_chkOrganizeLayout", "m_grpTypeMapping" }) { lst << shown(w(p, s)); }
    const QTableWidget* pTable = w<QTableWidget>(p, "m_lstTypeMapping");
-   for (int i = 0; i < pTable->rowCount(); ++i) { lst << (qobject_cast<QLineEdit*>(pTable->cellWidget(i, 2))->text() + "~" + qobject_cast<QLineEdit*>(pTable->cellWidget(i, 3))->text()); }
+   for (int i = 0; i < pTable->rowCount(); ++i) { lst << (shown(pTable->cellWidget(i, 2)) + "~" + shown(pTable->cellWidget(i, 3))); }
    return lst;
 }
 
@@ -187,24 +184,13 @@ private Q_SLOTS:
    void init() { m_pWnd = newDialog(); }
    void cleanup() { m_pWnd.reset(); }
 
-   // the texts and tab order a user meets, the engines (their texts are stored, their numbers choose the reader), icons, no default button
+   // the texts the code builds on, the tab order, the engines (their texts are stored, their numbers choose the reader), icons, no default button
    void form()
    {
-      for (const QString& s : { "m_grpConnection=Database connection", "m_lblConnectionString=DSN or connection string :", "m_lblLogin=Login :", "m_lblPassword=Password :",
-                                "m_lblDatabaseType=Database type :", "m_btnConnect=Connect to database", "m_grpImportSettings=Import settings", "m_lblNamespace=Namespace :",
-                                "m_chkDeleteNamespace=Delete all entities in the namespace before importing",
-                                "m_chkImportComment=Import tables/columns comment to entities/properties description",
-                                "m_chkBoostOptionalForNullValue=Add boost::optional<T> decoration if a column definition allows NULL value",
-                                "m_chkImportDefaultValue=Import columns default value", "m_chkOrganizeLayout=Organize diagram layout after import process",
-                                "m_grpRelationshipImportSettings=Relationship import settings", "m_lblDecoration=Decoration :", "m_lblCollection=Collection :",
-                                "m_grpTypeMapping=Mapping database SQL type to C++ type (0)", "m_grpItemsToImport=Database items to import to Kelmar project",
-                                "m_btnCollapseSchema=Collapse all schemas", "m_btnExpandSchema=Expand all schemas", "m_btnHelpManual=Documentation - Manual - User guide",
-                                "m_btnOk=Ok", "m_btnCancel=Cancel" })
+      for (const QString& s : { "m_btnConnect=Connect to database", "m_grpTypeMapping=Mapping database SQL type to C++ type (0)", "m_btnCollapseSchema=Collapse all schemas",
+                                "m_btnExpandSchema=Expand all schemas", "m_btnHelpManual=Documentation - Manual - User guide", "m_btnOk=Ok", "m_btnCancel=Cancel" })
       {
-         const QWidget* p = w(m_pWnd.get(), qPrintable(s.section('=', 0, 0)));
-         QVERIFY2(p, qPrintable(s));
-         const QString sShown = p->property(qobject_cast<const QGroupBox*>(p) ? "title" : "text").toString();
-         QCOMPARE(sShown.isEmpty() ? p->toolTip() : sShown, s.section('=', 1));   // the icon buttons say it in their tool tip
+         QCOMPARE(shown(w(m_pWnd.get(), qPrintable(s.section('=', 0, 0)))), s.section('=', 1));
       }
       QStringList lstOrder;
       const QStringList lstExpected({ "m_txtConnectionString", "m_txtLogin", "m_txtPassword", "m_cboDatabaseType", "m_btnConnect", "m_txtNamespace", "m_chkDeleteNamespace",
@@ -227,10 +213,10 @@ private Q_SLOTS:
       for (const QPushButton* p : m_pWnd->findChildren<QPushButton*>()) { QVERIFY2(! p->icon().isNull() && ! p->autoDefault(), qPrintable(p->objectName())); }
       QVERIFY(! button("m_btnOk")->isEnabled() && ! button("m_btnCollapseSchema")->isVisibleTo(m_pWnd.get()));
       QCOMPARE(w<QLineEdit>(m_pWnd.get(), "m_txtPassword")->echoMode(), QLineEdit::Password);
-      QString sGood("app::db_1"), sBad("1app");
+      QString sGood("app::db_1"), sBad("1app");   // the namespace field takes C++ namespaces only
       int iPos = 0;
-      QCOMPARE(w<QLineEdit>(m_pWnd.get(), "m_txtNamespace")->validator()->validate(sGood, iPos), QValidator::Acceptable);
-      QVERIFY(w<QLineEdit>(m_pWnd.get(), "m_txtNamespace")->validator()->validate(sBad, iPos) != QValidator::Acceptable);
+      const QValidator* pValidator = w<QLineEdit>(m_pWnd.get(), "m_txtNamespace")->validator();
+      QVERIFY((pValidator->validate(sGood, iPos) == QValidator::Acceptable) && (pValidator->validate(sBad, iPos) != QValidator::Acceptable));
    }
 
    // the help button and F1 open the host's manual at the dialog's section; a wider dialog gives the type columns the room
@@ -253,9 +239,12 @@ private Q_SLOTS:
       QCOMPARE(pTable->columnWidth(3), pTable->columnWidth(2));
    }
 
-   // the reader's 0 to 100 shows as 0 to 50, the tree fill goes on from 50 up to (2N - 1) * 100 / 2N; check marks go down from the root
-   void progressAndCheckMarks()
+   // the reader's 0 to 100 shows as 0 to 50, the tree fill goes on from 50 up to (2N - 1) * 100 / 2N; check marks go down from the root;
+   // no default button: Return in a field, in the tree or in the type-mapping editor does not connect again
+   void progressCheckMarksAndReturn()
    {
+      m_pWnd->show();
+      QApplication::setActiveWindow(m_pWnd.get());
       button_texts progressTexts(button("m_btnConnect"));
       connectShop(m_pWnd.get());
       QCOMPARE(progressTexts.lst << button("m_btnConnect")->text(), QStringList({ "Connect to database", progress(10), progress(20), progress(30), progress(40),
@@ -273,6 +262,12 @@ private Q_SLOTS:
       QVERIFY(! button("m_btnOk")->isEnabled());
       lstTables.at(3)->setCheckState(0, Qt::Checked);
       QVERIFY(button("m_btnOk")->isEnabled());
+      for (QWidget* pTarget : { w(m_pWnd.get(), "m_txtConnectionString"), w(m_pWnd.get(), "m_lstItemsToImport"), w<QTableWidget>(m_pWnd.get(), "m_lstTypeMapping")->cellWidget(0, 2) })
+      {
+         pTarget->setFocus();
+         QTest::keyClick(pTarget, Qt::Key_Return);
+         QVERIFY((tableNodes(m_pWnd.get()).at(3)->checkState(0) == Qt::Checked) && m_pWnd->isVisible());   // a new connection unchecks all
+      }
    }
 
    void sakila_data()
@@ -297,9 +292,8 @@ private Q_SLOTS:
       KEL_REQUIRE(! sDatabase.isEmpty(), variable + " (Sakila loaded by tests/services/with_servers.sh)");
       const QString sDsn = (engine == "SQLite") ? kel_test::sqliteDsn(sDatabase) : ((engine == "PostgreSQL") ? kel_test::postgresqlDsn(sDatabase) : kel_test::mysqlDsn(sDatabase));
       QCOMPARE(connectTo(m_pWnd.get(), sDsn, engine), QStringList());
-      const auto pList = m_pWnd->getListOfTables();
       const QList<tree_item*> lstNodes = tableNodes(m_pWnd.get());
-      QCOMPARE(static_cast<int>(pList->count()), tables + views);
+      QCOMPARE(static_cast<int>(m_pWnd->getListOfTables()->count()), tables + views);
       QCOMPARE(rootItem(m_pWnd.get())->childCount(), tables + views);
       QVERIFY(! button("m_btnCollapseSchema")->isVisibleTo(m_pWnd.get()) && ! button("m_btnOk")->isEnabled());
       QStringList lstSorted = texts(lstNodes);
@@ -308,9 +302,7 @@ private Q_SLOTS:
       int iViews = 0;
       for (const tree_item* pNode : lstNodes)
       {
-         const QVariant vKey = pNode->data(0, Qt::UserRole + 1);
-         QCOMPARE(vKey.userType(), int(QMetaType::LongLong));
-         const auto pTable = pList->getByKey(static_cast<long>(vKey.toLongLong()));
+         const auto pTable = m_pWnd->getListOfTables()->getByKey(static_cast<long>(pNode->data(0, Qt::UserRole + 1).toLongLong()));
          QVERIFY(pTable && (pTable->getName() == pNode->text(0)));
          QCOMPARE(pNode->type(), int(pTable->getIsView() ? wnd::item_view : wnd::item_table));
          iViews += (pTable->getIsView() ? 1 : 0);
@@ -388,24 +380,21 @@ private Q_SLOTS:
       const auto pList = m_pWnd->getListOfTables();
       QList<std::shared_ptr<model::app_table>> lstAll;
       for (long i = 0; i < pList->count(); ++i) { lstAll << pList->getByIndex(i); }
-      const QList<tree_item*> lstNodes = tableNodes(m_pWnd.get());   // sorted: customer customer_orders orders product supplier
-      for (int i : { 4, 0, 2 }) { lstNodes.at(i)->setCheckState(0, Qt::Checked); }
+      const QList<tree_item*> lstNodes = tableNodes(m_pWnd.get());   // sorted, unlike the list: customer customer_orders orders product supplier
+      for (int i : { 4, 1, 2 }) { lstNodes.at(i)->setCheckState(0, Qt::Checked); }
       w<QLineEdit>(m_pWnd.get(), "m_txtNamespace")->setText(nameSpace);
       button("m_btnOk")->click();
       QCOMPARE(m_pWnd->result(), int(QDialog::Accepted));
       QCOMPARE(m_pWnd->getNamespace(), nameSpace);
       QCOMPARE(m_pWnd->getListOfTables(), pList);
-      QStringList lstKept, lstExpected;
-      for (long i = 0; i < pList->count(); ++i)
-      {
-         lstKept << pList->getByIndex(i)->getName();
-         QCOMPARE(pList->getByIndex(i)->getMetaData("TABLE_ROOT_NAMESPACE"), QVariant(nameSpace));
-      }
+      QList<std::shared_ptr<model::app_table>> lstKept, lstExpected;
+      for (long i = 0; i < pList->count(); ++i) { lstKept << pList->getByIndex(i); }
       for (const auto& pTable : lstAll)
       {
-         const bool bChecked = QStringList({ "customer", "orders", "supplier" }).contains(pTable->getName());
-         if (bChecked) { lstExpected << pTable->getName(); }
+         const bool bChecked = QStringList({ "customer_orders", "orders", "supplier" }).contains(pTable->getName());
          QCOMPARE(! pTable->getPrimaryKey() && (pTable->getListOfColumns()->count() == 0), ! bChecked);   // the others were terminated
+         if (bChecked) { lstExpected << pTable; }
+         if (bChecked) { QCOMPARE(pTable->getMetaData("TABLE_ROOT_NAMESPACE"), QVariant(nameSpace)); }
       }
       QCOMPARE(lstKept, lstExpected);
    }
@@ -471,25 +460,6 @@ private Q_SLOTS:
       QCOMPARE(progressTexts.lst.last(), progress(90));
    }
 
-   // no default button: Return in a field, in the tree or in the type-mapping editor does not connect again; Escape then rejects
-   void returnAfterConnection()
-   {
-      m_pWnd->show();
-      QApplication::setActiveWindow(m_pWnd.get());
-      connectShop(m_pWnd.get());
-      tree_item* pRoot = rootItem(m_pWnd.get());
-      pRoot->setCheckState(0, Qt::Checked);
-      for (QWidget* pTarget : { w(m_pWnd.get(), "m_txtConnectionString"), w(m_pWnd.get(), "m_lstItemsToImport"), w<QTableWidget>(m_pWnd.get(), "m_lstTypeMapping")->cellWidget(0, 2) })
-      {
-         pTarget->setFocus();
-         QTest::keyClick(pTarget, Qt::Key_Return);
-         QVERIFY((rootItem(m_pWnd.get()) == pRoot) && (pRoot->checkState(0) == Qt::Checked) && m_pWnd->isVisible());
-      }
-      QTest::keyClick(m_pWnd.get(), Qt::Key_Escape);
-      QVERIFY(! m_pWnd->isVisible());
-      QCOMPARE(m_pWnd->result(), int(QDialog::Rejected));
-   }
-
    void storedRows_data()
    {
       QTest::addColumn<QStringList>("rows");   // "KEY=value" in row order
@@ -539,11 +509,13 @@ private Q_SLOTS:
       for (const char* s : { "Cancel", "close", "OK", "Escape" }) { QTest::newRow(s) << QString(s); }
    }
 
-   // the 13 rows in their order, the password as typed, the mapping as Base64; a new dialog shows it all again; Escape saves nothing
+   // the 13 rows in their order, the password as typed, the mapping as Base64; Escape saves nothing;
+   // a dialog on another project neither shows nor overwrites them; a new dialog on the first shows it all again
    void savedAndRestored()
    {
       QFETCH(QString, way);
       openProject();
+      const QString sFirst = m_sProject;
       QStringList lstEntered;
       {
          const auto pWnd = newDialog();
@@ -558,30 +530,15 @@ private Q_SLOTS:
       QCOMPARE(storedSettings(m_sProject), ! bSaved ? QStringList() : QStringList({ "DSN=" + m_sShopDsn, "LOGIN=me", QString::fromUtf8("PASSWORD=pa;ss=wörd"),
          "DB_TYPE=SQLite", "NAMESPACE=app::db", "DELETE_NAMESPACE=1", "IMPORT_COMMENT=1", "IMPORT_DEFAULT_VALUE=1", "RELATIONSHIP_DECORATION=2", "RELATIONSHIP_COLLECTION=8",
          "BOOST_OPTIONAL_DECORATION_FOR_NULL_VALUE=1", mappingRow(vx::serialization::qt::to_byte_array(lstMapping)), "ORGANIZE_DIAGRAM_LAYOUT=0" }));
-      QCOMPARE(fields(newDialog().get()), bSaved ? lstEntered : k_lstDefaults);
-   }
-
-   // settings follow the opened project
-   void twoProjects()
-   {
-      openProject("_a");
-      const QString sFirst = m_sProject;
-      QStringList lstFirst;
-      {
-         const auto pWnd = newDialog();
-         enterSettings(pWnd.get(), "first");
-         lstFirst = fields(pWnd.get());
-         leave(pWnd.get(), "Cancel");
-      }
-      openProject("_b");
+      openProject("_other");
       {
          const auto pWnd = newDialog();
          QCOMPARE(fields(pWnd.get()), k_lstDefaults);
-         enterSettings(pWnd.get(), "second");
+         enterSettings(pWnd.get(), "other");
          leave(pWnd.get(), "Cancel");
       }
       QVERIFY(context::ctx_project::openProject(sFirst).getValue());
-      QCOMPARE(fields(newDialog().get()), lstFirst);
+      QCOMPARE(fields(newDialog().get()), bSaved ? lstEntered : k_lstDefaults);
    }
 
    void storedRowsSurvive_data()

@@ -75,86 +75,74 @@ private Q_SLOTS:
       context::ctx_project::closeProject();
    }
 
-   void notHeadless_data()
+   void importProject_data()
    {
       QTest::addColumn<QStringList>("lstArgs");
-      QTest::addColumn<QString>("headlessFailure");
-      QTest::newRow("no option") << QStringList() << "";
-      QTest::newRow("engine type only") << QStringList("--KelOdbcImport_db_type=5") << "";
-      QTest::newRow("empty data source") << QStringList({ "--KelOdbcImport_dsn=", "--KelOdbcImport_db_type=5" }) << "";
-      QTest::newRow("empty engine type") << QStringList({ "--KelOdbcImport_dsn=" + m_sShopDsn, "--KelOdbcImport_db_type=" }) << "";
-      // the copy is a first import indeed: with both options it runs headless (and finds nothing to import)
+      QTest::addColumn<QString>("way");   // "cancel" the dialog, "import" the shop through it, into a "read-only" project, the host's "twist"
+      QTest::addColumn<QString>("result");   // of a headless import
+      QTest::addColumn<QStringList>("dialogs");
+      QTest::addColumn<int>("imported");
+      const QStringList lstSettings("view::wnd_odbc_import"), lstBoth({ "view::wnd_odbc_import", "view::wnd_odbc_import_result" });
+      // only a first import with both options runs headless (and here finds nothing to import)
+      QTest::newRow("no option") << QStringList() << "cancel" << "" << lstSettings << -1;
+      QTest::newRow("engine type only") << QStringList("--KelOdbcImport_db_type=5") << "cancel" << "" << lstSettings << -1;
+      QTest::newRow("empty data source") << QStringList({ "--KelOdbcImport_dsn=", "--KelOdbcImport_db_type=5" }) << "cancel" << "" << lstSettings << -1;
+      QTest::newRow("empty engine type") << QStringList({ "--KelOdbcImport_dsn=" + m_sShopDsn, "--KelOdbcImport_db_type=" }) << "cancel" << "" << lstSettings << -1;
       QTest::newRow("both, headless") << QStringList({ "--KelOdbcImport_dsn=" + m_sShopDsn, "--KelOdbcImport_db_type=5", "--KelOdbcImport_filter_regexp=^none$" })
-                                      << "No table found after applying regexp : ^none$";
+                                      << "cancel" << "No table found after applying regexp : ^none$" << QStringList() << -1;
+      QTest::newRow("imported") << QStringList() << "import" << "" << lstSettings << 3;
+      // the host replaces its importer when it reloads: this import still counts with its own
+      QTest::newRow("importer replaced by the host") << QStringList() << "replace importer" << "" << lstSettings << 3;
+      // the result window shows why the import failed; the import still reports success to the host
+      QTest::newRow("failed: the result window") << QStringList() << "read-only" << "" << lstBoth << 0;
+      // the main window closes while the result window is open (taking it along): the import ends without it
+      QTest::newRow("main window closed during the result window") << QStringList() << "close main window" << "" << lstBoth << 0;
    }
 
-   // the first import opens the dialog; cancelled, it reports success and changes nothing
-   void notHeadless()
+   // cancelled, the dialog reports success and changes nothing; confirmed, the entities of the tables and the view arrive as one undo step
+   void importProject()
    {
       QFETCH(QStringList, lstArgs);
-      QFETCH(QString, headlessFailure);
-      plugin::import_interface* pPlugin = freshPlugin(lstArgs);
-      QVERIFY(pPlugin);
-      const QList<model::entity> lstBefore = entities();
-      const int iUndo = m_wnd.getUndoStack()->count();
-      const kel_test::modal_watch watch;
-      const vx::VxBool result = pPlugin->importProject(*context::ctx_project::getProject());
-      QCOMPARE(result.getDesc(), headlessFailure);
-      QCOMPARE(result.getValue(), headlessFailure.isEmpty());
-      QCOMPARE(watch.dialogs, headlessFailure.isEmpty() ? QStringList("view::wnd_odbc_import") : QStringList());
-      QCOMPARE(m_pImporter->getProcessName(), QString("KEL_GENERATED_BY_ODBC_IMPORT_PLUGIN"));
-      QVERIFY(! m_pImporter->getListOfTables());
-      QVERIFY(entities() == lstBefore);
-      QCOMPARE(m_wnd.getUndoStack()->count(), iUndo);
-      QCOMPARE(m_lstEvents, QStringList());
-   }
-
-   void throughTheDialog_data()
-   {
-      QTest::addColumn<bool>("readOnly");   // the project refuses every new entity
-      QTest::addColumn<QString>("twist");
-      QTest::newRow("imported") << false << "";
-      // the host replaces its importer when it reloads: this import still counts with its own
-      QTest::newRow("importer replaced by the host") << false << "replace importer";
-      // the result window shows why the import failed; the import still reports success to the host
-      QTest::newRow("failed: the result window") << true << "";
-      // the main window closes while the result window is open (taking it along): the import ends without it
-      QTest::newRow("main window closed during the result window") << true << "close main window";
-   }
-
-   // connect, check all, OK: the entities of the tables and the view, one undo step
-   void throughTheDialog()
-   {
-      QFETCH(bool, readOnly);
-      QFETCH(QString, twist);
+      QFETCH(QString, way);
+      QFETCH(QString, result);
+      QFETCH(QStringList, dialogs);
+      QFETCH(int, imported);
+      const bool bReadOnly = (imported == 0);
       kel_test::connection project(context::ctx_project::getProject()->getFilePath(), "QSQLITE");
       const QString sTrigger("CREATE TRIGGER no_entity BEFORE INSERT ON t_entity BEGIN SELECT RAISE(ABORT, 'the project is read-only'); END");
-      QCOMPARE(project.exec(readOnly ? QStringList(sTrigger) : QStringList()), QString());
-      view::main_wnd* pMainWnd = ((twist == "close main window") ? new view::main_wnd() : &m_wnd);
+      QCOMPARE(project.exec(bReadOnly ? QStringList(sTrigger) : QStringList()), QString());
+      view::main_wnd* pMainWnd = ((way == "close main window") ? new view::main_wnd() : &m_wnd);
       context::ctx_global::setMainWnd(pMainWnd);
-      plugin::import_interface* pPlugin = freshPlugin(QStringList());
+      plugin::import_interface* pPlugin = freshPlugin(lstArgs);
       QVERIFY(pPlugin);
-      if (twist == "replace importer") { connect(pPlugin, &plugin::base_interface::onReloadProject, this, [pPlugin]() { pPlugin->setGenericImporter(std::make_shared<plugin::generic_importer>()); }); }
+      if (way == "replace importer") { connect(pPlugin, &plugin::base_interface::onReloadProject, this, [pPlugin]() { pPlugin->setGenericImporter(std::make_shared<plugin::generic_importer>()); }); }
       const QList<model::entity> lstBefore = entities();
       const int iUndo = m_wnd.getUndoStack()->index();
       QString sShown;
       const kel_test::modal_watch watch([&](QDialog* pDialog) {
-         if (pDialog->objectName() == "wnd_odbc_import") { importShop(pDialog); return; }
-         if (pMainWnd == &m_wnd) { sShown = pDialog->findChild<QPlainTextEdit*>("m_txtResult")->toPlainText(); pDialog->close(); return; }
-         context::ctx_global::setMainWnd(nullptr);
-         delete pMainWnd;
+         if (way == "cancel") { pDialog->reject(); }
+         else if (pDialog->objectName() == "wnd_odbc_import") { importShop(pDialog); }
+         else if (pMainWnd == &m_wnd) { sShown = pDialog->findChild<QPlainTextEdit*>("m_txtResult")->toPlainText(); pDialog->close(); }
+         else { context::ctx_global::setMainWnd(nullptr); delete pMainWnd; }
       });
-      QVERIFY(pPlugin->importProject(*context::ctx_project::getProject()).getValue());
+      const vx::VxBool done = pPlugin->importProject(*context::ctx_project::getProject());
       context::ctx_global::setMainWnd(&m_wnd);
-      QCOMPARE(watch.dialogs, QStringList("view::wnd_odbc_import") + (readOnly ? QStringList("view::wnd_odbc_import_result") : QStringList()));
+      const QString sFailure = (bReadOnly ? m_pImporter->import().getDesc() : QString());   // the same import once more, for its text
+      QCOMPARE(project.exec(bReadOnly ? QStringList("DROP TRIGGER no_entity") : QStringList()), QString());
+      QCOMPARE(done.getDesc(), result);
+      QCOMPARE(done.getValue(), result.isEmpty());
+      QCOMPARE(watch.dialogs, dialogs);
       QCOMPARE(watch.messages, QStringList());
+      QCOMPARE(m_pImporter->getProcessName(), QString("KEL_GENERATED_BY_ODBC_IMPORT_PLUGIN"));
       // organise was unchecked in the dialog
-      QCOMPARE(m_lstEvents, QStringList({ "reload", QString("ODBC plugin import process to current project finished (%1 entities imported)").arg(readOnly ? 0 : 3) }));
-      if (readOnly)
+      QCOMPARE(m_lstEvents, (imported < 0) ? QStringList() : QStringList({ "reload", QString("ODBC plugin import process to current project finished (%1 entities imported)").arg(imported) }));
+      if (imported <= 0)
       {
          QVERIFY(entities() == lstBefore);
-         if (twist.isEmpty()) { QVERIFY(sShown.contains("the project is read-only")); QCOMPARE(sShown, m_pImporter->import().getDesc()); }
-         QCOMPARE(project.exec({ "DROP TRIGGER no_entity" }), QString());
+         QCOMPARE(bool(m_pImporter->getListOfTables()), bReadOnly);
+         QVERIFY(bReadOnly || (m_wnd.getUndoStack()->index() == iUndo));
+         QCOMPARE(sShown, (way == "read-only") ? sFailure : QString());
+         QVERIFY(sFailure.contains("the project is read-only") == bReadOnly);
          return;
       }
       QStringList lstImported;
