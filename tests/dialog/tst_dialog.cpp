@@ -1,24 +1,51 @@
 // The settings dialog as a real widget: its form, "Connect to database" on real SQLite files and on the
 // PostgreSQL and MariaDB test servers (progress, tree, check marks, OK, warnings, keys pressed while a
-// connection runs), and its settings stored per project in "t_plugin_params".
+// connection runs), its settings stored per project in "t_plugin_params", and the interactive import
+// through the loaded plug-in as the host runs it.
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPluginLoader>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <context/ctx_global.h>
+#include <context/ctx_project.h>
 #include <odbc_import.h>
 #include <odbc_import_process.h>
+#include <view/main_wnd.h>
+#include <view/wnd_odbc_import.h>
 #include <vx/VxSerializeQt.h>
 
-#include "dialog_support.h"
-
-using namespace kel_dialog;
-typedef QTreeWidgetItem tree_item;
+#include "modal_watch.h"
+#include "test_env.h"
 
 namespace {
+
+typedef view::wnd_odbc_import wnd;
+typedef QTreeWidgetItem tree_item;
+
+/** A widget of the dialog by object name (null when absent or of another class). */
+template <class T = QWidget>
+T* w(const QWidget* pWnd, const char* sName) { return pWnd->findChild<T*>(QString::fromLatin1(sName)); }
+
+/** Fills the connection fields, presses "Connect to database" and returns the warnings it showed. */
+QStringList connectTo(wnd* pWnd, const QString& sDsn, const QString& sEngine)
+{
+   w<QLineEdit>(pWnd, "m_txtConnectionString")->setText(sDsn);
+   w<QComboBox>(pWnd, "m_cboDatabaseType")->setCurrentIndex(w<QComboBox>(pWnd, "m_cboDatabaseType")->findText(sEngine));
+   kel_test::modal_watch watch;
+   w<QPushButton>(pWnd, "m_btnConnect")->click();
+   return watch.messages;
+}
+
+tree_item* rootItem(const wnd* pWnd) { return w<QTreeWidget>(pWnd, "m_lstItemsToImport")->topLevelItem(0); }
 
 /** Every text the connect button shows while it is pressed, each change once; the first change may run an action. */
 struct button_texts : QTimer
@@ -80,11 +107,13 @@ QStringList fields(const wnd* p)
 
 const QStringList k_lstDefaults({ "", "", "", "0 [0]", "", "off", "off", "off", "3 [5]", "0 [1]", "off", "on", "Mapping database SQL type to C++ type (0)", "~" });
 
+const char* const k_sGuid = "0B7E5C21-6A3D-4F88-9D02-E4C1A7F35B90_WND_ODBC_IMPORT";
+
 /** "name=value" of every stored row of the dialog in a project file, in row order. */
 QStringList storedSettings(const QString& sProject)
 {
    return kel_test::connection(sProject, "QSQLITE").column("SELECT param_key || '=' || COALESCE(CAST(param_value AS TEXT), '') FROM t_plugin_params "
-                                                           "WHERE plugin_guid = '0B7E5C21-6A3D-4F88-9D02-E4C1A7F35B90_WND_ODBC_IMPORT' ORDER BY rowid");
+                                                           "WHERE plugin_guid = '" + QString(k_sGuid) + "' ORDER BY rowid");
 }
 
 QString mappingRow(const QByteArray& stored) { return "LIST_TYPE_MAPPING_FROM_SQL_TO_CPP=" + QString::fromLatin1(stored.toBase64()); }
@@ -102,6 +131,10 @@ class tst_dialog : public QObject
    QString m_sProject;
    std::unique_ptr<wnd> m_pWnd;
    QList<QUrl> m_lstOpened;
+   view::main_wnd m_wnd;
+   std::shared_ptr<plugin::generic_importer> m_pImporter;
+   QList<std::shared_ptr<QPluginLoader>> m_lstLoaders;
+   QStringList m_lstEvents;
 
    /** A dialog as the import makes it: built, then given the plug-in (the stored settings of the open project are loaded). */
    std::unique_ptr<wnd> newDialog() const
@@ -147,6 +180,14 @@ class tst_dialog : public QObject
       }
    }
 
+   /** What a user does in the settings dialog of an import: connect to the shop, check everything, confirm. */
+   void importShop(wnd* p)
+   {
+      w<QLineEdit>(p, "m_txtNamespace")->setText("shop");
+      w<QCheckBox>(p, "m_chkOrganizeLayout")->setChecked(false);
+      leave(p, "OK");
+   }
+
    /** Leaves the dialog as a user does: "Cancel", "close" (window button), "Escape", or "OK" after connecting and checking all. */
    void leave(wnd* p, const QString& sWay)
    {
@@ -164,6 +205,25 @@ class tst_dialog : public QObject
       QVERIFY(! p->isVisible());
    }
 
+   static QList<model::entity> entities() { return context::ctx_project::getProject()->getEntities(); }
+
+   /** A new copy of the plug-in module, with a new generic importer; its host signals are recorded. */
+   plugin::import_interface* freshPlugin(const QStringList& lstArgs)
+   {
+      context::ctx_global::getMainWnd()->setAppArgs(QStringList("kelmar") + lstArgs);
+      const QString sCopy = m_dir.filePath(QString("KelOdbcImport_%1.so").arg(m_lstLoaders.count()));
+      if (! QFile::copy(QString(KEL_PLUGIN_FILE), sCopy)) { return nullptr; }
+      m_lstLoaders.append(std::make_shared<QPluginLoader>(sCopy));
+      auto* pPlugin = qobject_cast<plugin::import_interface*>(m_lstLoaders.last()->instance());
+      m_pImporter = std::make_shared<plugin::generic_importer>();
+      if (! pPlugin) { return nullptr; }
+      pPlugin->setGenericImporter(m_pImporter);
+      m_lstEvents.clear();
+      connect(pPlugin, &plugin::base_interface::onMessage, this, [this](const QString& sMessage) { m_lstEvents << sMessage; });
+      connect(pPlugin, &plugin::base_interface::onReloadProject, this, [this]() { m_lstEvents << "reload"; });
+      return pPlugin;
+   }
+
 public Q_SLOTS:
    void openUrl(const QUrl& url) { m_lstOpened.append(url); }
 
@@ -178,9 +238,14 @@ private Q_SLOTS:
       QCOMPARE(kel_test::makeSqlite(sFile, kel_test::shopDdl() + QStringList({ "CREATE TABLE product (code VARCHAR(10) PRIMARY KEY, label TEXT)",
                                                                                "CREATE TABLE supplier (supplier_id INTEGER PRIMARY KEY, name TEXT)" })), QString());
       m_sShopDsn = kel_test::sqliteDsn(sFile);
+      context::ctx_global::setMainWnd(&m_wnd);
    }
 
-   void cleanupTestCase() { context::ctx_project::closeProject(); }
+   void cleanupTestCase()
+   {
+      context::ctx_global::setMainWnd(nullptr);
+      context::ctx_project::closeProject();
+   }
    void init() { m_pWnd = newDialog(); }
    void cleanup() { m_pWnd.reset(); }
 
@@ -491,36 +556,51 @@ private Q_SLOTS:
       QFETCH(int, field);
       QFETCH(QStringList, expected);
       openProject();
-      kel_test::connection project(m_sProject, "QSQLITE");
-      for (const QString& sRow : rows)
-      {
-         QSqlQuery q(*project.db());
-         q.prepare("INSERT INTO t_plugin_params (plugin_guid, param_key, param_value) VALUES ('0B7E5C21-6A3D-4F88-9D02-E4C1A7F35B90_WND_ODBC_IMPORT', ?, ?)");
-         q.addBindValue(sRow.section('=', 0, 0));
-         q.addBindValue(sRow.mid(sRow.indexOf('=') + 1));
-         QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
-      }
+      QStringList lstInserts;
+      for (const QString& s : rows) { lstInserts << QString("INSERT INTO t_plugin_params VALUES ('%1', '%2', '%3')").arg(k_sGuid, s.section('=', 0, 0), s.mid(s.indexOf('=') + 1)); }
+      QCOMPARE(kel_test::connection(m_sProject, "QSQLITE").exec(lstInserts), QString());
       QCOMPARE(fields(newDialog().get()).mid(field, expected.count()), expected);
    }
 
    void savedAndRestored_data()
    {
       QTest::addColumn<QString>("way");
-      for (const char* s : { "Cancel", "close", "OK", "Escape" }) { QTest::newRow(s) << QString(s); }
+      QTest::addColumn<QString>("breakSql");   // run once a user's rows are stored, before the dialog is built
+      QTest::addColumn<QString>("mendSql");    // run once the dialog is built
+      for (const char* s : { "Cancel", "close", "OK", "Escape" }) { QTest::newRow(s) << QString(s) << "" << ""; }
+      // the save is one transaction, and a dialog that could not read the stored settings writes none
+      const QString sRefuse("CREATE TRIGGER refuse BEFORE %1 ON t_plugin_params BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+      const QString sAway("ALTER TABLE t_plugin_params RENAME TO t_away"), sBack("ALTER TABLE t_away RENAME TO t_plugin_params");
+      QTest::newRow("save: insert fails after the delete") << "Cancel" << sRefuse.arg("INSERT") << "";
+      QTest::newRow("save: delete fails") << "Cancel" << sRefuse.arg("DELETE") << "";
+      QTest::newRow("load failed, Cancel") << "Cancel" << sAway << sBack;
+      QTest::newRow("load failed, OK") << "OK" << sAway << sBack;
    }
 
-   // the 13 rows in their order, the password as typed, the mapping as Base64; Escape saves nothing;
-   // a dialog on another project neither shows nor overwrites them; a new dialog on the first shows it all again
+   // the 13 rows in their order, the password as typed, the mapping as Base64; nothing on Escape; the rows stored before stay as
+   // they were when the save fails or the load failed; a dialog on another project neither shows nor overwrites them
    void savedAndRestored()
    {
       QFETCH(QString, way);
+      QFETCH(QString, breakSql);
+      QFETCH(QString, mendSql);
       openProject();
       const QString sFirst = m_sProject;
+      kel_test::connection project(m_sProject, "QSQLITE");
       QStringList lstEntered;
+      if (! breakSql.isEmpty())
       {
          const auto pWnd = newDialog();
          enterSettings(pWnd.get());
          lstEntered = fields(pWnd.get());
+         leave(pWnd.get(), "Cancel");
+         QCOMPARE(project.exec({ breakSql }), QString());
+      }
+      {
+         const auto pWnd = newDialog();
+         QCOMPARE(project.exec(mendSql.isEmpty() ? QStringList() : QStringList(mendSql)), QString());
+         enterSettings(pWnd.get(), breakSql.isEmpty() ? "app::db" : "changed");
+         lstEntered = (breakSql.isEmpty() ? fields(pWnd.get()) : lstEntered);
          leave(pWnd.get(), way);
       }
       vx::VxCollection<QString, QString> lstMapping;
@@ -540,41 +620,88 @@ private Q_SLOTS:
       QVERIFY(context::ctx_project::openProject(sFirst).getValue());
       QCOMPARE(fields(newDialog().get()), bSaved ? lstEntered : k_lstDefaults);
    }
-
-   void storedRowsSurvive_data()
+   void importProject_data()
    {
-      QTest::addColumn<QString>("breakSql");
-      QTest::addColumn<QString>("mendSql");   // run once the dialog is built
-      QTest::addColumn<QString>("way");
-      const QString sRefuse("CREATE TRIGGER refuse BEFORE %1 ON t_plugin_params BEGIN SELECT RAISE(ABORT, 'disk full'); END");
-      const QString sAway("ALTER TABLE t_plugin_params RENAME TO t_away"), sBack("ALTER TABLE t_away RENAME TO t_plugin_params");
-      QTest::newRow("save: insert fails after the delete") << sRefuse.arg("INSERT") << "" << "Cancel";
-      QTest::newRow("save: delete fails") << sRefuse.arg("DELETE") << "" << "Cancel";
-      QTest::newRow("load failed, Cancel") << sAway << sBack << "Cancel";
-      QTest::newRow("load failed, OK") << sAway << sBack << "OK";
+      QTest::addColumn<QStringList>("lstArgs");
+      QTest::addColumn<QString>("way");   // "cancel" the dialog, "import" the shop through it, into a "read-only" project, the host's "twist"
+      QTest::addColumn<QString>("result");   // of a headless import
+      QTest::addColumn<QStringList>("dialogs");
+      QTest::addColumn<int>("imported");
+      const QStringList lstSettings("view::wnd_odbc_import"), lstBoth({ "view::wnd_odbc_import", "view::wnd_odbc_import_result" });
+      // only a first import with both options runs headless (and here finds nothing to import)
+      QTest::newRow("no option") << QStringList() << "cancel" << "" << lstSettings << -1;
+      QTest::newRow("engine type only") << QStringList("--KelOdbcImport_db_type=5") << "cancel" << "" << lstSettings << -1;
+      QTest::newRow("empty data source") << QStringList({ "--KelOdbcImport_dsn=", "--KelOdbcImport_db_type=5" }) << "cancel" << "" << lstSettings << -1;
+      QTest::newRow("empty engine type") << QStringList({ "--KelOdbcImport_dsn=" + m_sShopDsn, "--KelOdbcImport_db_type=" }) << "cancel" << "" << lstSettings << -1;
+      QTest::newRow("both, headless") << QStringList({ "--KelOdbcImport_dsn=" + m_sShopDsn, "--KelOdbcImport_db_type=5", "--KelOdbcImport_filter_regexp=^none$" })
+                                      << "cancel" << "No table found after applying regexp : ^none$" << QStringList() << -1;
+      QTest::newRow("imported") << QStringList() << "import" << "" << lstSettings << 5;
+      // the host replaces its importer when it reloads: this import still counts with its own
+      QTest::newRow("importer replaced by the host") << QStringList() << "replace importer" << "" << lstSettings << 5;
+      // the result window shows why the import failed; the import still reports success to the host
+      QTest::newRow("failed: the result window") << QStringList() << "read-only" << "" << lstBoth << 0;
+      // the main window closes while the result window is open (taking it along): the import ends without it
+      QTest::newRow("main window closed during the result window") << QStringList() << "close main window" << "" << lstBoth << 0;
    }
 
-   // the save is one transaction, and a dialog that could not read the stored settings writes none: the 13 stored rows stay as they were
-   void storedRowsSurvive()
+   // cancelled, the dialog reports success and changes nothing; confirmed, the entities of the tables and the view arrive as one undo step
+   void importProject()
    {
-      QFETCH(QString, breakSql);
-      QFETCH(QString, mendSql);
+      QFETCH(QStringList, lstArgs);
       QFETCH(QString, way);
+      QFETCH(QString, result);
+      QFETCH(QStringList, dialogs);
+      QFETCH(int, imported);
+      const bool bReadOnly = (imported == 0);
       openProject();
-      {
-         const auto pWnd = newDialog();
-         enterSettings(pWnd.get());
-         leave(pWnd.get(), "Cancel");
-      }
-      const QStringList lstStored = storedSettings(m_sProject);
-      QCOMPARE(lstStored.count(), 13);
       kel_test::connection project(m_sProject, "QSQLITE");
-      QCOMPARE(project.exec({ breakSql }), QString());
-      const auto pWnd = newDialog();
-      QCOMPARE(project.exec(mendSql.isEmpty() ? QStringList() : QStringList(mendSql)), QString());
-      w<QLineEdit>(pWnd.get(), "m_txtNamespace")->setText("changed");
-      leave(pWnd.get(), way);
-      QCOMPARE(storedSettings(m_sProject), lstStored);
+      const QString sTrigger("CREATE TRIGGER no_entity BEFORE INSERT ON t_entity BEGIN SELECT RAISE(ABORT, 'the project is read-only'); END");
+      QCOMPARE(project.exec(bReadOnly ? QStringList(sTrigger) : QStringList()), QString());
+      view::main_wnd* pMainWnd = ((way == "close main window") ? new view::main_wnd() : &m_wnd);
+      context::ctx_global::setMainWnd(pMainWnd);
+      plugin::import_interface* pPlugin = freshPlugin(lstArgs);
+      QVERIFY(pPlugin);
+      if (way == "replace importer") { connect(pPlugin, &plugin::base_interface::onReloadProject, this, [pPlugin]() { pPlugin->setGenericImporter(std::make_shared<plugin::generic_importer>()); }); }
+      const QList<model::entity> lstBefore = entities();
+      const int iUndo = m_wnd.getUndoStack()->index();
+      QString sShown;
+      const kel_test::modal_watch watch([&](QDialog* pDialog) {
+         if (way == "cancel") { pDialog->reject(); }
+         else if (pDialog->objectName() == "wnd_odbc_import") { importShop(static_cast<wnd*>(pDialog)); }   // a class of the module's copy
+         else if (pMainWnd == &m_wnd) { sShown = pDialog->findChild<QPlainTextEdit*>("m_txtResult")->toPlainText(); pDialog->close(); }
+         else { context::ctx_global::setMainWnd(nullptr); delete pMainWnd; }
+      });
+      const vx::VxBool done = pPlugin->importProject(*context::ctx_project::getProject());
+      context::ctx_global::setMainWnd(&m_wnd);
+      const QString sFailure = (bReadOnly ? m_pImporter->import().getDesc() : QString());   // the same import once more, for its text
+      QCOMPARE(project.exec(bReadOnly ? QStringList("DROP TRIGGER no_entity") : QStringList()), QString());
+      QCOMPARE(done.getDesc(), result);
+      QCOMPARE(done.getValue(), result.isEmpty());
+      QCOMPARE(watch.dialogs, dialogs);
+      QCOMPARE(watch.messages, QStringList());
+      QCOMPARE(m_pImporter->getProcessName(), QString("KEL_GENERATED_BY_ODBC_IMPORT_PLUGIN"));
+      // organise was unchecked in the dialog
+      QCOMPARE(m_lstEvents, (imported < 0) ? QStringList() : QStringList({ "reload", QString("ODBC plugin import process to current project finished (%1 entities imported)").arg(imported) }));
+      if (imported <= 0)
+      {
+         QVERIFY(entities() == lstBefore);
+         QCOMPARE(bool(m_pImporter->getListOfTables()), bReadOnly);
+         QVERIFY(bReadOnly || (m_wnd.getUndoStack()->index() == iUndo));
+         QCOMPARE(sShown, (way == "read-only") ? sFailure : QString());
+         QVERIFY(sFailure.contains("the project is read-only") == bReadOnly);
+         return;
+      }
+      QStringList lstImported;
+      for (const model::entity& e : entities().mid(lstBefore.count())) { lstImported << (e.fullName() + (e.isView ? " (view)" : "")); }
+      lstImported.sort();
+      QCOMPARE(lstImported, QStringList({ "shop::customer", "shop::customer_orders (view)", "shop::orders", "shop::product", "shop::supplier" }));
+      QCOMPARE(m_wnd.getUndoStack()->index(), iUndo + 1);
+      QCOMPARE(m_wnd.getUndoStack()->text(iUndo), QString("import from database using ODBC driver"));
+      const QList<model::entity> lstAfter = entities();
+      m_wnd.getUndoStack()->undo();
+      QVERIFY(entities() == lstBefore);
+      m_wnd.getUndoStack()->redo();
+      QVERIFY(entities() == lstAfter);
    }
 };
 
