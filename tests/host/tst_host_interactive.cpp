@@ -23,7 +23,8 @@
 #include <view/entity_diagram.h>
 #include <view/main_wnd.h>
 
-#include "dialog_support.h"
+#include "modal_watch.h"
+#include "test_env.h"
 
 namespace {
 
@@ -51,9 +52,28 @@ void screenshot(QWidget* pWidget, const QString& sFile)
    QVERIFY(pWidget->screen()->grabWindow(pWidget->winId()).save(QDir(sDir).filePath(sFile)));
 }
 
-void typeInto(kel_dialog::wnd* pDialog, const char* sField, const QString& sText)
+template <class T> T* child(const QObject* pParent, const char* sName)
 {
-   auto* pEdit = kel_dialog::w<QLineEdit>(pDialog, sField);
+   T* p = pParent->findChild<T*>(QString::fromLatin1(sName));
+   if (! p) { qWarning("no child %s", sName); }
+   return p;
+}
+
+/** Table and view nodes below the dialog tree's root, or below a schema node. */
+int tableNodes(const QTreeWidgetItem* pParent)
+{
+   int n = 0;
+   for (int i = 0; pParent && (i < pParent->childCount()); ++i)
+   {
+      const int iType = pParent->child(i)->type();
+      n += (((iType == 1003) || (iType == 1004)) ? 1 : tableNodes(pParent->child(i)));
+   }
+   return n;
+}
+
+void typeInto(QDialog* pDialog, const char* sField, const QString& sText)
+{
+   auto* pEdit = child<QLineEdit>(pDialog, sField);
    if (! pEdit) { return; }
    pEdit->clear();
    QTest::keyClicks(pEdit, sText);
@@ -79,20 +99,20 @@ void driveDialog(QDialog* pDialog, const dialog_input& input, dialog_seen& seen)
 {
    // the plug-in module has its own copy of the dialog's meta-object: qobject_cast cannot tell, the class name can
    if (qstrcmp(pDialog->metaObject()->className(), "view::wnd_odbc_import") != 0) { pDialog->reject(); return; }
-   auto* pWnd = static_cast<kel_dialog::wnd*>(pDialog);
+   QDialog* pWnd = pDialog;
    seen.parent = pDialog->parentWidget();
    typeInto(pWnd, "m_txtConnectionString", input.dsn);
    typeInto(pWnd, "m_txtLogin", input.login);
    typeInto(pWnd, "m_txtPassword", input.password);
-   auto* pType = kel_dialog::w<QComboBox>(pWnd, "m_cboDatabaseType");
+   auto* pType = child<QComboBox>(pWnd, "m_cboDatabaseType");
    pType->setCurrentIndex(pType->findData(input.engineType));
    typeInto(pWnd, "m_txtNamespace", "shop");
    // the read runs inside the click, processing events as it goes
-   QTest::mouseClick(kel_dialog::w<QPushButton>(pWnd, "m_btnConnect"), Qt::LeftButton);
+   QTest::mouseClick(child<QPushButton>(pWnd, "m_btnConnect"), Qt::LeftButton);
 
-   auto* pTree = kel_dialog::w<QTreeWidget>(pWnd, "m_lstItemsToImport");
-   QTreeWidgetItem* pRoot = kel_dialog::rootItem(pWnd);
-   seen.tables = kel_dialog::tableNodes(pWnd).count();
+   auto* pTree = child<QTreeWidget>(pWnd, "m_lstItemsToImport");
+   QTreeWidgetItem* pRoot = pTree->topLevelItem(0);
+   seen.tables = tableNodes(pRoot);
    if (pRoot)
    {
       pTree->setCurrentItem(pRoot);
@@ -100,7 +120,7 @@ void driveDialog(QDialog* pDialog, const dialog_input& input, dialog_seen& seen)
       // one table open, to show its key, columns and relationships
       if (pRoot->childCount() > 0) { pRoot->child(0)->setExpanded(true); }
    }
-   auto* pOk = kel_dialog::w<QPushButton>(pWnd, "m_btnOk");
+   auto* pOk = child<QPushButton>(pWnd, "m_btnOk");
    seen.okEnabled = pOk->isEnabled();
    screenshot(pDialog, "dialog_connected.png");
    if (seen.okEnabled) { QTest::mouseClick(pOk, Qt::LeftButton); }
@@ -207,8 +227,8 @@ private Q_SLOTS:
 
       dialog_seen seen;
       kel_test::modal_watch watch([&](QDialog* pDialog) { driveDialog(pDialog, { sDsn, sLogin, sPassword, iEngine }, seen); });
-      auto* pImport = kel_dialog::w<QAction>(&wnd, "m_actImport_KelOdbcImport");
-      QVERIFY(pImport && kel_dialog::w<QMenu>(&wnd, "m_menuImport")->actions().contains(pImport));
+      auto* pImport = child<QAction>(&wnd, "m_actImport_KelOdbcImport");
+      QVERIFY(pImport && child<QMenu>(&wnd, "m_menuImport")->actions().contains(pImport));
       pImport->trigger();
       QCOMPARE(watch.messages, QStringList());
       QCOMPARE(watch.dialogs, QStringList("view::wnd_odbc_import"));
@@ -219,18 +239,18 @@ private Q_SLOTS:
       QStringList lstAfter = lstCatalogue + lstBefore;
       lstAfter.sort();
       QCOMPARE(entityNames(wnd), lstAfter);
-      const auto* pDiagram = kel_dialog::w<view::entity_diagram>(&wnd, "m_viewDiagram");
+      const auto* pDiagram = child<view::entity_diagram>(&wnd, "m_viewDiagram");
       for (const model::entity& e : context::ctx_project::getProject()->getEntities()) { QVERIFY2(pDiagram->getBox(e.fullName()), qPrintable(e.fullName())); }
       const QString sFinal = QString("ODBC plugin import process to current project finished (%1 entities imported)").arg(lstCatalogue.count());
-      QVERIFY(kel_dialog::w<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText().contains(sFinal));
+      QVERIFY(child<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText().contains(sFinal));
       screenshot(&wnd, "main_window.png");
 
       // the Edit menu, as the user finds it
       QMenu* pEdit = nullptr;
       for (QAction* pMenu : wnd.menuBar()->actions()) { if (pMenu->text() == "&Edit") { pEdit = pMenu->menu(); } }
       QVERIFY(pEdit);
-      QAction* pUndo = kel_dialog::w<QAction>(&wnd, "m_actUndo");
-      QAction* pRedo = kel_dialog::w<QAction>(&wnd, "m_actRedo");
+      QAction* pUndo = child<QAction>(&wnd, "m_actUndo");
+      QAction* pRedo = child<QAction>(&wnd, "m_actRedo");
       QVERIFY(pEdit->actions().contains(pUndo) && pEdit->actions().contains(pRedo));
       QCOMPARE(pUndo->text(), QString("&Undo import from database using ODBC driver"));
       pUndo->trigger();
