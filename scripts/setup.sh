@@ -9,7 +9,7 @@ PACKAGES=(
   cmake g++ make qtbase5-dev libqt5sql5-odbc libqt5sql5-sqlite
   unixodbc unixodbc-dev odbc-postgresql odbc-mariadb libsqliteodbc tdsodbc
   postgresql mariadb-server mariadb-client sqlite3 libsqlite3-dev
-  xvfb xauth qttools5-dev-tools python3
+  xvfb xauth x11-utils fonts-dejavu-core qttools5-dev-tools python3
 )
 # ODBC driver names the tests connect through (as registered in odbcinst.ini).
 DRIVERS=("PostgreSQL Unicode" "MariaDB Unicode" "SQLite3" "FreeTDS")

@@ -193,8 +193,7 @@ private Q_SLOTS:
       QVERIFY(run.out.contains(finalMessage(lstExpected.count())));
    }
 
-   // the organise option on and off (without both data source and engine type the settings dialog
-   // opens, which a process of its own cannot close: the dialog tests cover that case in process)
+   // the organise option on and off
    void messages_data()
    {
       QTest::addColumn<QStringList>("lstOptions");
@@ -218,6 +217,46 @@ private Q_SLOTS:
       QVERIFY2(run.exitCode == 0, qPrintable(run.err.join('\n')));
       QCOMPARE(run.messages(), expected);
       QCOMPARE(entityCount(sProject), m_iShopTables);
+   }
+
+   // without a display, an import lacking either headless option would open a dialog nobody can answer
+   void noDisplayWithoutHeadlessOptions_data()
+   {
+      QTest::addColumn<QStringList>("lstOptions");
+      QTest::newRow("no option") << QStringList();
+      QTest::newRow("engine type only") << QStringList("--KelOdbcImport_db_type=5");
+      QTest::newRow("data source only") << QStringList("--KelOdbcImport_dsn=" + m_sShopDsn);
+      QTest::newRow("empty data source") << QStringList({ "--KelOdbcImport_dsn=", "--KelOdbcImport_db_type=5" });
+      QTest::newRow("empty engine type") << QStringList({ "--KelOdbcImport_dsn=" + m_sShopDsn, "--KelOdbcImport_db_type=" });
+   }
+
+   void noDisplayWithoutHeadlessOptions()
+   {
+      QFETCH(QStringList, lstOptions);
+      const QString sProject = newProject();
+      QVERIFY(runHost(importArgs(sProject, m_sShopDsn, "5")).exitCode == 0);
+      const QByteArray before = fileHash(sProject);
+
+      const host_run run = runHost(QStringList({ "--project", sProject, "--import", "KelOdbcImport" }) + lstOptions);
+      QVERIFY(run.ended);
+      QCOMPARE(run.exitCode, 1);
+      QCOMPARE(run.err, QStringList("kelmar: no display for the settings dialog of KelOdbcImport : give --KelOdbcImport_dsn and --KelOdbcImport_db_type to import without it"));
+      QCOMPARE(run.messages(), QStringList());
+      QCOMPARE(fileHash(sProject), before);
+   }
+
+   // without a display and without an import the host prints the project's entities and ends
+   void noDisplayPrintsProject()
+   {
+      const QString sProject = newProject();
+      QVERIFY(runHost(importArgs(sProject, m_sShopDsn, "5", { "--KelOdbcImport_namespace=imp" })).exitCode == 0);
+      const host_run run = runHost({ "--project", sProject });
+      QVERIFY(run.ended);
+      QCOMPARE(run.exitCode, 0);
+      QCOMPARE(run.out.value(0), QString("Project %1 : %2 entities").arg(sProject).arg(m_iShopTables));
+      QStringList lstEntities = run.out.filter(QRegularExpression("^(entity|view) "));
+      lstEntities.sort();
+      QCOMPARE(lstEntities, QStringList({ "entity imp::customer", "entity imp::order_line", "entity imp::orders", "view   imp::customer_orders" }));
    }
 
    // each failure: its message on standard error, status 1, no host message and the project as it was

@@ -17,6 +17,7 @@
 #include <plugin/import_interface.h>
 #include <view/main_wnd.h>
 
+#include "display.h"
 #include "tables_json.h"
 
 namespace {
@@ -136,10 +137,26 @@ int main(int argc, char* argv[])
    out(QString("Project %1 : %2 entities").arg(sProject).arg(iBefore));
 
    const QString sImport = hostOption(args, "--import");
+   if (sImport.isEmpty() && kelmar::hasDisplay())
+   {
+      QList<plugin::import_interface*> lstInstances;
+      for (const loaded_plugin& p : lstPlugins) { lstInstances << p.instance; }
+      const int iStatus = kelmar::runMainWindow(mainWnd, lstInstances);
+      context::ctx_global::setMainWnd(nullptr);
+      context::ctx_project::closeProject();
+      return iStatus;
+   }
    if (sImport.isEmpty()) { printEntities(context::ctx_project::getProject()->getEntities()); return 0; }
    plugin::import_interface* pImport = nullptr;
    for (const loaded_plugin& p : lstPlugins) { if (p.instance->getName() == sImport) { pImport = p.instance; } }
    if (! pImport) { err("kelmar: no import plug-in named '" + sImport + "'"); return 2; }
+   // a settings dialog on a platform without a display would wait for an answer forever
+   const QStringList lstMissing = (kelmar::hasDisplay() ? QStringList() : kelmar::missingRequiredOptions(*pImport, mainWnd));
+   if (! lstMissing.isEmpty())
+   {
+      err("kelmar: no display for the settings dialog of " + sImport + " : give " + lstMissing.join(" and ") + " to import without it");
+      return 1;
+   }
 
    QObject::connect(pImport, &plugin::base_interface::onMessage, [](const QString& sMessage, int, int) { out(sMessage); });
    const vx::VxBool result = pImport->importProject(*context::ctx_project::getProject());

@@ -5,11 +5,21 @@
 #include <QStringList>
 #include <QUndoStack>
 
+class QAction;
+class QMenu;
+class QPlainTextEdit;
+class QTreeWidget;
+
+namespace plugin { class import_interface; }
 namespace undo_redo { class undo_base; }
 
 namespace view {
 
-/** The host's main window: command line, undo stack and messages. */
+class entity_diagram;
+
+/** The host's main window: the project's entities as a list and a diagram, the import plug-ins,
+    the undo stack and the messages. Without a display it is never shown: plug-ins still read the
+    command line from it and hand it their undo commands. */
 class main_wnd : public QMainWindow
 {
    Q_OBJECT
@@ -27,9 +37,27 @@ public:
    /** Command line read by getAppArg (the process's own by default). */
    void setAppArgs(const QStringList& lst) { m_lstAppArgs = lst; }
 
+   /** A menu entry that runs the plug-in's import; its messages go to the log, its reload and layout requests to the views. */
+   void addImportPlugin(plugin::import_interface* pPlugin);
+
+public Q_SLOTS:
+   /** Reads the current project's entities again into the list and the diagram. */
+   void doReloadProject();
+   void doOrganizeLayout();
+   /** A line in the log pane, and the text in the status bar for iTimeout milliseconds. */
+   void doMessage(const QString& sMessage, int iType, int iTimeout);
+
 private:
+   void initWidgets();
+   void initMenus();
+   void doImport(plugin::import_interface* pPlugin);
+
    QStringList m_lstAppArgs;
    QUndoStack m_undoStack;
+   QTreeWidget* m_treeEntities = nullptr;
+   entity_diagram* m_viewDiagram = nullptr;
+   QPlainTextEdit* m_txtLog = nullptr;
+   QMenu* m_menuImport = nullptr;
 };
 
 } // namespace view
