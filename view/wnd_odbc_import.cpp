@@ -117,6 +117,13 @@ void wnd_odbc_import::resizeEvent(QResizeEvent* event)
    if (m_pTypeMapping) { m_pTypeMapping->resizeTableWidget(); }
 }
 
+// the first resize comes before the layout gave the table its width; on show it has it
+void wnd_odbc_import::showEvent(QShowEvent* event)
+{
+   QDialog::showEvent(event);
+   if (m_pTypeMapping) { m_pTypeMapping->resizeTableWidget(); }
+}
+
 void wnd_odbc_import::fileTypeMapping()
 {
    if (! m_pTypeMapping || ! m_pPlugin) { return; }

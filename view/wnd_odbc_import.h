@@ -65,6 +65,7 @@ protected Q_SLOTS:
 
 protected:
    void resizeEvent(QResizeEvent* event) override;
+   void showEvent(QShowEvent* event) override;
    void closeEvent(QCloseEvent* event) override;
 
 private:

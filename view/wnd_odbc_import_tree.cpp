@@ -2,6 +2,7 @@
 #include "wnd_odbc_import.h"
 
 #include <QCoreApplication>
+#include <QHeaderView>
 #include <QSet>
 
 #include <vx/VxSqlDatabase.h>
@@ -185,6 +186,12 @@ void wnd_odbc_import::fillTreeOfItems()
       pSchema->sortChildren(0, Qt::AscendingOrder);
    }
    m_pRootItem->sortChildren(0, Qt::AscendingOrder);
+   // the column still fills the view, but never gets narrower than the texts shown now: long ones scroll
+   QHeaderView* pHeader = m_lstItemsToImport->header();
+   pHeader->setStretchLastSection(false);
+   m_lstItemsToImport->resizeColumnToContents(0);
+   pHeader->setMinimumSectionSize(pHeader->sectionSize(0));
+   pHeader->setStretchLastSection(true);
    m_lstItemsToImport->setUpdatesEnabled(true);
 }
 

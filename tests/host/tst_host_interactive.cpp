@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -92,6 +93,8 @@ struct dialog_seen
    const QWidget* parent = nullptr;
    int tables = -1;
    bool okEnabled = false;
+   int narrowestTypeColumn = -1;   // the SQL and C++ type columns of the mapping editor, as first shown
+   bool rootTextFits = false;      // the tree's root text, whole or within reach of the scroll bar
 };
 
 /** Fills the connection fields, connects, checks every table and view with the keyboard, and accepts. */
@@ -101,6 +104,8 @@ void driveDialog(QDialog* pDialog, const dialog_input& input, dialog_seen& seen)
    if (qstrcmp(pDialog->metaObject()->className(), "view::wnd_odbc_import") != 0) { pDialog->reject(); return; }
    QDialog* pWnd = pDialog;
    seen.parent = pDialog->parentWidget();
+   auto* pMapping = child<QTableWidget>(pWnd, "m_lstTypeMapping");
+   seen.narrowestTypeColumn = qMin(pMapping->columnWidth(2), pMapping->columnWidth(3));
    typeInto(pWnd, "m_txtConnectionString", input.dsn);
    typeInto(pWnd, "m_txtLogin", input.login);
    typeInto(pWnd, "m_txtPassword", input.password);
@@ -113,6 +118,7 @@ void driveDialog(QDialog* pDialog, const dialog_input& input, dialog_seen& seen)
    auto* pTree = child<QTreeWidget>(pWnd, "m_lstItemsToImport");
    QTreeWidgetItem* pRoot = pTree->topLevelItem(0);
    seen.tables = tableNodes(pRoot);
+   seen.rootTextFits = (pRoot && (pTree->columnWidth(0) >= pTree->visualItemRect(pRoot).left() + pTree->fontMetrics().horizontalAdvance(pRoot->text(0))));
    if (pRoot)
    {
       pTree->setCurrentItem(pRoot);
@@ -235,6 +241,8 @@ private Q_SLOTS:
       QCOMPARE(seen.parent, &wnd);
       QCOMPARE(seen.tables, lstCatalogue.count());
       QVERIFY(seen.okEnabled);
+      QVERIFY2(seen.narrowestTypeColumn > 100, qPrintable(QString::number(seen.narrowestTypeColumn)));
+      QVERIFY(seen.rootTextFits);
 
       QStringList lstAfter = lstCatalogue + lstBefore;
       lstAfter.sort();
