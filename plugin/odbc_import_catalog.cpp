@@ -26,6 +26,15 @@ vx::VxBool odbc_import_catalog::startProcess()
    const vx::VxBool preamble = readPreamble();
    if (! preamble.getValue()) { return preamble; }
 
+   const vx::VxBool begun = beginRead();
+   if (! begun.getValue()) { return begun; }
+   const vx::VxBool read = readTables();
+   endRead(read.getValue());
+   return read;
+}
+
+vx::VxBool odbc_import_catalog::readTables()
+{
    odbc_import_statements statements(m_pDatabase);
    vx::VxSqlQuery tables = tablesQuery();
    const vx::VxBool fetched = run(statements, tables, "An error occurred fetching all tables :\n");
