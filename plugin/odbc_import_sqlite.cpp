@@ -7,15 +7,22 @@ namespace plugin {
 namespace sql {
 
 const char* const k_master = "SELECT * FROM sqlite_master WHERE type = 'table' OR type = 'view';";
-// Pragmas take no bound values: "%table%" is replaced by the quoted table name.
-const char* const k_foreign_keys = "PRAGMA foreign_key_list(%table%);";
-const char* const k_columns = "PRAGMA table_info(%table%);";
+// Pragmas take no bound values: "%table%" is replaced by the table name as a quoted string, so that
+// names with blanks, quotes, dots or keywords ("with blank", "say ""hi""", "select") are read too.
+// A foreign key written "REFERENCES parent" without columns has no "to": it references parent's
+// primary key, whose columns (pk 1, 2... of table_info) pair with the key's columns by position (seq 0, 1...).
+const char* const k_foreign_keys =
+   "SELECT f.id AS id, f.seq AS seq, f.\"table\" AS \"table\", f.\"from\" AS \"from\", COALESCE(f.\"to\", p.name) AS \"to\" "
+   "FROM pragma_foreign_key_list(%table%) f LEFT JOIN pragma_table_info(f.\"table\") p ON (f.\"to\" IS NULL AND p.pk = f.seq + 1);";
+// table_info hides generated columns ("AS (a + 1)", "GENERATED ALWAYS AS (a * 2) STORED"); table_xinfo
+// shows them (hidden 2 and 3), and the hidden columns of virtual tables (hidden 1), which are no columns.
+const char* const k_columns = "SELECT * FROM pragma_table_xinfo(%table%) WHERE hidden <> 1;";
 
 } // namespace sql
 
-QString odbc_import_sqlite::quoteIdentifier(const QString& sName)
+QString odbc_import_sqlite::quoteName(const QString& sName)
 {
-   return ("\"" + QString(sName).replace("\"", "\"\"") + "\"");
+   return ("'" + QString(sName).replace("'", "''") + "'");
 }
 
 vx::VxSqlQuery odbc_import_sqlite::tablesQuery() const { return vx::VxSqlQuery(sql::k_master); }
@@ -36,7 +43,7 @@ QString odbc_import_sqlite::readPrimaryKeyColumn(const vx::VxSqlQuery&, long) co
 
 vx::VxSqlQuery odbc_import_sqlite::relationsQuery(const table_row& table) const
 {
-   return vx::VxSqlQuery(QString::fromLatin1(sql::k_foreign_keys).replace("%table%", quoteIdentifier(table.name)));
+   return vx::VxSqlQuery(QString::fromLatin1(sql::k_foreign_keys).replace("%table%", quoteName(table.name)));
 }
 
 odbc_import_catalog::relation_row odbc_import_sqlite::readRelationRow(const vx::VxSqlQuery& query, long row) const
@@ -53,7 +60,7 @@ odbc_import_catalog::relation_row odbc_import_sqlite::readRelationRow(const vx::
 
 vx::VxSqlQuery odbc_import_sqlite::columnsQuery(const table_row& table) const
 {
-   return vx::VxSqlQuery(QString::fromLatin1(sql::k_columns).replace("%table%", quoteIdentifier(table.name)));
+   return vx::VxSqlQuery(QString::fromLatin1(sql::k_columns).replace("%table%", quoteName(table.name)));
 }
 
 odbc_import_catalog::column_row odbc_import_sqlite::readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList&) const

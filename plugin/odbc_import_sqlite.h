@@ -14,8 +14,8 @@ public:
    explicit odbc_import_sqlite(QSqlDatabase* pDatabase) : odbc_import_catalog(pDatabase) { ; }
    ~odbc_import_sqlite() override = default;
 
-   /** name as an SQL identifier: in double quotes, each double quote doubled. */
-   static QString quoteIdentifier(const QString& sName);
+   /** name as an SQL string: in single quotes, each single quote doubled. */
+   static QString quoteName(const QString& sName);
 
 protected:
    vx::VxSqlQuery tablesQuery() const override;
