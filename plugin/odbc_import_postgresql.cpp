@@ -23,7 +23,8 @@ const char* const k_tables_v9 =
    "WHERE (c.relkind = 'r' OR c.relkind = 'v') AND n.nspname != 'pg_catalog' AND n.nspname != 'information_schema' "
    "ORDER BY c.relkind, n.nspname, c.relname;";
 
-// 10 and later: a partitioned table (relkind 'p') is read as the table it is; its partitions are left out.
+// 10 and later: a partitioned table (relkind 'p') is read as the table it is, sorted among the other
+// tables before the views; its partitions are left out.
 const char* const k_tables_v10 =
    "SELECT c.relname AS table_name, c.relkind AS table_type, obj_description(c.oid, 'pg_class') AS table_comment, n.nspname AS table_namespace "
    "FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
@@ -48,7 +49,8 @@ const char* const k_primary_key_v11 =
    "INNER JOIN pg_catalog.pg_attribute a ON (a.attrelid = c.oid AND a.attnum = k.attnum) "
    "WHERE i.indisprimary = 't' AND k.position <= i.indnkeyatts AND c.relname = :table_name AND n.nspname = :table_namespace ORDER BY k.position;";
 
-// Every column of each foreign key, paired with its referenced column by position (conkey, confkey).
+// A composite foreign key comes whole, not only its first column: every column of the key, paired with
+// its referenced column by position (conkey, confkey).
 const char* const k_relations_v9 =
    "SELECT a.attname AS attribute, clf.relname AS table_ref, nf.nspname AS namespace_ref, af.attname AS attribute_ref, ct.conname AS constraint_name "
    "FROM pg_catalog.pg_constraint ct CROSS JOIN LATERAL unnest(ct.conkey, ct.confkey) WITH ORDINALITY AS k(attnum, attnum_ref, position) "
@@ -58,7 +60,7 @@ const char* const k_relations_v9 =
    "JOIN pg_catalog.pg_attribute af ON (af.attrelid = ct.confrelid AND af.attnum = k.attnum_ref) "
    "WHERE ct.confrelid != 0 AND cl.relname = :table_name AND n.nspname = :table_namespace ORDER BY ct.conname, k.position;";
 
-// 10: partitioned tables on both sides.
+// 10: a foreign key from or to a partitioned table (relkind 'p') is read too.
 const char* const k_relations_v10 =
    "SELECT a.attname AS attribute, clf.relname AS table_ref, nf.nspname AS namespace_ref, af.attname AS attribute_ref, ct.conname AS constraint_name "
    "FROM pg_catalog.pg_constraint ct CROSS JOIN LATERAL unnest(ct.conkey, ct.confkey) WITH ORDINALITY AS k(attnum, attnum_ref, position) "
