@@ -56,6 +56,7 @@ protected:
       QString defaultValue;
       bool notNull = false;
       bool isPrimaryKey = false;
+      bool isHidden = false;  // a row that is no column of the table (a virtual table's hidden column)
    };
 
    /** Work done once before the tables query (server version, current database...). */

@@ -14,8 +14,8 @@ public:
    explicit odbc_import_sqlite(QSqlDatabase* pDatabase) : odbc_import_catalog(pDatabase) { ; }
    ~odbc_import_sqlite() override = default;
 
-   /** name as an SQL string: in single quotes, each single quote doubled. */
-   static QString quoteName(const QString& sName);
+   /** name as an SQL identifier: in double quotes, each double quote doubled. */
+   static QString quoteIdentifier(const QString& sName);
 
 protected:
    vx::VxSqlQuery tablesQuery() const override;
@@ -30,6 +30,10 @@ protected:
 
 private:
    QVariant getColumnType(const QString& sSqlType) const override;
+   /** The pragma sql on the table. */
+   static vx::VxSqlQuery pragma(const char* sql, const QString& sTable);
+   /** Name of the column at iPosition (from 0) of the table's primary key, empty when there is none. */
+   QString referencedKeyColumn(const QString& sTable, int iPosition) const;
 };
 
 } // namespace plugin

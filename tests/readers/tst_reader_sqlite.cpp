@@ -14,7 +14,7 @@ class tst_reader_sqlite : public QObject
    read_result m_shop;      // the shop schema below, read once
    read_result m_awkward;   // tables whose names SQLite reads only quoted
 
-   static QStringList awkward() { return { "with blank", "say \"hi\"", "br[ack]et", "dot.ted", "select", QString::fromUtf8("Ünïcödé"), "sqlitex" }; }
+   static QStringList awkward() { return { "with blank", "say \"hi\"", "it's", "br[ack]et", "dot.ted", "select", QString::fromUtf8("Ünïcödé"), "sqlitex" }; }
 
 private Q_SLOTS:
    void initTestCase()
