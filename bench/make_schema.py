@@ -25,9 +25,17 @@ def table(i):
     return "t%05d" % i
 
 
+# Tables created per PostgreSQL transaction: each takes a few locks until its transaction ends, and
+# the server's lock table (max_locks_per_transaction x max_connections, 6,400 by default) would not
+# hold those of 4,000 tables in one.
+PG_BATCH = 500
+
+
 def postgresql(n, out):
     out.write("SET client_min_messages = warning;\n")
     for i in range(n):
+        if i % PG_BATCH == 0:
+            out.write("%sBEGIN;\n" % ("COMMIT;\n" if i else ""))
         t = table(i)
         cols = ["id serial PRIMARY KEY"] + ["%s %s" % (c[0], c[1]) for c in COLUMNS]
         cols.append("prev_id integer" + (" REFERENCES %s (id)" % table(i - 1) if i > 0 else ""))
@@ -35,6 +43,7 @@ def postgresql(n, out):
         out.write("COMMENT ON TABLE %s IS 'Benchmark table %d';\n" % (t, i))
         for c in ["id"] + [c[0] for c in COLUMNS] + ["prev_id"]:
             out.write("COMMENT ON COLUMN %s.%s IS 'Column %s of table %d';\n" % (t, c, c, i))
+    out.write("COMMIT;\n")
 
 
 def mariadb(n, out):

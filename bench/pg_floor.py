@@ -9,7 +9,7 @@ chosen by server version with the reader's thresholds. TABLES_TSV holds the rows
 query (table_name, table_type, table_comment, table_namespace; tab-separated, as psql -At -F TAB
 prints them). The script is the tables query, then for each table row the primary-key, the
 relationship and the columns query, in that order, with ":table_name" and ":table_namespace"
-written in as quoted literals.
+written in as quoted literals; all inside the reader's transaction (k_begin ... k_commit) when it has one.
 """
 import re
 import sys
@@ -42,7 +42,8 @@ def choose(texts, version):
     else:
         relations = pick("k_relations_v9")
     columns = pick("k_columns_v12") if version >= 120000 else pick("k_columns_v11")
-    return tables, pick("k_primary_key"), relations, columns
+    primary_key = pick("k_primary_key_v11", "k_primary_key") if version >= 110000 else pick("k_primary_key")
+    return tables, primary_key, relations, columns
 
 
 def literal(value):
@@ -62,12 +63,14 @@ def main():
     if len(sys.argv) != 4:
         sys.stderr.write(__doc__)
         return 2
-    tables, primary_key, relations, columns = choose(sql_texts(sys.argv[1]), int(sys.argv[2]))
+    texts = sql_texts(sys.argv[1])
+    tables, primary_key, relations, columns = choose(texts, int(sys.argv[2]))
     if sys.argv[3] == "--tables-query":
         print(tables)
         return 0
     out = sys.stdout
-    out.write(tables + "\n")
+    # the reader reads in one transaction, when its source has one
+    out.write(texts.get("k_begin", "") + "\n" + tables + "\n")
     seen = set()
     with open(sys.argv[3], encoding="utf-8") as rows:
         for line in rows:
@@ -75,13 +78,14 @@ def main():
             if len(fields) < 4:
                 continue
             name, namespace = fields[0], fields[3]
-            # the reader skips a table whose key it already holds ("public" in any case is the empty namespace)
-            key = ("" if namespace.lower() == "public" else namespace, name)
+            # the reader skips a table whose key it already holds ("public" is the empty namespace)
+            key = ("" if namespace == "public" else namespace, name)
             if key in seen:
                 continue
             seen.add(key)
             for sql in (primary_key, relations, columns):
                 out.write(bind(sql, name, namespace) + "\n")
+    out.write(texts.get("k_commit", "") + "\n")
     return 0
 
 

@@ -26,6 +26,15 @@ vx::VxBool odbc_import_catalog::startProcess()
    const vx::VxBool preamble = readPreamble();
    if (! preamble.getValue()) { return preamble; }
 
+   const vx::VxBool begun = beginRead();
+   if (! begun.getValue()) { return begun; }
+   const vx::VxBool read = readTables();
+   endRead(read.getValue());
+   return read;
+}
+
+vx::VxBool odbc_import_catalog::readTables()
+{
    odbc_import_statements statements(m_pDatabase);
    vx::VxSqlQuery tables = tablesQuery();
    const vx::VxBool fetched = run(statements, tables, "An error occurred fetching all tables :\n");
@@ -94,7 +103,11 @@ vx::VxBool odbc_import_catalog::readTable(odbc_import_statements& statements, co
    vx::VxSqlQuery columns = columnsQuery(row);
    const vx::VxBool readColumns = run(statements, columns, "An error occurred getting all columns for table '" + row.name + "' :\n");
    if (! readColumns.getValue()) { return readColumns; }
-   for (long r = 0; r < columns.getSqlResultRowCount(); ++r) { addColumn(readColumnRow(columns, r, lstPrimaryKey), pTable, lstRelations, hashRelations); }
+   for (long r = 0; r < columns.getSqlResultRowCount(); ++r)
+   {
+      const column_row column = readColumnRow(columns, r, lstPrimaryKey);
+      if (! column.isHidden) { addColumn(column, pTable, lstRelations, hashRelations); }
+   }
 
    m_pListOfTables->insert(lTableKey, pTable);
    return vx::VxBool(true);

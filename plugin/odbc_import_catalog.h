@@ -56,10 +56,15 @@ protected:
       QString defaultValue;
       bool notNull = false;
       bool isPrimaryKey = false;
+      bool isHidden = false;  // a row that is no column of the table (a virtual table's hidden column)
    };
 
    /** Work done once before the tables query (server version, current database...). */
    virtual vx::VxBool readPreamble() { return vx::VxBool(true); }
+   /** Starts the read of the catalogue, after the preamble: an engine that needs a transaction to see one consistent catalogue begins it here. */
+   virtual vx::VxBool beginRead() { return vx::VxBool(true); }
+   /** Ends what beginRead() began, whether the read succeeded or failed. */
+   virtual void endRead(bool bSucceeded) { Q_UNUSED(bSucceeded); }
    virtual vx::VxSqlQuery tablesQuery() const = 0;
    /** False when the row is not a table to import (system tables). */
    virtual bool readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const = 0;
@@ -91,6 +96,8 @@ protected:
    QString m_sCurrentDatabase;
 
 private:
+   /** The tables query and every table's queries, between beginRead() and endRead(). */
+   vx::VxBool readTables();
    /** Runs query; a failure gives the message prefix + error text. */
    static vx::VxBool run(odbc_import_statements& statements, vx::VxSqlQuery& query, const QString& sFailure);
    vx::VxBool readTable(odbc_import_statements& statements, const table_row& row, long lTableKey);

@@ -19,6 +19,8 @@ public:
    vx::VxBool startProcess() override;
 
 private:
+   /** Names of the tables or views of the connection's own database, as the driver reports them. */
+   QStringList listTables(bool bViews) const;
    /** iTotal: number of names of both passes (tables, then views), the divisor of the progress. */
    void updateModel(const QStringList& lstNames, int iTotal, bool bIsView);
 };

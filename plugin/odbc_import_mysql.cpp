@@ -10,7 +10,7 @@ namespace sql {
 
 const char* const k_current_database = "SELECT DATABASE();";
 
-// MariaDB reports a system-versioned table as "SYSTEM VERSIONED": it is a table too.
+// MariaDB reports a system-versioned table ("WITH SYSTEM VERSIONING") as "SYSTEM VERSIONED": it is a table too.
 const char* const k_tables =
    "SELECT table_name, table_schema, table_type, table_comment FROM information_schema.tables "
    "WHERE (table_type = 'BASE TABLE' OR table_type = 'SYSTEM VERSIONED' OR table_type = 'VIEW') AND table_schema = :table_namespace;";
@@ -51,7 +51,9 @@ bool odbc_import_mysql::readTableRow(const vx::VxSqlQuery& query, long row, tabl
    table.name = text(query, row, "table_name");
    table.rawNamespace = m_sCurrentDatabase;
    table.isView = (text(query, row, "table_type").compare("VIEW", Qt::CaseInsensitive) == 0);
-   table.description = text(query, row, "table_comment");
+   // a view has no comment of its own: information_schema shows the text "VIEW" in its place
+   const QString sComment = text(query, row, "table_comment");
+   table.description = ((table.isView && (sComment == QLatin1String("VIEW"))) ? QString() : sComment);
    return true;
 }
 
@@ -80,7 +82,10 @@ odbc_import_catalog::column_row odbc_import_mysql::readColumnRow(const vx::VxSql
    column.name = text(query, row, "column_name");
    column.sqlType = text(query, row, "column_type");
    column.description = text(query, row, "column_comment");
+   // MariaDB writes the bare text NULL for "no default" of a nullable column, and quotes every literal
+   // (the string 'NULL' included): the bare text is no default. Other defaults stay as the server writes them.
    column.defaultValue = text(query, row, "column_default");
+   if (column.defaultValue == QLatin1String("NULL")) { column.defaultValue.clear(); }
    const QString sNullable = text(query, row, "is_nullable");
    column.notNull = ((sNullable.compare("NO", Qt::CaseInsensitive) == 0) || (sNullable == "0"));
    column.isPrimaryKey = lstPrimaryKey.contains(column.name);

@@ -10,6 +10,12 @@ namespace sql {
 
 const char* const k_version = "SHOW server_version_num;";
 
+// The whole read is one read-only, repeatable-read transaction: every query sees the catalogue as the
+// first one saw it, so a table dropped or renamed meanwhile still comes with its columns and keys.
+const char* const k_begin = "START TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY;";
+const char* const k_commit = "COMMIT;";
+const char* const k_rollback = "ROLLBACK;";
+
 // Before 10: no declarative partitioning.
 const char* const k_tables_v9 =
    "SELECT c.relname AS table_name, c.relkind AS table_type, obj_description(c.oid, 'pg_class') AS table_comment, n.nspname AS table_namespace "
@@ -17,7 +23,8 @@ const char* const k_tables_v9 =
    "WHERE (c.relkind = 'r' OR c.relkind = 'v') AND n.nspname != 'pg_catalog' AND n.nspname != 'information_schema' "
    "ORDER BY c.relkind, n.nspname, c.relname;";
 
-// 10 and later: a partitioned table (relkind 'p') is read as the table it is; its partitions are left out.
+// 10 and later: a partitioned table (relkind 'p') is read as the table it is, sorted among the other
+// tables before the views; its partitions are left out.
 const char* const k_tables_v10 =
    "SELECT c.relname AS table_name, c.relkind AS table_type, obj_description(c.oid, 'pg_class') AS table_comment, n.nspname AS table_namespace "
    "FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
@@ -25,7 +32,7 @@ const char* const k_tables_v10 =
    "AND n.nspname != 'pg_catalog' AND n.nspname != 'information_schema' "
    "ORDER BY (c.relkind = 'v'), n.nspname, c.relname;";
 
-// Every column of the key, in key order (indkey is a 0-based int2vector).
+// Every column of a composite key, in key order, not only the first (indkey is a 0-based int2vector).
 const char* const k_primary_key =
    "SELECT a.attname AS key_pk FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
    "INNER JOIN pg_catalog.pg_index i ON (c.oid = i.indrelid) "
@@ -33,7 +40,17 @@ const char* const k_primary_key =
    "INNER JOIN pg_catalog.pg_attribute a ON (a.attrelid = c.oid AND a.attnum = k.attnum) "
    "WHERE i.indisprimary = 't' AND c.relname = :table_name AND n.nspname = :table_namespace ORDER BY k.position;";
 
-// Every column of each foreign key, paired with its referenced column by position (conkey, confkey).
+// 11 and later: "PRIMARY KEY (id) INCLUDE (extra)" lists extra in indkey after the key's own indnkeyatts
+// columns; a covered column is an ordinary column, not a key column.
+const char* const k_primary_key_v11 =
+   "SELECT a.attname AS key_pk FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
+   "INNER JOIN pg_catalog.pg_index i ON (c.oid = i.indrelid) "
+   "CROSS JOIN LATERAL unnest(i.indkey) WITH ORDINALITY AS k(attnum, position) "
+   "INNER JOIN pg_catalog.pg_attribute a ON (a.attrelid = c.oid AND a.attnum = k.attnum) "
+   "WHERE i.indisprimary = 't' AND k.position <= i.indnkeyatts AND c.relname = :table_name AND n.nspname = :table_namespace ORDER BY k.position;";
+
+// A composite foreign key comes whole, not only its first column: every column of the key, paired with
+// its referenced column by position (conkey, confkey).
 const char* const k_relations_v9 =
    "SELECT a.attname AS attribute, clf.relname AS table_ref, nf.nspname AS namespace_ref, af.attname AS attribute_ref, ct.conname AS constraint_name "
    "FROM pg_catalog.pg_constraint ct CROSS JOIN LATERAL unnest(ct.conkey, ct.confkey) WITH ORDINALITY AS k(attnum, attnum_ref, position) "
@@ -43,7 +60,7 @@ const char* const k_relations_v9 =
    "JOIN pg_catalog.pg_attribute af ON (af.attrelid = ct.confrelid AND af.attnum = k.attnum_ref) "
    "WHERE ct.confrelid != 0 AND cl.relname = :table_name AND n.nspname = :table_namespace ORDER BY ct.conname, k.position;";
 
-// 10: partitioned tables on both sides.
+// 10: a foreign key from or to a partitioned table (relkind 'p') is read too.
 const char* const k_relations_v10 =
    "SELECT a.attname AS attribute, clf.relname AS table_ref, nf.nspname AS namespace_ref, af.attname AS attribute_ref, ct.conname AS constraint_name "
    "FROM pg_catalog.pg_constraint ct CROSS JOIN LATERAL unnest(ct.conkey, ct.confkey) WITH ORDINALITY AS k(attnum, attnum_ref, position) "
@@ -71,9 +88,11 @@ const char* const k_columns_v11 =
    "LEFT JOIN pg_catalog.pg_attrdef d ON ((a.attrelid, a.attnum) = (d.adrelid, d.adnum)) "
    "WHERE c.relname = :table_name AND n.nspname = :table_namespace AND a.attnum > 0 ORDER BY a.attnum ASC;";
 
+// 12 also brought generated columns ("GENERATED ALWAYS AS (...) STORED"): pg_attrdef holds their
+// expression, which is no default (attgenerated is empty for every other column).
 const char* const k_columns_v12 =
    "SELECT a.*, (CASE (a.atttypmod < 0) WHEN TRUE THEN a.attlen ELSE a.atttypmod - 4 END) AS size, col_description(c.oid, a.attnum) AS comment, "
-   "pg_get_expr(d.adbin, d.adrelid) AS default_value, t.typname AS typname FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
+   "(CASE WHEN a.attgenerated = '' THEN pg_get_expr(d.adbin, d.adrelid) END) AS default_value, t.typname AS typname FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
    "INNER JOIN pg_catalog.pg_attribute a ON (c.oid = a.attrelid) INNER JOIN pg_catalog.pg_type t ON (t.oid = a.atttypid) "
    "LEFT JOIN pg_catalog.pg_attrdef d ON ((a.attrelid, a.attnum) = (d.adrelid, d.adnum)) "
    "WHERE c.relname = :table_name AND n.nspname = :table_namespace AND a.attnum > 0 ORDER BY a.attnum ASC;";
@@ -82,10 +101,11 @@ const char* const k_columns_v12 =
 
 namespace {
 
-// "public" (any case) is the default schema: the empty namespace.
+// Only the schema "public" is the default schema, the empty namespace: "Public" and "PUBLIC" (created
+// quoted) are other schemas, whose tables would otherwise take the keys of public's tables of the same name.
 QString namespaceOf(const QString& sRawNamespace)
 {
-   return ((sRawNamespace.compare("public", Qt::CaseInsensitive) == 0) ? QString() : sRawNamespace);
+   return ((sRawNamespace == QLatin1String("public")) ? QString() : sRawNamespace);
 }
 
 } // namespace
@@ -100,6 +120,21 @@ vx::VxBool odbc_import_postgresql::readPreamble()
    m_iServerVersion = static_cast<qint32>(version);
    qDebug("[Kelmar] PostgreSQL database version : %ld", static_cast<long>(m_iServerVersion));
    return vx::VxBool(true);
+}
+
+vx::VxBool odbc_import_postgresql::beginRead()
+{
+   vx::VxSqlQuery query(sql::k_begin);
+   const QSqlError error = vx::dao::call_query_without_prepare(query, m_pDatabase);
+   // without its transaction the read could mix two states of the catalogue: it does not start
+   return (error.isValid() ? vx::VxBool(false, 0, "An error occurred fetching all tables :\n" + error.text()) : vx::VxBool(true));
+}
+
+void odbc_import_postgresql::endRead(bool bSucceeded)
+{
+   // nothing was written: a failure to end the transaction (a lost connection) changes nothing read
+   vx::VxSqlQuery query(bSucceeded ? sql::k_commit : sql::k_rollback);
+   vx::dao::call_query_without_prepare(query, m_pDatabase);
 }
 
 vx::VxSqlQuery odbc_import_postgresql::tablesQuery() const
@@ -117,7 +152,10 @@ bool odbc_import_postgresql::readTableRow(const vx::VxSqlQuery& query, long row,
    return true;
 }
 
-vx::VxSqlQuery odbc_import_postgresql::primaryKeyQuery(const table_row& table) const { return boundQuery(sql::k_primary_key, table); }
+vx::VxSqlQuery odbc_import_postgresql::primaryKeyQuery(const table_row& table) const
+{
+   return boundQuery((m_iServerVersion >= 110000) ? sql::k_primary_key_v11 : sql::k_primary_key, table);
+}
 
 QString odbc_import_postgresql::readPrimaryKeyColumn(const vx::VxSqlQuery& query, long row) const { return text(query, row, "key_pk"); }
 

@@ -16,6 +16,8 @@ public:
 
 protected:
    vx::VxBool readPreamble() override;
+   vx::VxBool beginRead() override;
+   void endRead(bool bSucceeded) override;
    vx::VxSqlQuery tablesQuery() const override;
    bool readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const override;
    vx::VxSqlQuery primaryKeyQuery(const table_row& table) const override;

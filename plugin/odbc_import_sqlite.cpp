@@ -1,5 +1,7 @@
 #include "odbc_import_sqlite.h"
 
+#include <vx/VxDao.h>
+
 #include "odbc_import_column_type.h"
 
 namespace plugin {
@@ -7,15 +9,37 @@ namespace plugin {
 namespace sql {
 
 const char* const k_master = "SELECT * FROM sqlite_master WHERE type = 'table' OR type = 'view';";
-// Pragmas take no bound values: "%table%" is replaced by the quoted table name.
+// Pragmas take no bound values: "%table%" is replaced by the quoted table name, so that names with
+// blanks, quotes, dots or keywords ("with blank", "say ""hi""", "select") are read too.
 const char* const k_foreign_keys = "PRAGMA foreign_key_list(%table%);";
-const char* const k_columns = "PRAGMA table_info(%table%);";
+// table_info hides generated columns ("AS (a + 1)", "GENERATED ALWAYS AS (a * 2) STORED"); table_xinfo
+// shows them (hidden 2 and 3), and the hidden columns of virtual tables (hidden 1), which are no columns.
+const char* const k_columns = "PRAGMA table_xinfo(%table%);";
+// The primary key of a table referenced without columns ("REFERENCES parent"): "pk" numbers its columns in key order.
+const char* const k_referenced_key = "PRAGMA table_info(%table%);";
 
 } // namespace sql
 
 QString odbc_import_sqlite::quoteIdentifier(const QString& sName)
 {
    return ("\"" + QString(sName).replace("\"", "\"\"") + "\"");
+}
+
+vx::VxSqlQuery odbc_import_sqlite::pragma(const char* sql, const QString& sTable)
+{
+   return vx::VxSqlQuery(QString::fromLatin1(sql).replace("%table%", quoteIdentifier(sTable)));
+}
+
+QString odbc_import_sqlite::referencedKeyColumn(const QString& sTable, int iPosition) const
+{
+   // rare (an implicit target), so asked per column; an unreadable parent leaves the target empty
+   vx::VxSqlQuery query = pragma(sql::k_referenced_key, sTable);
+   if (vx::dao::call_query(query, m_pDatabase).isValid()) { return QString(); }
+   for (long r = 0; r < query.getSqlResultRowCount(); ++r)
+   {
+      if (text(query, r, "pk").toInt() == (iPosition + 1)) { return text(query, r, "name"); }
+   }
+   return QString();
 }
 
 vx::VxSqlQuery odbc_import_sqlite::tablesQuery() const { return vx::VxSqlQuery(sql::k_master); }
@@ -36,7 +60,7 @@ QString odbc_import_sqlite::readPrimaryKeyColumn(const vx::VxSqlQuery&, long) co
 
 vx::VxSqlQuery odbc_import_sqlite::relationsQuery(const table_row& table) const
 {
-   return vx::VxSqlQuery(QString::fromLatin1(sql::k_foreign_keys).replace("%table%", quoteIdentifier(table.name)));
+   return pragma(sql::k_foreign_keys, table.name);
 }
 
 odbc_import_catalog::relation_row odbc_import_sqlite::readRelationRow(const vx::VxSqlQuery& query, long row) const
@@ -46,6 +70,8 @@ odbc_import_catalog::relation_row odbc_import_sqlite::readRelationRow(const vx::
    relation.column = text(query, row, "from");
    relation.targetTable = text(query, row, "table");
    relation.targetColumn = text(query, row, "to");
+   // "REFERENCES parent" without columns references parent's primary key, paired by position ("seq")
+   if (relation.targetColumn.isEmpty()) { relation.targetColumn = referencedKeyColumn(relation.targetTable, text(query, row, "seq").toInt()); }
    relation.keyText = text(query, row, "id");
    relation.hasConstraintName = false;
    return relation;
@@ -53,7 +79,7 @@ odbc_import_catalog::relation_row odbc_import_sqlite::readRelationRow(const vx::
 
 vx::VxSqlQuery odbc_import_sqlite::columnsQuery(const table_row& table) const
 {
-   return vx::VxSqlQuery(QString::fromLatin1(sql::k_columns).replace("%table%", quoteIdentifier(table.name)));
+   return pragma(sql::k_columns, table.name);
 }
 
 odbc_import_catalog::column_row odbc_import_sqlite::readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList&) const
@@ -64,6 +90,7 @@ odbc_import_catalog::column_row odbc_import_sqlite::readColumnRow(const vx::VxSq
    column.defaultValue = text(query, row, "dflt_value");
    column.isPrimaryKey = (text(query, row, "pk").toInt() != 0);
    column.notNull = (text(query, row, "notnull") == "1");
+   column.isHidden = (text(query, row, "hidden") == "1");
    return column;
 }
 

@@ -30,6 +30,10 @@ protected:
 
 private:
    QVariant getColumnType(const QString& sSqlType) const override;
+   /** The pragma sql on the table. */
+   static vx::VxSqlQuery pragma(const char* sql, const QString& sTable);
+   /** Name of the column at iPosition (from 0) of the table's primary key, empty when there is none. */
+   QString referencedKeyColumn(const QString& sTable, int iPosition) const;
 };
 
 } // namespace plugin

@@ -1,5 +1,5 @@
-// The generic reader, which knows only what the ODBC driver reports through Qt: on a SQLite file
-// and on a PostgreSQL database.
+// The generic reader, which knows only what the ODBC driver reports through Qt: on a SQLite file,
+// a PostgreSQL database and a MariaDB database.
 #include <QSqlField>
 #include <QSqlIndex>
 #include <QSqlRecord>
@@ -22,10 +22,12 @@ private Q_SLOTS:
    void tablesViewsAndFields_data()
    {
       QTest::addColumn<int>("engine");
-      // psqlODBC lists the fields of a primary key in key order, the SQLite driver in column order
+      // psqlODBC lists the fields of a primary key in key order, the SQLite and MariaDB drivers in column order
       QTest::addColumn<QString>("firstKeyField");
       QTest::newRow("sqlite") << int(k_sqlite) << "a";
       QTest::newRow("postgresql") << int(k_postgresql) << "b";
+      // the server has other databases, its system ones among them: they are not read
+      QTest::newRow("mariadb") << int(k_mysql) << "a";
    }
    void tablesViewsAndFields()
    {

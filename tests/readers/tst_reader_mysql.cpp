@@ -31,15 +31,17 @@ private Q_SLOTS:
          // MariaDB reports the table type "SYSTEM VERSIONED" for this one
          "CREATE TABLE hist (id int PRIMARY KEY, v int) WITH SYSTEM VERSIONING",
          "CREATE TABLE `Ärger \"mit\" ``Quotes``` (`spalte ö` int PRIMARY KEY, `x y` text DEFAULT 'a b')",
-         "CREATE TABLE ext_ref (x int, CONSTRAINT fk_ext FOREIGN KEY (x) REFERENCES kel_readers_my_other.ext_target(id))" });
+         "CREATE TABLE ext_ref (x int, CONSTRAINT fk_ext FOREIGN KEY (x) REFERENCES kel_readers_my_other.ext_target(id))",
+         // no default, a NULL default, the string 'NULL'; a table whose comment is the text VIEW
+         "CREATE TABLE defaults (a int, b varchar(10) DEFAULT 'NULL', c int DEFAULT NULL, d int NOT NULL) COMMENT='VIEW'" });
       QVERIFY2(m_shop.result.getValue(), qPrintable(m_shop.result.getDesc()));
    }
 
    void tablesOfTheCurrentDatabaseOnly()
    {
-      QCOMPARE(sorted(tableNames(m_shop.tables)), QStringList({ "ext_ref", "hist", "item", "line", "shop", "v_line (view)", QString::fromUtf8("Ärger \"mit\" `Quotes`") }));
+      QCOMPARE(sorted(tableNames(m_shop.tables)), QStringList({ "defaults", "ext_ref", "hist", "item", "line", "shop", "v_line (view)", QString::fromUtf8("Ärger \"mit\" `Quotes`") }));
       KEL_VERIFY_SHAPE(m_shop.tables);
-      QCOMPARE(m_shop.progress, QList<int>({ 14, 28, 42, 57, 71, 85, 100 }));
+      QCOMPARE(m_shop.progress, QList<int>({ 12, 25, 37, 50, 62, 75, 87, 100 }));
    }
 
    void model_data()
@@ -49,21 +51,26 @@ private Q_SLOTS:
       QTest::newRow("composite key") << "item" << "" << "cols[big,flag,kind,price] pk[code,shop_id] fk[fk_item_shop->shop(shop_id>id)]";
       QTest::newRow("no key, two-column foreign key, column in two keys") << "line" << ""
          << "cols[at,line_no,note,qty] pk[] fk[fk_line_item->item(code>code,shop_id>shop_id)] fk[fk_line_shop->shop(shop_id>id)]";
-      // MariaDB gives every view the comment "VIEW"
-      QTest::newRow("view") << "v_line" << "" << "cols[qty,shop_id] pk[] desc[VIEW]";
+      // information_schema gives every view the comment "VIEW": that is no description; a table's comment VIEW is one
+      QTest::newRow("view") << "v_line" << "" << "cols[qty,shop_id] pk[]";
+      QTest::newRow("table commented VIEW") << "defaults" << "" << "cols[a,b,c,d] pk[] desc[VIEW]";
       QTest::newRow("system-versioned table") << "hist" << "" << "cols[v] pk[id]";
       QTest::newRow("quotes, blanks, non-ASCII") << QString::fromUtf8("Ärger \"mit\" `Quotes`") << "" << QString::fromUtf8("cols[x y] pk[spalte ö]");
       QTest::newRow("foreign key into another database") << "ext_ref" << "" << "cols[] pk[] fk[fk_ext->ext_target(x>id)]";
-      // full column types; defaults as information_schema prints them ("NULL" as text for a nullable column)
+      // full column types; defaults as information_schema prints them, but for the bare text NULL of "no default"
       QTest::newRow("unsigned key") << "shop" << "id" << "int(10) unsigned|4||not null|";
       QTest::newRow("quoted literal, comment") << "shop" << "name" << "varchar(40)|10|'main'|not null|Name shown";
       QTest::newRow("function default") << "shop" << "opened" << "datetime|16|current_timestamp()|null|";
       QTest::newRow("escaped quote") << "shop" << "motto" << "text|10|'it\\'s ours'|null|";
       QTest::newRow("tinyint(1)") << "item" << "flag" << "tinyint(1)|2|1|null|";
-      QTest::newRow("bigint unsigned") << "item" << "big" << "bigint(20) unsigned|5|NULL|null|";
+      QTest::newRow("bigint unsigned") << "item" << "big" << "bigint(20) unsigned|5||null|";
       QTest::newRow("expression") << "line" << "qty" << "smallint(6)|2|(1 + 1)|null|";
       QTest::newRow("view column") << "v_line" << "shop_id" << "int(10) unsigned|4||not null|";
-      QTest::newRow("system-versioned column") << "hist" << "v" << "int(11)|4|NULL|null|";
+      QTest::newRow("system-versioned column") << "hist" << "v" << "int(11)|4||null|";
+      QTest::newRow("nullable, no default") << "defaults" << "a" << "int(11)|4||null|";
+      QTest::newRow("the string 'NULL'") << "defaults" << "b" << "varchar(10)|10|'NULL'|null|";
+      QTest::newRow("DEFAULT NULL") << "defaults" << "c" << "int(11)|4||null|";
+      QTest::newRow("not null, no default") << "defaults" << "d" << "int(11)|4||not null|";
       QTest::newRow("blank in names") << QString::fromUtf8("Ärger \"mit\" `Quotes`") << "x y" << "text|10|'a b'|null|";
    }
    void model() { verifyModel(m_shop.tables, true); }
