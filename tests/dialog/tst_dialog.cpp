@@ -207,7 +207,7 @@ class tst_dialog : public QObject
 
    static QList<model::entity> entities() { return context::ctx_project::getProject()->getEntities(); }
 
-   /** A new copy of the plug-in module, with a new generic importer; its host signals are recorded. */
+   /** A new copy of the plug-in module (its import is the first of its process), with a new generic importer; its host signals are recorded. */
    plugin::import_interface* freshPlugin(const QStringList& lstArgs)
    {
       context::ctx_global::getMainWnd()->setAppArgs(QStringList("kelmar") + lstArgs);
@@ -608,7 +608,7 @@ private Q_SLOTS:
    void importProject_data()
    {
       QTest::addColumn<QStringList>("lstArgs");
-      QTest::addColumn<QString>("way");   // "cancel" the dialog, "import" the shop through it, into a "read-only" project, the host's "twist"
+      QTest::addColumn<QString>("way");   // "cancel" the dialog, or import the shop through it: plainly, with the host's twist, into a read-only project
       QTest::addColumn<QString>("result");   // of a headless import
       QTest::addColumn<QStringList>("dialogs");
       QTest::addColumn<int>("imported");
