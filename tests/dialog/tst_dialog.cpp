@@ -207,7 +207,7 @@ class tst_dialog : public QObject
 
    static QList<model::entity> entities() { return context::ctx_project::getProject()->getEntities(); }
 
-   /** A new copy of the plug-in module, with a new generic importer; its host signals are recorded. */
+   /** A new copy of the plug-in module (its import is the first of its process), with a new generic importer; its host signals are recorded. */
    plugin::import_interface* freshPlugin(const QStringList& lstArgs)
    {
       context::ctx_global::getMainWnd()->setAppArgs(QStringList("kelmar") + lstArgs);
@@ -305,8 +305,9 @@ private Q_SLOTS:
    }
 
    // the reader's 0 to 100 shows as 0 to 50, the tree fill goes on from 50 up to (2N - 1) * 100 / 2N; check marks go down from the root;
-   // no default button: Return in a field, in the tree or in the type-mapping editor does not connect again
-   void progressCheckMarksAndReturn()
+   // no default button: Return in a field, in the tree or in the type-mapping editor does not connect again; OK hands over exactly
+   // the checked tables, in list order, tagged with the namespace, and terminates the others
+   void connectCheckAndConfirm()
    {
       m_pWnd->show();
       QApplication::setActiveWindow(m_pWnd.get());
@@ -333,6 +334,24 @@ private Q_SLOTS:
          QTest::keyClick(pTarget, Qt::Key_Return);
          QVERIFY((tableNodes(m_pWnd.get()).at(3)->checkState(0) == Qt::Checked) && m_pWnd->isVisible());   // a new connection unchecks all
       }
+      const auto pList = m_pWnd->getListOfTables();
+      QList<std::shared_ptr<model::app_table>> lstAll, lstKept, lstExpected;
+      for (long i = 0; i < pList->count(); ++i) { lstAll << pList->getByIndex(i); }
+      lstTables.at(3)->setCheckState(0, Qt::Unchecked);
+      for (int i : { 4, 1, 2 }) { lstTables.at(i)->setCheckState(0, Qt::Checked); }   // sorted, unlike the list: customer customer_orders orders product supplier
+      w<QLineEdit>(m_pWnd.get(), "m_txtNamespace")->setText("shop::db");
+      button("m_btnOk")->click();
+      QCOMPARE(m_pWnd->result(), int(QDialog::Accepted));
+      QCOMPARE(m_pWnd->getListOfTables(), pList);
+      for (long i = 0; i < pList->count(); ++i) { lstKept << pList->getByIndex(i); }
+      for (const auto& pTable : lstAll)
+      {
+         const bool bChecked = QStringList({ "customer_orders", "orders", "supplier" }).contains(pTable->getName());
+         QCOMPARE(! pTable->getPrimaryKey() && (pTable->getListOfColumns()->count() == 0), ! bChecked);   // the others were terminated
+         if (bChecked) { lstExpected << pTable; }
+         if (bChecked) { QCOMPARE(pTable->getMetaData("TABLE_ROOT_NAMESPACE"), QVariant("shop::db")); }
+      }
+      QCOMPARE(lstKept, lstExpected);
    }
 
    void sakila_data()
@@ -428,40 +447,6 @@ private Q_SLOTS:
       {
          for (int i = 0; i < pTable->childCount(); ++i) { QCOMPARE(pTable->child(i)->type(), int(wnd::item_column)); }
       }
-   }
-
-   void okHandsOverCheckedTables_data()
-   {
-      QTest::addColumn<QString>("nameSpace");
-      QTest::newRow("namespace") << "shop::db";
-      QTest::newRow("empty namespace") << "";
-   }
-
-   // exactly the checked tables stay, in list order, tagged with the namespace; the others are terminated
-   void okHandsOverCheckedTables()
-   {
-      QFETCH(QString, nameSpace);
-      connectShop(m_pWnd.get());
-      const auto pList = m_pWnd->getListOfTables();
-      QList<std::shared_ptr<model::app_table>> lstAll;
-      for (long i = 0; i < pList->count(); ++i) { lstAll << pList->getByIndex(i); }
-      const QList<tree_item*> lstNodes = tableNodes(m_pWnd.get());   // sorted, unlike the list: customer customer_orders orders product supplier
-      for (int i : { 4, 1, 2 }) { lstNodes.at(i)->setCheckState(0, Qt::Checked); }
-      w<QLineEdit>(m_pWnd.get(), "m_txtNamespace")->setText(nameSpace);
-      button("m_btnOk")->click();
-      QCOMPARE(m_pWnd->result(), int(QDialog::Accepted));
-      QCOMPARE(m_pWnd->getNamespace(), nameSpace);
-      QCOMPARE(m_pWnd->getListOfTables(), pList);
-      QList<std::shared_ptr<model::app_table>> lstKept, lstExpected;
-      for (long i = 0; i < pList->count(); ++i) { lstKept << pList->getByIndex(i); }
-      for (const auto& pTable : lstAll)
-      {
-         const bool bChecked = QStringList({ "customer_orders", "orders", "supplier" }).contains(pTable->getName());
-         QCOMPARE(! pTable->getPrimaryKey() && (pTable->getListOfColumns()->count() == 0), ! bChecked);   // the others were terminated
-         if (bChecked) { lstExpected << pTable; }
-         if (bChecked) { QCOMPARE(pTable->getMetaData("TABLE_ROOT_NAMESPACE"), QVariant(nameSpace)); }
-      }
-      QCOMPARE(lstKept, lstExpected);
    }
 
    void warnings_data()
@@ -623,7 +608,7 @@ private Q_SLOTS:
    void importProject_data()
    {
       QTest::addColumn<QStringList>("lstArgs");
-      QTest::addColumn<QString>("way");   // "cancel" the dialog, "import" the shop through it, into a "read-only" project, the host's "twist"
+      QTest::addColumn<QString>("way");   // "cancel" the dialog, or import the shop through it: plainly, with the host's twist, into a read-only project
       QTest::addColumn<QString>("result");   // of a headless import
       QTest::addColumn<QStringList>("dialogs");
       QTest::addColumn<int>("imported");

@@ -19,7 +19,6 @@ class tst_type_mapping : public QObject
    std::unique_ptr<view::odbc_import_type_mapping> m_pEditor;
 
    QLineEdit* edit(int iRow, int iColumn) const { return qobject_cast<QLineEdit*>(m_pTable->cellWidget(iRow, iColumn)); }
-   void clickDelete(int iRow) const { qobject_cast<QPushButton*>(m_pTable->cellWidget(iRow, 4))->click(); }
 
    /** "sql~cpp" of each row, then the count of the title. */
    QStringList shown() const
@@ -61,35 +60,39 @@ private Q_SLOTS:
       m_pWindow.reset();
    }
 
-   void fill_data()
+   void edits_data()
    {
-      QTest::addColumn<QStringList>("lst");
-      QTest::addColumn<QStringList>("expected");
-      QTest::newRow("pair missing a side") << QStringList({ "varchar~QString", "~long", "int~qint32", "text~" }) << QStringList({ "varchar~QString", "int~qint32", "~", " (2)" });
-      QTest::newRow("empty") << QStringList() << QStringList({ "~", " (0)" });
+      QTest::addColumn<QStringList>("lst");       // "sql~cpp" given to fill()
+      QTest::addColumn<QStringList>("edits");     // "row column text" typed, or "delete row"
+      QTest::addColumn<QStringList>("expected");  // what the table then shows
+      QTest::newRow("fill: pairs missing a side") << QStringList({ "varchar~QString", "~long", "int~qint32", "text~" }) << QStringList()
+                                                 << QStringList({ "varchar~QString", "int~qint32", "~", " (2)" });
+      QTest::newRow("fill: empty") << QStringList() << QStringList() << QStringList({ "~", " (0)" });
+      QTest::newRow("new row: C++ type only") << QStringList("int~qint32") << QStringList("1 3 long") << QStringList({ "int~qint32", "~long", " (1)" });
+      QTest::newRow("new row: SQL type") << QStringList("int~qint32") << QStringList({ "1 3 long", "1 2 bigint" }) << QStringList({ "int~qint32", "bigint~long", "~", " (2)" });
+      QTest::newRow("new row: erased again") << QStringList("int~qint32") << QStringList({ "1 2 bigint", "1 2 " }) << QStringList({ "int~qint32", "~", "~", " (2)" });
+      // a row's buttons know their row by identity: the one below a deleted row deletes its own
+      QTest::newRow("delete the middle row, then the one below it") << QStringList({ "a~1", "b~2", "c~3" }) << QStringList({ "delete 1", "delete 1" })
+                                                                     << QStringList({ "a~1", "~", " (1)" });
+      QTest::newRow("delete: the new row") << QStringList("a~1") << QStringList("delete 1") << QStringList({ "a~1", "~", " (1)" });
+      QTest::newRow("delete: a row without SQL type") << QStringList({ "a~1", "c~3" }) << QStringList({ "0 2 ", "delete 0" }) << QStringList({ "~1", "c~3", "~", " (2)" });
    }
 
-   // shown twice: the second fill replaces the first one's rows
-   void fill()
+   // shown over an earlier fill (its rows go), then edited as a user does
+   void edits()
    {
       QFETCH(QStringList, lst);
+      QFETCH(QStringList, edits);
       QFETCH(QStringList, expected);
       fillWith({ "a~b", "c~d", "e~f", "g~h", "i~j" });
       fillWith(lst);
+      for (const QString& s : edits)
+      {
+         if (s.startsWith("delete")) { qobject_cast<QPushButton*>(m_pTable->cellWidget(s.section(' ', 1, 1).toInt(), 4))->click(); }
+         else { edit(s.section(' ', 0, 0).toInt(), s.section(' ', 1, 1).toInt())->setText(s.section(' ', 2)); }
+      }
       QCOMPARE(shown(), expected);
       QVERIFY(m_pTable->isColumnHidden(0) && ! m_pTable->isColumnHidden(2));
-   }
-
-   // typing the SQL type into the new row adds the next one; erasing it or typing only a C++ type does not
-   void newRow()
-   {
-      fillWith({ "int~qint32" });
-      edit(1, 3)->setText("long");
-      QCOMPARE(shown(), QStringList({ "int~qint32", "~long", " (1)" }));
-      edit(1, 2)->setText("bigint");
-      QCOMPARE(shown(), QStringList({ "int~qint32", "bigint~long", "~", " (2)" }));
-      edit(1, 2)->clear();
-      QCOMPARE(shown(), QStringList({ "int~qint32", "~long", "~", " (2)" }));
    }
 
    void file_data()
@@ -117,21 +120,6 @@ private Q_SLOTS:
       QCOMPARE(listed(), lstPlaceholders);
       m_pEditor->file();
       QCOMPARE(listed(), expected);
-   }
-
-   // rows keep their identity when a row above them goes; the new row's button and a row without SQL type remove nothing
-   void deleteRows()
-   {
-      fillWith({ "a~1", "b~2", "c~3" });
-      clickDelete(1);
-      QCOMPARE(shown(), QStringList({ "a~1", "c~3", "~", " (2)" }));
-      QCOMPARE(m_pTable->item(1, 0)->data(Qt::UserRole + 1).toString(), QString("c"));
-      clickDelete(2);
-      edit(0, 2)->clear();
-      clickDelete(0);
-      QCOMPARE(shown(), QStringList({ "~1", "c~3", "~", " (2)" }));
-      clickDelete(1);
-      QCOMPARE(shown(), QStringList({ "~1", "~", " (1)" }));
    }
 
    // Return: SQL type to the C++ type of the row, C++ type to the SQL type of the next row, nothing in the last row
