@@ -10,7 +10,9 @@ options=()
 if [ "${KEL_SANITIZE:-}" = 1 ]; then
   build=$root/build-asan
   options=(-DKEL_SANITIZE=ON)
-  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
+  # full stacks at each allocation, so that the suppressions can name the library that leaks
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:fast_unwind_on_malloc=0}
+  export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}
   export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 fi
 "$root/scripts/setup.sh"

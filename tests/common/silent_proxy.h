@@ -113,7 +113,6 @@ private:
             lstPoll.push_back({ l.server, static_cast<short>((bSilent || (l.server < 0)) ? 0 : POLLIN), 0 });
          }
          if (::poll(lstPoll.data(), lstPoll.size(), 100) <= 0) { continue; }
-         if (lstPoll[0].revents & POLLIN) { accept(); }
          for (size_t i = 0; i < m_lstLinks.size(); ++i)
          {
             link& l = m_lstLinks[i];
@@ -124,6 +123,8 @@ private:
             if (! bOpen) { ::close(l.client); if (l.server >= 0) { ::close(l.server); } l.client = -1; }
          }
          m_lstLinks.erase(std::remove_if(m_lstLinks.begin(), m_lstLinks.end(), [](const link& l) { return l.client < 0; }), m_lstLinks.end());
+         // after the links polled: a new one has no entry in this round's poll list
+         if (lstPoll[0].revents & POLLIN) { accept(); }
       }
    }
 
