@@ -151,6 +151,11 @@ void odbc_import_connection::fillContext(context::ctx_custom* pContext, int iDat
       addKeyword("READ_TIMEOUT", g_iReadTimeout);
       addKeyword("WRITE_TIMEOUT", g_iReadTimeout);
    }
+   else if (family == driver_family::sqlite3)
+   {
+      // reading a path that does not exist must not leave an empty database there
+      addKeyword("NoCreat", 1);
+   }
    else if (family == driver_family::postgresql)
    {
       // psqlODBC has no read timeout; TCP keepalives at least end a read whose network is gone

@@ -185,6 +185,18 @@ private Q_SLOTS:
       QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList(sName));
    }
 
+   // a path that does not exist is an error, and no empty database appears there
+   void missingSqliteFile()
+   {
+      const QTemporaryDir dir;
+      for (const QString& sName : { "gone.db", "göne.db" })
+      {
+         plugin_connection connection(kel_test::k_sqlite, kel_test::sqliteDsn(dir.filePath(sName)));
+         QVERIFY(! connection.openError().isEmpty());
+      }
+      QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+   }
+
    // only the password's value changes in a log line
    void maskPassword_data()
    {
