@@ -293,6 +293,7 @@ private Q_SLOTS:
       QTest::addColumn<int>("iExitCode");
       QTest::addColumn<QString>("sError");
       QTest::newRow("new file") << "dump.json" << 0 << QString();
+      QTest::newRow("nothing read: the earlier dump stays") << "earlier.json" << 1 << "Error connecting to database";
       QTest::newRow("the project") << "PROJECT" << 2 << "is the project file";
       QTest::newRow("the project, another spelling") << "./sub/../PROJECT" << 2 << "is the project file";
       QTest::newRow("a link to the project") << "link.kelmar" << 2 << "is the project file";
@@ -312,10 +313,15 @@ private Q_SLOTS:
       QFile::remove(m_dir.filePath("link.kelmar"));
       QVERIFY(QFile::link(sProject, m_dir.filePath("link.kelmar")));
       QFile::remove(m_dir.filePath("dump.json"));
+      QFile earlier(m_dir.filePath("earlier.json"));
+      QVERIFY(earlier.open(QIODevice::WriteOnly) && (earlier.write("{ \"tables\": [] }\n") > 0));
+      earlier.close();
+      // a source that does not exist: the import fails before it reads a table
+      const QString sSource = (sDump.startsWith("earlier") ? kel_test::sqliteDsn(m_dir.filePath("missing.db")) : m_sShopDsn);
       const QString sDumpPath = m_dir.path() + "/" + QString(sDump).replace("PROJECT", QFileInfo(sProject).fileName());
       const QByteArray projectBefore = fileHash(sProject), dumpBefore = fileHash(sDumpPath);
 
-      const host_run run = runHost(importArgs(sProject, m_sShopDsn, "5") + QStringList({ "--dump-tables", sDumpPath }));
+      const host_run run = runHost(importArgs(sProject, sSource, "5") + QStringList({ "--dump-tables", sDumpPath }));
       QVERIFY(run.ended);
       QCOMPARE(run.exitCode, iExitCode);
       if (sError.isEmpty())

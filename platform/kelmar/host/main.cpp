@@ -181,7 +181,8 @@ int main(int argc, char* argv[])
    int iStatus = 0;
    if (! result.getValue()) { err(result.getDesc()); iStatus = 1; }
 
-   if (! sDump.isEmpty())
+   // nothing read (the import failed before it had tables): an earlier dump stays as it was
+   if (! sDump.isEmpty() && pImporter->getListOfTables())
    {
       dump.write(kelmar::tablesToJson(pImporter->getListOfTables()));
       if (! dump.commit()) { err("kelmar: cannot write " + sDump + " : " + dump.errorString()); iStatus = 1; }
