@@ -141,13 +141,14 @@ private Q_SLOTS:
       KEL_REQUIRE_MYSQL();
       // made on the server by the test user; quotes doubled for SQL, no backslash or brace escapes in the statements
       const QString sUser = "'" + QString(sLogin).replace("'", "''") + "'@'%'";
+      QCOMPARE(kel_test::createDatabase(kel_test::k_mysql, "kel_accounts", { "CREATE TABLE t (id INT)" }), QString());
       QCOMPARE(kel_test::connection(kel_test::mysqlDsn(QString())).exec({ "DROP USER IF EXISTS " + sUser,
-         "CREATE USER " + sUser + " IDENTIFIED BY '" + QString(sPassword).replace("'", "''") + "'", "GRANT SELECT ON sakila.* TO " + sUser }), QString());
+         "CREATE USER " + sUser + " IDENTIFIED BY '" + QString(sPassword).replace("'", "''") + "'", "GRANT SELECT ON kel_accounts.* TO " + sUser }), QString());
 
-      const QString sDsn = QString("Driver={MariaDB Unicode};Server=127.0.0.1;Port=%1;Database=sakila").arg(kel_test::env("KEL_TEST_MYSQL_PORT"));
+      const QString sDsn = QString("Driver={MariaDB Unicode};Server=127.0.0.1;Port=%1;Database=kel_accounts").arg(kel_test::env("KEL_TEST_MYSQL_PORT"));
       plugin_connection connection(kel_test::k_mysql, sDsn, sLogin, sPassword);
       QVERIFY2(connection.openError().isEmpty(), qPrintable(connection.openError()));
-      QCOMPARE(connection.value("SELECT CONCAT(CURRENT_USER(), ' in ', DATABASE())"), sLogin + "@% in sakila");
+      QCOMPARE(connection.value("SELECT CONCAT(CURRENT_USER(), ' in ', DATABASE())"), sLogin + "@% in kel_accounts");
       plugin_connection wrong(kel_test::k_mysql, sDsn, sLogin, sPassword + "x");
       QVERIFY(wrong.openError().contains("Access denied"));
    }
