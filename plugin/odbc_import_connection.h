@@ -11,8 +11,25 @@ namespace plugin {
 class odbc_import_connection
 {
 public:
-   /** Clears the plug-in's connection context and fills it for QODBC with this data source and account, for an engine type (0 to 5). */
+   /**
+    * Clears the plug-in's connection context and fills it for QODBC with this data source and account,
+    * for an engine type (0 to 5). Login and password go into the ODBC connection string as quoted values;
+    * the login and, where the driver has one, the read are bounded by the timeouts below.
+    */
    static void fillContext(context::ctx_custom* pContext, int iDatabaseType, const QString& sDsn, const QString& sLogin, const QString& sPassword);
+
+   /** The connection string with the value of every PWD or Password replaced by stars: for logs. */
+   static QString maskPassword(const QString& sConnection);
+
+   /** A connection-string value as ODBC reads it back: in braces, "}" doubled, when it holds ; { } = or outer spaces. */
+   static QString quoteValue(const QString& sValue);
+
+   /** Seconds a login may take (15 by default). */
+   static int getLoginTimeout();
+   static void setLoginTimeout(int iSeconds);
+   /** Seconds the driver may wait for the server's answer once connected (60 by default). */
+   static int getReadTimeout();
+   static void setReadTimeout(int iSeconds);
 };
 
 } // namespace plugin

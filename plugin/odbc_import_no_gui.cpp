@@ -85,7 +85,7 @@ vx::VxBool odbc_import_no_gui::fillGenericImporter(plugin::odbc_import* plugin)
    context::ctx_custom* pContext = vx::VxSingleton<context::ctx_custom>::getSingleton();
    odbc_import_connection::fillContext(pContext, iDatabaseType, sDsn, sLogin, sPassword);
    QSqlError error;
-   if (bVerbose) { qDebug("[Kelmar] KelOdbcImport plugin : connect to database (%s)", sDsn.toLocal8Bit().constData()); }
+   if (bVerbose) { qDebug("[Kelmar] KelOdbcImport plugin : connect to database (%s)", odbc_import_connection::maskPassword(sDsn).toLocal8Bit().constData()); }
 
    type_lst_table_ptr pListOfTables;
    {

@@ -200,6 +200,19 @@ private Q_SLOTS:
       for (long i = 0; i < pTables->count(); ++i) { QCOMPARE(pTables->getByIndex(i)->getMetaData("TABLE_ROOT_NAMESPACE"), QVariant(QString("ns"))); }
    }
 
+   // the verbose connect line names the data source with its password masked, nothing else changed
+   void verboseLineMasksPassword()
+   {
+      static QStringList s_lstLines;
+      s_lstLines.clear();
+      const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& s) { s_lstLines << s; });
+      const vx::VxBool result = fill(kel_test::importArgs(m_sFilterDsn + ";PWD={s3;cret}", "5", { "--KelOdbcImport_verbose=1", "--KelOdbcImport_pwd=other-secret" }));
+      qInstallMessageHandler(previous);
+      QVERIFY2(result.getValue(), qPrintable(result.getDesc()));
+      QCOMPARE(s_lstLines.value(0), "[Kelmar] KelOdbcImport plugin : connect to database (" + m_sFilterDsn + ";PWD=****)");
+      QVERIFY(s_lstLines.filter("secret").isEmpty() && s_lstLines.filter("s3").isEmpty());
+   }
+
    // a failure hands the importer nothing: its settings stay exactly as they were
    void failures_data()
    {

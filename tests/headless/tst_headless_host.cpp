@@ -2,6 +2,9 @@
 // real SQLite, PostgreSQL and MariaDB databases, checked through its output, its exit status and the
 // project file it leaves.
 #include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -101,6 +104,7 @@ private Q_SLOTS:
          "CREATE TABLE order_line (order_id INT NOT NULL REFERENCES orders (id), line_no INT NOT NULL, PRIMARY KEY (order_id, line_no))",
          "CREATE VIEW customer_orders AS SELECT c.name, o.id FROM customer c JOIN orders o ON o.customer_id = c.id" }), QString());
       m_sShopDsn = kel_test::sqliteDsn(m_dir.filePath("shop.db"));
+      QCOMPARE(kel_test::makeSqlite(m_dir.filePath("other.db"), { "CREATE TABLE notes (line TEXT)" }), QString());
    }
 
    // engine type 0 expects what the driver reports, the others what the catalogue holds. No generic read
@@ -310,6 +314,104 @@ private Q_SLOTS:
       }
       const int n = m_iShopTables;
       QCOMPARE(lstCounts, QList<int>({ n, n, 2 * n, n }));
+   }
+
+   // a project file carries its mark from its creation; someone else's SQLite file is refused and stays as it was
+   void projectFile_data()
+   {
+      QTest::addColumn<QStringList>("lstSetup");   // statements that make the file first; "text" writes a text file
+      QTest::addColumn<QString>("sRefusal");       // empty: opened as a project
+      QTest::newRow("new file") << QStringList() << QString();
+      QTest::newRow("project from before the mark")
+         << QStringList({ "CREATE TABLE t_plugin_params (plugin_guid TEXT NOT NULL, param_key TEXT NOT NULL, param_value)",
+                          "CREATE TABLE t_entity (entity_id INTEGER PRIMARY KEY AUTOINCREMENT, entity_namespace TEXT NOT NULL, "
+                          "entity_name TEXT NOT NULL, description TEXT, generated_by TEXT, definition TEXT NOT NULL)" }) << QString();
+      QTest::newRow("someone's data") << QStringList({ "CREATE TABLE customer (id INTEGER PRIMARY KEY)", "INSERT INTO customer VALUES (1)" })
+                                      << "is not a Kelmar project : it is a SQLite database with tables of its own (customer) and no project mark";
+      QTest::newRow("another application's mark") << QStringList("PRAGMA application_id = 42") << "it belongs to another application (SQLite application_id 42)";
+      QTest::newRow("not a database") << QStringList("text") << "is not a Kelmar project : file is not a database";
+   }
+
+   void projectFile()
+   {
+      QFETCH(QStringList, lstSetup);
+      QFETCH(QString, sRefusal);
+      const QString sProject = newProject();
+      if (lstSetup == QStringList("text"))
+      {
+         QFile file(sProject);
+         QVERIFY(file.open(QIODevice::WriteOnly) && (file.write("not a database, but someone's notes\n") > 0));
+      }
+      else if (! lstSetup.isEmpty()) { QCOMPARE(kel_test::makeSqlite(sProject, lstSetup), QString()); }
+      const QByteArray before = fileHash(sProject);
+
+      const host_run run = runHost(importArgs(sProject, m_sShopDsn, "5"));
+      QVERIFY(run.ended);
+      if (sRefusal.isEmpty())
+      {
+         QVERIFY2(run.exitCode == 0, qPrintable(run.err.join('\n')));
+         QCOMPARE(entityCount(sProject), m_iShopTables);
+         QCOMPARE(kel_test::connection(sProject, "QSQLITE").column("PRAGMA application_id"), QStringList(QString::number(0x4B656C6D)));
+      }
+      else
+      {
+         QCOMPARE(run.exitCode, 1);
+         QVERIFY2(run.err.join('\n').contains(sRefusal), qPrintable(run.err.join('\n')));
+         QCOMPARE(fileHash(sProject), before);
+      }
+   }
+
+   // the dump path is checked before the import: refused, the project is as it was and no entity came twice
+   void dumpTables_data()
+   {
+      QTest::addColumn<QString>("sDump");   // in the test folder; PROJECT stands for the project's own name
+      QTest::addColumn<int>("iExitCode");
+      QTest::addColumn<QString>("sError");
+      QTest::newRow("new file") << "dump.json" << 0 << QString();
+      QTest::newRow("nothing read: the earlier dump stays") << "earlier.json" << 1 << "Error connecting to database";
+      QTest::newRow("the project") << "PROJECT" << 2 << "is the project file";
+      QTest::newRow("the project, another spelling") << "./sub/../PROJECT" << 2 << "is the project file";
+      QTest::newRow("a link to the project") << "link.kelmar" << 2 << "is the project file";
+      QTest::newRow("another SQLite database") << "other.db" << 2 << "is a SQLite database, not replaced by a dump";
+      QTest::newRow("folder that does not exist") << "no/such/dump.json" << 1 << "cannot write";
+      QTest::newRow("a folder") << "sub" << 1 << "cannot write";
+   }
+
+   void dumpTables()
+   {
+      QFETCH(QString, sDump);
+      QFETCH(int, iExitCode);
+      QFETCH(QString, sError);
+      const QString sProject = newProject();
+      QVERIFY(runHost(importArgs(sProject, m_sShopDsn, "5")).exitCode == 0);
+      QVERIFY(QDir(m_dir.path()).mkpath("sub"));
+      QFile::remove(m_dir.filePath("link.kelmar"));
+      QVERIFY(QFile::link(sProject, m_dir.filePath("link.kelmar")));
+      QFile::remove(m_dir.filePath("dump.json"));
+      QFile earlier(m_dir.filePath("earlier.json"));
+      QVERIFY(earlier.open(QIODevice::WriteOnly) && (earlier.write("{ \"tables\": [] }\n") > 0));
+      earlier.close();
+      // a source that does not exist: the import fails before it reads a table
+      const QString sSource = (sDump.startsWith("earlier") ? kel_test::sqliteDsn(m_dir.filePath("missing.db")) : m_sShopDsn);
+      const QString sDumpPath = m_dir.path() + "/" + QString(sDump).replace("PROJECT", QFileInfo(sProject).fileName());
+      const QByteArray projectBefore = fileHash(sProject), dumpBefore = fileHash(sDumpPath);
+
+      const host_run run = runHost(importArgs(sProject, sSource, "5") + QStringList({ "--dump-tables", sDumpPath }));
+      QVERIFY(run.ended);
+      QCOMPARE(run.exitCode, iExitCode);
+      if (sError.isEmpty())
+      {
+         QCOMPARE(entityCount(sProject), 2 * m_iShopTables);
+         QFile dump(sDumpPath);
+         QVERIFY(dump.open(QIODevice::ReadOnly));
+         QCOMPARE(QJsonDocument::fromJson(dump.readAll()).object().value("tables").toArray().count(), m_iShopTables);
+      }
+      else
+      {
+         QVERIFY2(run.err.join('\n').contains(sError), qPrintable(run.err.join('\n')));
+         QCOMPARE(fileHash(sProject), projectBefore);
+         QCOMPARE(fileHash(sDumpPath), dumpBefore);
+      }
    }
 
    // an import that fails in the project still reloads and reports 0, and takes nothing away

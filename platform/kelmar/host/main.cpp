@@ -7,10 +7,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPluginLoader>
+#include <QSaveFile>
 
 #include <context/ctx_global.h>
 #include <context/ctx_project.h>
@@ -85,6 +87,30 @@ void printEntities(const QList<model::entity>& lst)
    }
 }
 
+/** Device and inode of an existing file; else the canonical folder and the name: two paths of one file compare equal. */
+QString fileIdentity(const QString& sPath)
+{
+   const QFileInfo info(sPath);
+   struct stat st {};
+   if (::stat(QFile::encodeName(info.absoluteFilePath()).constData(), &st) == 0) { return QString("%1:%2").arg(st.st_dev).arg(st.st_ino); }
+   const QString sFolder = QFileInfo(info.absolutePath()).canonicalFilePath();
+   return ((sFolder.isEmpty() ? info.absolutePath() : sFolder) + "/" + info.fileName());
+}
+
+bool isSqliteDatabase(const QString& sPath)
+{
+   QFile file(sPath);
+   return (file.open(QIODevice::ReadOnly) && (file.read(16) == QByteArray("SQLite format 3", 16)));
+}
+
+/** Empty when the dump may be written there: never over the project or another SQLite database. */
+QString checkDumpPath(const QString& sDump, const QString& sProject)
+{
+   if (fileIdentity(sDump) == fileIdentity(sProject)) { return "kelmar: --dump-tables " + sDump + " is the project file"; }
+   if (isSqliteDatabase(sDump)) { return "kelmar: --dump-tables " + sDump + " is a SQLite database, not replaced by a dump"; }
+   return QString();
+}
+
 void printHelp(const QList<loaded_plugin>& lstPlugins)
 {
    out("Usage: kelmar --project FILE [--import NAME] [--dump-tables FILE] [--plugins] [--help] [plug-in options]\n"
@@ -129,6 +155,15 @@ int main(int argc, char* argv[])
 
    const QString sProject = hostOption(args, "--project");
    if (sProject.isEmpty()) { err("kelmar: --project FILE is required"); return 2; }
+   // the dump is checked and opened before the project is touched: a dump that cannot be written leaves the project as it was
+   const QString sDump = hostOption(args, "--dump-tables");
+   QSaveFile dump(sDump);
+   if (! sDump.isEmpty())
+   {
+      const QString sRefused = checkDumpPath(sDump, sProject);
+      if (! sRefused.isEmpty()) { err(sRefused); return 2; }
+      if (! dump.open(QIODevice::WriteOnly)) { err("kelmar: cannot write " + sDump + " : " + dump.errorString()); return 1; }
+   }
    const vx::VxBool opened = context::ctx_project::openProject(sProject);
    if (! opened.getValue()) { err("kelmar: " + opened.getDesc()); return 1; }
    view::main_wnd mainWnd;
@@ -163,12 +198,11 @@ int main(int argc, char* argv[])
    int iStatus = 0;
    if (! result.getValue()) { err(result.getDesc()); iStatus = 1; }
 
-   const QString sDump = hostOption(args, "--dump-tables");
-   if (! sDump.isEmpty())
+   // nothing read (the import failed before it had tables): an earlier dump stays as it was
+   if (! sDump.isEmpty() && pImporter->getListOfTables())
    {
-      QFile file(sDump);
-      if (! file.open(QIODevice::WriteOnly | QIODevice::Truncate)) { err("kelmar: cannot write " + sDump); iStatus = 1; }
-      else { file.write(kelmar::tablesToJson(pImporter->getListOfTables())); }
+      dump.write(kelmar::tablesToJson(pImporter->getListOfTables()));
+      if (! dump.commit()) { err("kelmar: cannot write " + sDump + " : " + dump.errorString()); iStatus = 1; }
    }
    if (result.getValue())
    {

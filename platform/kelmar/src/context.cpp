@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSqlQuery>
+#include <QVariant>
 #include <QUrl>
 
 #include <vx/VxSqlDatabase.h>
@@ -26,6 +27,30 @@ QString ctx_global::getAppHelpManualUrl()
 
 std::shared_ptr<model::project> ctx_project::getProject() { return getSingleton()->m_pProject; }
 
+namespace {
+
+// what a project file holds besides SQLite's own tables
+const QStringList k_lstProjectTables({ "t_plugin_params", "t_entity" });
+
+/** Empty when the database may become (or is) a project; else why not. Reads only: a refused file stays as it was. */
+QString checkProjectMark(QSqlDatabase& db, bool& bMarked)
+{
+   QSqlQuery q(db);
+   if (! q.exec("PRAGMA application_id") || ! q.next()) { return q.lastError().text(); }
+   const qint64 iMark = q.value(0).toLongLong();
+   bMarked = (iMark == ctx_project::k_iApplicationId);
+   if (bMarked) { return QString(); }
+   if (iMark != 0) { return QString("it belongs to another application (SQLite application_id %1)").arg(iMark); }
+   if (! q.exec("SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'")) { return q.lastError().text(); }
+   QStringList lstOthers;
+   while (q.next()) { if (! k_lstProjectTables.contains(q.value(0).toString())) { lstOthers << q.value(0).toString(); } }
+   // an empty file becomes a project; one holding only the project tables is a project from before the mark
+   if (lstOthers.isEmpty()) { return QString(); }
+   return ("it is a SQLite database with tables of its own (" + lstOthers.mid(0, 5).join(", ") + (lstOthers.count() > 5 ? ", ..." : "") + ") and no project mark");
+}
+
+} // namespace
+
 vx::VxBool ctx_project::openProject(const QString& sFilePath)
 {
    closeProject();
@@ -36,21 +61,27 @@ vx::VxBool ctx_project::openProject(const QString& sFilePath)
    QSqlError error;
    QSqlDatabase db = vx::VxSqlDatabase::getDatabase(error);
    if (error.isValid() || ! db.isOpen()) { return vx::VxBool(false, 0, "cannot open project '" + sFilePath + "' : " + error.text()); }
-   const char* schema[] = {
-      "CREATE TABLE IF NOT EXISTS t_plugin_params (plugin_guid TEXT NOT NULL, param_key TEXT NOT NULL, param_value)",
+   bool bMarked = false;
+   QString sError = checkProjectMark(db, bMarked);
+   if (! sError.isEmpty()) { sError = "'" + sFilePath + "' is not a Kelmar project : " + sError; }
+   // the mark is written once: writing it again would change the file at every opening
+   QStringList lstSchema({ "CREATE TABLE IF NOT EXISTS t_plugin_params (plugin_guid TEXT NOT NULL, param_key TEXT NOT NULL, param_value)",
       "CREATE TABLE IF NOT EXISTS t_entity (entity_id INTEGER PRIMARY KEY AUTOINCREMENT, entity_namespace TEXT NOT NULL, "
-      "entity_name TEXT NOT NULL, description TEXT, generated_by TEXT, definition TEXT NOT NULL)" };
-   for (const char* sql : schema)
+      "entity_name TEXT NOT NULL, description TEXT, generated_by TEXT, definition TEXT NOT NULL)" });
+   if (! bMarked) { lstSchema.prepend(QString("PRAGMA application_id = %1").arg(k_iApplicationId)); }
+   // the mark and the tables together, or neither
+   if (sError.isEmpty() && ! db.transaction()) { sError = "cannot open project '" + sFilePath + "' : " + db.lastError().text(); }
+   for (int i = 0; sError.isEmpty() && (i < lstSchema.count()); ++i)
    {
       QSqlQuery q(db);
-      if (! q.exec(QString::fromLatin1(sql)))
-      {
-         const QString sError = q.lastError().text();
-         q = QSqlQuery();
-         db = QSqlDatabase();
-         vx::VxSqlDatabase::closeDatabase(*self);
-         return vx::VxBool(false, 0, "cannot open project '" + sFilePath + "' : " + sError);
-      }
+      if (! q.exec(lstSchema.at(i))) { sError = "cannot open project '" + sFilePath + "' : " + q.lastError().text(); db.rollback(); }
+   }
+   if (sError.isEmpty() && ! db.commit()) { sError = "cannot open project '" + sFilePath + "' : " + db.lastError().text(); db.rollback(); }
+   if (! sError.isEmpty())
+   {
+      db = QSqlDatabase();
+      vx::VxSqlDatabase::closeDatabase(*self);
+      return vx::VxBool(false, 0, sError);
    }
    self->m_pProject = std::make_shared<model::project>(self->getDatabaseName());
    return vx::VxBool(true);

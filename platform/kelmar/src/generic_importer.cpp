@@ -78,7 +78,7 @@ QString generic_importer::entityNamespace(const QString& sTableNamespace) const
    return lst.join("::");
 }
 
-model::entity generic_importer::buildEntity(const std::shared_ptr<model::app_table>& pTable) const
+model::entity generic_importer::buildEntity(const std::shared_ptr<model::app_table>& pTable, QStringList& lstSecondNames) const
 {
    model::entity e;
    e.nameSpace = entityNamespace(pTable->getNamespace());
@@ -118,7 +118,6 @@ model::entity generic_importer::buildEntity(const std::shared_ptr<model::app_tab
       e.properties.append(p);
    }
 
-   QStringList lstNames = setNames.values();
    for (long i = 0; i < lRelations; ++i)
    {
       const std::shared_ptr<model::app_foreign_key> pForeignKey = pRelations->getByIndex(i);
@@ -128,16 +127,17 @@ model::entity generic_importer::buildEntity(const std::shared_ptr<model::app_tab
       r.targetNamespace = entityNamespace(pForeignKey->getTargetTableNamespace());
       r.targetEntity = pForeignKey->getTargetTable();
       r.cppType = model::property_type::decorate(m_eDecoration, fullName(r.targetNamespace, r.targetEntity));
-      // a foreign key without a name (SQLite) is named after its target, numbered when the target repeats
-      r.name = pForeignKey->getConstraintName();
-      for (int n = 1; r.name.isEmpty() || lstNames.contains(r.name); ++n) { r.name = ((n == 1) ? r.targetEntity : (r.targetEntity + "_" + QString::number(n))); }
-      lstNames.append(r.name);
       const std::shared_ptr<model::type_lst_column> pColumns = pForeignKey->getListColumns();
-      for (long c = 0; c < pColumns->count(); ++c)
+      for (long c = 0; pColumns && (c < pColumns->count()); ++c)
       {
          r.columns.append(pColumns->getByIndex(c)->getName());
          r.targetColumns.append(pColumns->getByIndex(c)->getTargetColumn());
       }
+      // a foreign key without a name (SQLite) is named after its target, numbered when the target repeats
+      r.name = pForeignKey->getConstraintName();
+      for (int n = 1; r.name.isEmpty() || setNames.contains(r.name); ++n) { r.name = ((n == 1) ? r.targetEntity : (r.targetEntity + "_" + QString::number(n))); }
+      setNames.insert(r.name);
+      lstSecondNames.append(pForeignKey->getConstraintName().isEmpty() ? r.columns.join('_') : pForeignKey->getConstraintName());
       e.relationships.append(r);
    }
    return e;
@@ -151,26 +151,45 @@ vx::VxBool generic_importer::import()
    if (! m_pListOfTables || m_pListOfTables->empty()) { return vx::VxBool(false, 0, "No table to import"); }
 
    QList<model::entity> lstEntities;
+   QList<QStringList> lstSecondNames; // per entity, what names the way back of each foreign key when its first name is taken
    QHash<QString, int> hashByFullName;
    for (long i = 0; i < m_pListOfTables->count(); ++i)
    {
       const std::shared_ptr<model::app_table> pTable = m_pListOfTables->getByIndex(i);
       if (! pTable) { continue; }
-      lstEntities.append(buildEntity(pTable));
+      lstSecondNames.append(QStringList());
+      lstEntities.append(buildEntity(pTable, lstSecondNames.last()));
       hashByFullName.insert(lstEntities.last().fullName(), lstEntities.count() - 1);
    }
 
-   // the way back of every foreign key, on its target when the target is imported too
+   // every name an entity holds, properties and relationships alike
+   QList<QSet<QString>> lstTaken;
+   for (const model::entity& e : lstEntities)
+   {
+      QSet<QString> setNames;
+      for (const model::entity_property& p : e.properties) { setNames.insert(p.name); }
+      for (const model::entity_relationship& r : e.relationships) { setNames.insert(r.name); }
+      lstTaken.append(setNames);
+   }
+
+   // the way back of every foreign key, on its target only (when the target is imported too); an
+   // entity's own foreign keys are its first relationships, the ways back come after them
    for (int i = 0; i < lstEntities.count(); ++i)
    {
-      const model::entity source = lstEntities.at(i);
-      for (const model::entity_relationship& r : source.relationships)
+      const int iForeignKeys = lstSecondNames.at(i).count();
+      for (int k = 0; k < iForeignKeys; ++k)
       {
+         const model::entity& source = lstEntities.at(i);
+         const model::entity_relationship r = source.relationships.at(k);
          const int iTarget = hashByFullName.value(fullName(r.targetNamespace, r.targetEntity), -1);
          if (iTarget < 0) { continue; }
          model::entity_relationship back;
          back.kind = QStringLiteral("one-to-many");
          back.name = "list_of_" + source.name;
+         // taken by a column or another relationship: named after the constraint (or the columns), numbered if need be
+         const QString sSecond = (back.name + "_" + lstSecondNames.at(i).at(k));
+         for (int n = 1; lstTaken.at(iTarget).contains(back.name); ++n) { back.name = ((n == 1) ? sSecond : (sSecond + "_" + QString::number(n))); }
+         lstTaken[iTarget].insert(back.name);
          back.targetNamespace = source.nameSpace;
          back.targetEntity = source.name;
          back.cppType = model::property_type::collect(m_eCollection, model::property_type::decorate(m_eDecoration, source.fullName()));

@@ -113,11 +113,14 @@ QSqlError insertEntities(QSqlDatabase* db, const QList<entity>& lst)
 QSqlError deleteEntities(QSqlDatabase* db, const QStringList& lstNamespaces)
 {
    if (lstNamespaces.isEmpty()) { return QSqlError(); }
+   // a namespace goes with the namespaces below it: "ns" takes "ns::s2" along, not "nsx"
    QSqlQuery q(*db);
-   if (! q.prepare("DELETE FROM t_entity WHERE entity_namespace = ?")) { return q.lastError(); }
+   if (! q.prepare("DELETE FROM t_entity WHERE entity_namespace = ? OR substr(entity_namespace, 1, length(?)) = ?")) { return q.lastError(); }
    for (const QString& ns : lstNamespaces)
    {
       q.addBindValue(nonNull(ns));
+      q.addBindValue(ns + "::");
+      q.addBindValue(ns + "::");
       if (! q.exec()) { return q.lastError(); }
    }
    return QSqlError();

@@ -13,7 +13,7 @@ IxSqlContext* g_pCurrent = nullptr;
 
 QString connectionName(const IxSqlContext& context)
 {
-   const QString settings = context.getDriverName() + '\n' + context.getDatabaseName() + '\n' + context.getUserName() + '\n' + context.getPassword();
+   const QString settings = context.getDriverName() + '\n' + context.getDatabaseName() + '\n' + context.getUserName() + '\n' + context.getPassword() + '\n' + context.getConnectOptions();
    const QByteArray digest = QCryptographicHash::hash(settings.toUtf8(), QCryptographicHash::Sha1).toHex();
    return ("vx_" + QString::fromLatin1(digest) + "_" + QString::number(reinterpret_cast<quintptr>(QThread::currentThread()), 16));
 }
@@ -46,6 +46,7 @@ QSqlDatabase VxSqlDatabase::getDatabase(QSqlError& error)
    db.setDatabaseName(pContext->getDatabaseName());
    db.setUserName(pContext->getUserName());
    db.setPassword(pContext->getPassword());
+   db.setConnectOptions(pContext->getConnectOptions());
    if (! db.open()) { error = db.lastError(); }
    return db;
 }

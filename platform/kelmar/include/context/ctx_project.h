@@ -20,7 +20,13 @@ class ctx_project : public ctx_base, public vx::VxSingleton<ctx_project>
 public:
    /** Null when no project is open. */
    static std::shared_ptr<model::project> getProject();
-   /** Opens (creating when absent) the project file and makes it the current project. */
+   /** The mark (SQLite's PRAGMA application_id) a project file carries from its creation: "Kelm". */
+   static constexpr qint32 k_iApplicationId = 0x4B656C6D;
+
+   /**
+    * Opens (creating when absent) the project file and makes it the current project. A SQLite file with
+    * tables of its own and no mark, or another application's mark, is refused and left as it was.
+    */
    static vx::VxBool openProject(const QString& sFilePath);
    static void closeProject();
 

@@ -59,7 +59,7 @@ public:
    QList<entity> getEntities(vx::VxBool* pResult = nullptr) const;
    /** Appends entities, in one transaction. */
    vx::VxBool addEntities(const QList<entity>& lst);
-   /** Removes the entities of the namespaces and appends lst, in one transaction: all of it or nothing. */
+   /** Removes the entities of the namespaces (and of the namespaces below them) and appends lst, in one transaction: all of it or nothing. */
    vx::VxBool replaceNamespaces(const QStringList& lstNamespaces, const QList<entity>& lst);
    /** Makes the project's entities exactly lst (undo and redo), in one transaction. */
    vx::VxBool replaceEntities(const QList<entity>& lst);

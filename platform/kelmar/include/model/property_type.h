@@ -8,7 +8,8 @@ namespace model {
 class property_type
 {
 public:
-   enum enum_decoration
+   // fixed underlying type: the plug-ins pass option values through unchecked
+   enum enum_decoration : int
    {
       e_no_decoration = 0,
       e_boost_shared_ptr = 1,
@@ -19,7 +20,7 @@ public:
       e_std_unique_ptr = 6
    };
 
-   enum enum_collection
+   enum enum_collection : int
    {
       e_vx_collection = 1,
       e_std_vector = 2,

@@ -53,7 +53,8 @@ public:
    static QString getPropertyType(const std::shared_ptr<model::app_foreign_key>& pForeignKey, const type_lst_type_mapping& lstTypeMapping);
 
 private:
-   model::entity buildEntity(const std::shared_ptr<model::app_table>& pTable) const;
+   /** The entity of a table; lstSecondNames gets, per foreign key, its constraint name (or its columns joined). */
+   model::entity buildEntity(const std::shared_ptr<model::app_table>& pTable, QStringList& lstSecondNames) const;
    QString entityNamespace(const QString& sTableNamespace) const;
 
    QString m_sProcessName;

@@ -1,0 +1,144 @@
+#ifndef KEL_TESTS_SILENT_PROXY_H
+#define KEL_TESTS_SILENT_PROXY_H
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace kel_test {
+
+/**
+ * A loopback TCP proxy that can go silent: it accepts every connection and, while it forwards, passes
+ * bytes both ways to a server; once silent (from the start, or after stall()) it keeps every connection
+ * open but passes nothing more, as a hung server or a stalled network does. After iReleaseSeconds of
+ * silence it closes everything, so that a client without timeouts still ends; released() then tells.
+ */
+class silent_proxy
+{
+public:
+   /** Forwards to 127.0.0.1:iTargetPort until stall(); with no target it is silent from the start. */
+   explicit silent_proxy(int iTargetPort = 0, int iReleaseSeconds = 60) : m_iTargetPort(iTargetPort), m_iReleaseSeconds(iReleaseSeconds)
+   {
+      m_bSilent = (iTargetPort == 0);
+      m_iListen = ::socket(AF_INET, SOCK_STREAM, 0);
+      sockaddr_in address = loopback(0);
+      socklen_t size = sizeof(address);
+      if ((::bind(m_iListen, reinterpret_cast<sockaddr*>(&address), size) != 0) || (::listen(m_iListen, 16) != 0)
+          || (::getsockname(m_iListen, reinterpret_cast<sockaddr*>(&address), &size) != 0)) { return; }
+      m_iPort = ntohs(address.sin_port);
+      m_thread = std::thread([this] { run(); });
+   }
+   ~silent_proxy()
+   {
+      m_bStop = true;
+      if (m_thread.joinable()) { m_thread.join(); }
+      closeAll();
+      ::close(m_iListen);
+   }
+   silent_proxy(const silent_proxy&) = delete;
+   silent_proxy& operator=(const silent_proxy&) = delete;
+
+   int port() const { return m_iPort; }
+   /** From now on nothing passes in either direction. */
+   void stall() { m_bSilent = true; }
+   /** True when the proxy had to close connections itself: the client never gave up. */
+   bool released() const { return m_bReleased; }
+
+private:
+   struct link { int client; int server; };
+
+   static sockaddr_in loopback(int iPort)
+   {
+      sockaddr_in address {};
+      address.sin_family = AF_INET;
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      address.sin_port = htons(static_cast<uint16_t>(iPort));
+      return address;
+   }
+
+   void closeAll()
+   {
+      for (const link& l : m_lstLinks) { ::close(l.client); if (l.server >= 0) { ::close(l.server); } }
+      m_lstLinks.clear();
+   }
+
+   void accept()
+   {
+      link l { ::accept(m_iListen, nullptr, nullptr), -1 };
+      if (l.client < 0) { return; }
+      if (! m_bSilent)
+      {
+         l.server = ::socket(AF_INET, SOCK_STREAM, 0);
+         const sockaddr_in target = loopback(m_iTargetPort);
+         if (::connect(l.server, reinterpret_cast<const sockaddr*>(&target), sizeof(target)) != 0) { ::close(l.server); l.server = -1; }
+      }
+      m_lstLinks.push_back(l);
+   }
+
+   // false when a side closed: the link is dropped
+   static bool pass(int from, int to)
+   {
+      char buffer[16384];
+      const ssize_t n = ::recv(from, buffer, sizeof(buffer), 0);
+      return ((n > 0) && (::send(to, buffer, static_cast<size_t>(n), MSG_NOSIGNAL) == n));
+   }
+
+   void run()
+   {
+      auto silentSince = std::chrono::steady_clock::now();
+      bool bWasSilent = m_bSilent;
+      while (! m_bStop)
+      {
+         const bool bSilent = m_bSilent;
+         if (bSilent && ! bWasSilent) { silentSince = std::chrono::steady_clock::now(); }
+         bWasSilent = bSilent;
+         if (bSilent && ! m_lstLinks.empty() && (std::chrono::steady_clock::now() - silentSince > std::chrono::seconds(m_iReleaseSeconds)))
+         {
+            m_bReleased = true;
+            closeAll();
+         }
+         std::vector<pollfd> lstPoll { { m_iListen, POLLIN, 0 } };
+         for (const link& l : m_lstLinks)
+         {
+            // a silent proxy does not even read: whatever the client sends waits in the socket
+            lstPoll.push_back({ l.client, static_cast<short>(bSilent ? 0 : POLLIN), 0 });
+            lstPoll.push_back({ l.server, static_cast<short>((bSilent || (l.server < 0)) ? 0 : POLLIN), 0 });
+         }
+         if (::poll(lstPoll.data(), lstPoll.size(), 100) <= 0) { continue; }
+         for (size_t i = 0; i < m_lstLinks.size(); ++i)
+         {
+            link& l = m_lstLinks[i];
+            const short inClient = lstPoll[1 + 2 * i].revents, inServer = lstPoll[2 + 2 * i].revents;
+            bool bOpen = true;
+            if (inClient & (POLLIN | POLLHUP)) { bOpen = pass(l.client, l.server); }
+            if (bOpen && (inServer & (POLLIN | POLLHUP))) { bOpen = pass(l.server, l.client); }
+            if (! bOpen) { ::close(l.client); if (l.server >= 0) { ::close(l.server); } l.client = -1; }
+         }
+         m_lstLinks.erase(std::remove_if(m_lstLinks.begin(), m_lstLinks.end(), [](const link& l) { return l.client < 0; }), m_lstLinks.end());
+         // after the links polled: a new one has no entry in this round's poll list
+         if (lstPoll[0].revents & POLLIN) { accept(); }
+      }
+   }
+
+   int m_iTargetPort = 0;
+   int m_iReleaseSeconds = 60;
+   int m_iListen = -1;
+   int m_iPort = 0;
+   std::atomic<bool> m_bSilent { false };
+   std::atomic<bool> m_bStop { false };
+   std::atomic<bool> m_bReleased { false };
+   std::vector<link> m_lstLinks;
+   std::thread m_thread;
+};
+
+} // namespace kel_test
+
+#endif // KEL_TESTS_SILENT_PROXY_H
