@@ -1,4 +1,4 @@
-// bench_readers: opens one ODBC connection string, runs the catalogue reader of one engine type
+// bench_readers: opens one ODBC connection string as the plug-in does, runs the catalogue reader of one engine type
 // once, and prints what it cost: wall time, the process's CPU time, peak memory, and how much it
 // read. It prints figures only; it judges nothing.
 //
@@ -25,6 +25,12 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 
+#include <vx/VxSqlDatabase.h>
+
+#include <context/ctx_custom.h>
+#include <context/ctx_scoped.h>
+
+#include "odbc_import_connection.h"
 #include "odbc_import_process.h"
 
 namespace {
@@ -152,11 +158,15 @@ int main(int argc, char** argv)
    connectTimer.start();
    int status = 0;
    {
-      QSqlDatabase db = QSqlDatabase::addDatabase("QODBC", "bench");
-      db.setDatabaseName(args.at(2));
-      if (! db.open())
+      // the connection the plug-in itself makes: its timeouts and driver options included
+      context::ctx_custom* pContext = vx::VxSingleton<context::ctx_custom>::getSingleton();
+      plugin::odbc_import_connection::fillContext(pContext, type, args.at(2), QString(), QString());
+      context::ctx_scoped scoped(pContext);
+      QSqlError error;
+      QSqlDatabase db = vx::VxSqlDatabase::getDatabase(error);
+      if (! db.isOpen() || error.isValid())
       {
-         std::fprintf(stderr, "cannot open the connection: %s\n", qPrintable(db.lastError().text()));
+         std::fprintf(stderr, "cannot open the connection: %s\n", qPrintable(error.text()));
          return 1;
       }
       const double connectSeconds = static_cast<double>(connectTimer.nsecsElapsed()) / 1e9;
@@ -190,8 +200,8 @@ int main(int argc, char** argv)
       std::printf("process_cpu_s=%.3f\n", after.cpuUser + after.cpuSystem);
       std::printf("peak_rss_mb=%.1f\n", static_cast<double>(after.maxRssKb) / 1024.0);
       pReader.reset();
-      db.close();
+      db = QSqlDatabase();
+      vx::VxSqlDatabase::closeDatabase(*pContext);
    }
-   QSqlDatabase::removeDatabase("bench");
    return status;
 }

@@ -161,6 +161,9 @@ void odbc_import_connection::fillContext(context::ctx_custom* pContext, int iDat
       // psqlODBC has no read timeout; TCP keepalives at least end a read whose network is gone
       addKeyword("KeepaliveTime", qMax(1, g_iReadTimeout / 3));
       addKeyword("KeepaliveInterval", qMax(1, g_iReadTimeout / 12));
+      // rollback on error at transaction level: by default psqlODBC wraps every statement of a
+      // transaction (the reader's consistent read) in a savepoint, one more round trip each
+      if (indexOfKey(lst, "Protocol") < 0) { lstMore << QStringLiteral("Protocol=7.4-1"); }
    }
    if (! lstMore.isEmpty()) { sConnection += (";" + lstMore.join(';')); }
 
