@@ -1,9 +1,6 @@
-// The interactive import as a user runs it, in a real X server (Xvfb): the import menu entry of the
-// main window opens the settings dialog, which is filled in, connected to a real database, its tables
-// checked and accepted; the entities appear in the window, laid out, and the Edit menu's Undo and Redo
-// take them away and bring them back. And the host program itself, with a display.
-// With KEL_SCREENSHOT_DIR set, the dialog after connecting and the main window after the import are
-// saved there as PNG pictures of the X screen (scripts/screenshots.sh).
+// The interactive import as a user runs it, and the host program, in a real X server (Xvfb). With
+// KEL_SCREENSHOT_DIR set, the dialog after connecting and the main window after the import are saved
+// there as PNG pictures of the X screen (scripts/screenshots.sh).
 #include <QComboBox>
 #include <QGraphicsRectItem>
 #include <QLineEdit>
@@ -46,8 +43,7 @@ void screenshot(QWidget* pWidget, const QString& sFile)
    const QString sDir = qEnvironmentVariable("KEL_SCREENSHOT_DIR");
    if (sDir.isEmpty()) { return; }
    QVERIFY(QTest::qWaitForWindowExposed(pWidget));
-   // let the X server get every pending paint before its pixels are read
-   QTest::qWait(500);
+   QTest::qWait(500); // let the X server get every pending paint before its pixels are read
    QVERIFY(pWidget->screen()->grabWindow(pWidget->winId()).save(QDir(sDir).filePath(sFile)));
 }
 
@@ -69,10 +65,7 @@ class tst_host_interactive : public QObject
    QString newProject()
    {
       const QString sFile = m_dir.filePath(QString("project_%1.kelmar").arg(++m_iProject));
-      model::entity e;
-      e.nameSpace = "legacy";
-      e.name = "kept";
-      const bool bDone = context::ctx_project::openProject(sFile).getValue() && context::ctx_project::getProject()->addEntities({ e }).getValue();
+      const bool bDone = context::ctx_project::openProject(sFile).getValue() && context::ctx_project::getProject()->addEntities({ model::entity{ "legacy", "kept" } }).getValue();
       return (bDone ? sFile : QString());
    }
 
@@ -176,9 +169,7 @@ private Q_SLOTS:
       QAction* pImport = child<QAction>(&wnd, "m_actImport_KelOdbcImport");
       QVERIFY(pImport && child<QMenu>(&wnd, "m_menuImport")->actions().contains(pImport));
       pImport->trigger();
-      QCOMPARE(watch.messages, QStringList());
-      QCOMPARE(watch.dialogs, QStringList("view::wnd_odbc_import"));
-      QCOMPARE(lstAmiss, QStringList());
+      QCOMPARE(watch.messages + watch.dialogs + lstAmiss, QStringList("view::wnd_odbc_import"));
 
       QStringList lstAfter = lstCatalogue + lstBefore;
       lstAfter.sort();
@@ -188,13 +179,13 @@ private Q_SLOTS:
       QList<QRectF> lstBoxes;
       for (const model::entity& e : context::ctx_project::getProject()->getEntities())
       {
-         QVERIFY2(pDiagram->getBox(e.fullName()), qPrintable(e.fullName()));
-         const QRectF rect = pDiagram->getBox(e.fullName())->sceneBoundingRect();
+         const QGraphicsRectItem* pBox = pDiagram->getBox(e.fullName());
+         QVERIFY2(pBox, qPrintable(e.fullName()));
+         const QRectF rect = pBox->sceneBoundingRect();
          for (const QRectF& other : lstBoxes) { QVERIFY2(! rect.intersects(other), qPrintable(e.fullName())); }
          lstBoxes << rect;
       }
-      const QString sFinal = QString("ODBC plugin import process to current project finished (%1 entities imported)").arg(lstCatalogue.count());
-      QVERIFY(child<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText().contains(sFinal));
+      QVERIFY(child<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText().contains(QString("project finished (%1 entities imported)").arg(lstCatalogue.count())));
       screenshot(&wnd, "main_window.png");
 
       // Undo and Redo from the Edit menu, as the user finds them
@@ -205,14 +196,11 @@ private Q_SLOTS:
       QCOMPARE(pUndo->text(), QString("&Undo import from database using ODBC driver"));
       pUndo->trigger();
       QCOMPARE(entityNames(wnd), lstBefore);
-      QCOMPARE(context::ctx_project::getProject()->getEntities().count(), 1);
       pEdit->actions().at(1)->trigger();
       QCOMPARE(entityNames(wnd), lstAfter);
-      QCOMPARE(context::ctx_project::getProject()->getEntities().count(), lstAfter.count());
 
       // the plug-in's reload request alone refreshes the window
-      model::entity added;
-      added.name = "added";
+      const model::entity added{ "legacy", "added" };
       QVERIFY(context::ctx_project::getProject()->addEntities({ added }).getValue());
       Q_EMIT m_pPlugin->onReloadProject();
       QVERIFY(entityNames(wnd).contains("added"));
@@ -255,9 +243,8 @@ private Q_SLOTS:
       host.kill();
       host.waitForFinished();
       const QString sOut = QString::fromLocal8Bit(host.readAllStandardOutput() + host.readAllStandardError());
-      QVERIFY2(bShown == lstImport.isEmpty(), qPrintable(QString(bShown ? "a window '%1'" : "no window '%1'").arg(sTitle) + "; the host wrote:\n" + sOut));
-      QVERIFY2(bEnded != bShown, qPrintable(sOut));
-      QVERIFY2(sOut.contains(sExpected.replace("PROJECT", sProject)), qPrintable(sOut));
+      QVERIFY2((bShown == lstImport.isEmpty()) && (bEnded != bShown) && sOut.contains(sExpected.replace("PROJECT", sProject)),
+               qPrintable(QString("window '%1' shown: %2, host ended: %3; it wrote:\n").arg(sTitle).arg(bShown).arg(bEnded) + sOut));
    }
 };
 

@@ -14,26 +14,10 @@ namespace {
 
 model::entity makeEntity(const QString& sNamespace, const QString& sName, const QStringList& lstProperties, const QString& sTarget = QString())
 {
-   model::entity e;
-   e.nameSpace = sNamespace;
-   e.name = sName;
-   for (const QString& sProperty : lstProperties)
-   {
-      model::entity_property p;
-      p.name = sProperty;
-      p.cppType = "long";
-      p.primaryKey = (sProperty == lstProperties.first());
-      e.properties << p;
-   }
+   model::entity e{ sNamespace, sName };
+   for (const QString& sProperty : lstProperties) { e.properties << model::entity_property{ sProperty, "long", "", "", "", false, (sProperty == lstProperties.first()) }; }
    // a relationship and its way back, as the importer adds them: one line
-   for (const char* sKind : { "many-to-one", "one-to-many" })
-   {
-      model::entity_relationship r;
-      r.name = r.targetEntity = sTarget;
-      r.kind = sKind;
-      r.targetNamespace = sNamespace;
-      if (! sTarget.isEmpty()) { e.relationships << r; }
-   }
+   for (const char* sKind : { "many-to-one", "one-to-many" }) { if (! sTarget.isEmpty()) { e.relationships << model::entity_relationship{ sTarget, sKind, "", sNamespace, sTarget }; } }
    return e;
 }
 
@@ -47,10 +31,7 @@ QList<QRectF> boxRects(const view::entity_diagram* pDiagram, const QList<model::
 
 bool anyOverlap(const QList<QRectF>& lstRects)
 {
-   for (int i = 0; i < lstRects.count(); ++i)
-   {
-      for (int j = i + 1; j < lstRects.count(); ++j) { if (lstRects.at(i).intersects(lstRects.at(j))) { return true; } }
-   }
+   for (int i = 0; i < lstRects.count(); ++i) { for (int j = 0; j < i; ++j) { if (lstRects.at(i).intersects(lstRects.at(j))) { return true; } } }
    return false;
 }
 
@@ -89,10 +70,7 @@ private Q_SLOTS:
          QVERIFY2(pBox, qPrintable(e.fullName()));
          QStringList lstExpected(e.fullName()), lstTexts;
          for (const model::entity_property& p : e.properties) { lstExpected << (p.name + " : long"); }
-         for (const QGraphicsItem* pChild : pBox->childItems())
-         {
-            if (const auto* pText = dynamic_cast<const QGraphicsSimpleTextItem*>(pChild)) { lstTexts << pText->text(); }
-         }
+         for (const QGraphicsItem* pChild : pBox->childItems()) { if (const auto* pText = dynamic_cast<const QGraphicsSimpleTextItem*>(pChild)) { lstTexts << pText->text(); } }
          QCOMPARE(lstTexts, lstExpected);
       }
       QCOMPARE(pDiagram->getLineCount(), 2);
