@@ -169,7 +169,7 @@ private Q_SLOTS:
       QAction* pImport = child<QAction>(&wnd, "m_actImport_KelOdbcImport");
       QVERIFY(pImport && child<QMenu>(&wnd, "m_menuImport")->actions().contains(pImport));
       pImport->trigger();
-      QCOMPARE(watch.messages + watch.dialogs + lstAmiss, QStringList("view::wnd_odbc_import"));
+      QCOMPARE((watch.messages + watch.dialogs + lstAmiss).join("; "), QString("view::wnd_odbc_import"));
 
       QStringList lstAfter = lstCatalogue + lstBefore;
       lstAfter.sort();
