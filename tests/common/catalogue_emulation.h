@@ -457,6 +457,13 @@ inline QStringList oracleCatalogue(schema_def schema)
    return ddl;
 }
 
+/** The catalogue of a script, its unqualified names under sOwner, as the engine's server keeps it. */
+inline QStringList catalogue(dialect engine, const QString& sOwner, const QString& sDdl)
+{
+   const schema_def schema = ddl_reader(engine, sOwner).read(sDdl);
+   return ((engine == dialect::oracle) ? oracleCatalogue(schema) : sqlServerCatalogue(schema));
+}
+
 /** The SQL texts a reader's source file states (its namespace sql), placeholders written "?". */
 inline QStringList readerTexts(const QString& sSourceFile)
 {

@@ -98,9 +98,8 @@ private Q_SLOTS:
       {
          QFile file(kel_test::sakilaDir() + "/" + script);
          QVERIFY(file.open(QIODevice::ReadOnly));
-         const kel_emulation::schema_def schema = kel_emulation::ddl_reader(bOracle ? kel_emulation::dialect::oracle : kel_emulation::dialect::mssqlserver, bOracle ? "SAKILA" : "dbo")
-                                                     .read(QString::fromUtf8(file.readAll()));
-         QCOMPARE(kel_test::createDatabase(k_postgresql, sDatabase, bOracle ? kel_emulation::oracleCatalogue(schema) : kel_emulation::sqlServerCatalogue(schema)), QString());
+         const auto engine = (bOracle ? kel_emulation::dialect::oracle : kel_emulation::dialect::mssqlserver);
+         QCOMPARE(kel_test::createDatabase(k_postgresql, sDatabase, kel_emulation::catalogue(engine, bOracle ? "SAKILA" : "dbo", QString::fromUtf8(file.readAll()))), QString());
          // Oracle keeps unquoted names in upper case
          if (bOracle)
          {
