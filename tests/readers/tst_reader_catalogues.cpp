@@ -1,8 +1,12 @@
-// The catalogue readers, each on a shop schema that holds what its engine must read right: databases of the
-// PostgreSQL and MariaDB test servers, a SQLite file, and SQL Server and Oracle catalogues that the PostgreSQL
+// The readers, each on a shop schema that holds what its engine must read right, and on Sakila: databases of
+// the PostgreSQL and MariaDB test servers, SQLite files, and SQL Server and Oracle catalogues that the PostgreSQL
 // test server serves (catalogue_emulation.h) so that those readers' own SQL runs on them. All through QODBC.
 #include <map>
 
+#include <QFile>
+#include <QSqlField>
+#include <QSqlIndex>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -127,6 +131,52 @@ const QString k_sNoTable = "No table found, please check your database type or s
 QStringList emulated(int engine, const QString& sDdl)
 {
    return kel_emulation::catalogue((engine == k_oracle) ? kel_emulation::dialect::oracle : kel_emulation::dialect::mssqlserver, (engine == k_oracle) ? "SHOP" : "dbo", sDdl);
+}
+
+// "col>target,..." sorted, of the column lists of a FOREIGN KEY (...) REFERENCES t (...) clause
+QString pairs(QString sColumns, QString sTargets)
+{
+   const QRegularExpression noise("[\\s`\"]");
+   const QStringList lstColumns = sColumns.remove(noise).split(','), lstTargets = sTargets.remove(noise).split(',');
+   QStringList lst;
+   for (int i = 0; i < lstColumns.count(); ++i) { lst.append(lstColumns.at(i) + ">" + lstTargets.value(i)); }
+   lst.sort();
+   return lst.join(",");
+}
+
+struct declared_schema
+{
+   QStringList tables, views;
+   QStringList foreignKeys; // "table: fk[name->target(col>target,...)]", as layout() shows them
+};
+
+// Tables, views and foreign keys a Sakila script declares outside its comments. A foreign key
+// belongs to the table of the CREATE TABLE or ALTER TABLE statement it stands in.
+declared_schema parseScript(const QString& sFile)
+{
+   declared_schema schema;
+   QFile file(sFile);
+   if (! file.open(QIODevice::ReadOnly)) { return schema; }
+   QString sql = QString::fromUtf8(file.readAll());
+   sql.remove(QRegularExpression("/\\*.*?\\*/", QRegularExpression::DotMatchesEverythingOption)).remove(QRegularExpression("--[^\n]*"));
+   const auto ci = QRegularExpression::CaseInsensitiveOption;
+   const QRegularExpression table("\\b(CREATE\\s+TABLE|ALTER\\s+TABLE(?:\\s+ONLY)?)\\s+[`\"]?(?:\\w+[`\"]?\\.[`\"]?)?(\\w+)", ci);
+   const QRegularExpression view("\\bCREATE\\s+(?:OR\\s+REPLACE\\s+)?(?:DEFINER\\s*=\\s*\\S+\\s+)?(?:SQL\\s+SECURITY\\s+\\w+\\s+)?VIEW\\s+[`\"]?(\\w+)", ci);
+   const QRegularExpression foreignKey("CONSTRAINT\\s+[`\"]?(\\w+)[`\"]?\\s+FOREIGN\\s+KEY\\s*\\(([^)]*)\\)\\s*REFERENCES\\s+[`\"]?(\\w+)[`\"]?\\s*\\(([^)]*)\\)", ci);
+   for (auto itr = view.globalMatch(sql); itr.hasNext();) { schema.views.append(itr.next().captured(1)); }
+   QMap<int, QString> owners; // statement start -> table
+   for (auto itr = table.globalMatch(sql); itr.hasNext();)
+   {
+      const auto match = itr.next();
+      owners.insert(match.capturedStart(), match.captured(2));
+      if (match.captured(1).startsWith("CREATE", Qt::CaseInsensitive)) { schema.tables.append(match.captured(2)); }
+   }
+   for (auto itr = foreignKey.globalMatch(sql); itr.hasNext();)
+   {
+      const auto m = itr.next();
+      schema.foreignKeys.append((--owners.upperBound(m.capturedStart())).value() + ": fk[" + m.captured(1) + "->" + m.captured(3) + "(" + pairs(m.captured(2), m.captured(4)) + ")]");
+   }
+   return schema;
 }
 
 } // namespace
@@ -446,6 +496,139 @@ private Q_SLOTS:
       {
          QCOMPARE(layout(findTable(read.tables, sName)), QString("cols[vál %1] pk[id] fk[->say \"hi\"(ref>id)]").arg(sName));
          QCOMPARE(describe(findColumn(findTable(read.tables, sName), "vál " + sName)), QString("TEXT|10|'x'|null|"));
+      }
+   }
+
+   // Sakila, loaded by tests/services/with_servers.sh from the shared fixtures: the tables, the views and every
+   // foreign key the script declares, as its text says
+   void sakila_data()
+   {
+      QTest::addColumn<int>("type");
+      QTest::addColumn<QString>("variable");
+      QTest::addColumn<QString>("script");
+      QTest::addColumn<QList<int>>("counts"); // tables, views, foreign keys
+      QTest::newRow("mariadb") << int(k_mysql) << "KEL_TEST_SAKILA_MYSQL_DB" << "mysql-sakila-schema.sql" << QList<int>({ 16, 7, 22 });
+      // the six payment partitions made with INHERITS are tables of their own, with three foreign keys each
+      QTest::newRow("postgresql") << int(k_postgresql) << "KEL_TEST_SAKILA_PG_DB" << "postgres-sakila-schema.sql" << QList<int>({ 21, 7, 40 });
+      // actor_info is commented out in the SQLite script
+      QTest::newRow("sqlite") << int(k_sqlite) << "KEL_TEST_SAKILA_SQLITE" << "sqlite-sakila-schema.sql" << QList<int>({ 16, 5, 22 });
+      // no server of their own: their catalogues, made from the scripts, served by the PostgreSQL test server
+      QTest::newRow("sql server") << int(k_mssqlserver) << "" << "sql-server-sakila-schema.sql" << QList<int>({ 16, 5, 22 });
+      QTest::newRow("oracle") << int(k_oracle) << "" << "oracle-sakila-schema.sql" << QList<int>({ 16, 5, 22 });
+   }
+   void sakila()
+   {
+      QFETCH(int, type);
+      QFETCH(QString, variable);
+      QFETCH(QString, script);
+      QFETCH(QList<int>, counts);
+      KEL_REQUIRE(QFile::exists(kel_test::sakilaDir() + "/" + script), "Sakila fixtures in " + kel_test::sakilaDir());
+      const bool bEmulated = variable.isEmpty(), bOracle = (type == k_oracle);
+      QString sDatabase = (bEmulated ? QString("kel_readers_sakila_%1").arg(type) : qEnvironmentVariable(qPrintable(variable)));
+      if (bEmulated) { KEL_REQUIRE_POSTGRESQL(); }
+      KEL_REQUIRE(! sDatabase.isEmpty(), variable + " (Sakila loaded by tests/services/with_servers.sh)");
+
+      declared_schema declared = parseScript(kel_test::sakilaDir() + "/" + script);
+      QCOMPARE(QList<int>({ declared.tables.count(), declared.views.count(), declared.foreignKeys.count() }), counts);
+      if (bEmulated)
+      {
+         QFile file(kel_test::sakilaDir() + "/" + script);
+         QVERIFY(file.open(QIODevice::ReadOnly));
+         const auto engine = (bOracle ? kel_emulation::dialect::oracle : kel_emulation::dialect::mssqlserver);
+         QCOMPARE(kel_test::createDatabase(k_postgresql, sDatabase, kel_emulation::catalogue(engine, bOracle ? "SAKILA" : "dbo", QString::fromUtf8(file.readAll()))), QString());
+         // Oracle keeps unquoted names in upper case
+         if (bOracle)
+         {
+            for (QStringList* p : { &declared.tables, &declared.views, &declared.foreignKeys }) { *p = p->join('\n').toUpper().split('\n'); }
+            declared.foreignKeys.replaceInStrings(": FK[", ": fk[").replaceInStrings("->", "->SAKILA.");
+         }
+      }
+
+      const QString sDsn = ((type == k_mysql) ? kel_test::mysqlDsn(sDatabase) : ((type == k_sqlite) ? kel_test::sqliteDsn(sDatabase) : kel_test::postgresqlDsn(sDatabase)));
+      kel_test::connection connection(sDsn);
+      QVERIFY2(connection.isOpen(), qPrintable(connection.openError()));
+      const read_result read = runReader(type, connection.db());
+      QVERIFY2(read.result.getValue(), qPrintable(read.result.getDesc()));
+      KEL_VERIFY_SHAPE(read.tables);
+
+      // every table and view, all in the empty namespace (Oracle: the owner's), and every declared foreign key and no other;
+      // SQLite keeps no constraint names, so its foreign keys go by target and columns alone
+      declared_schema read_back;
+      for (long i = 0; i < read.tables->count(); ++i)
+      {
+         const table_ptr pTable = read.tables->getByIndex(i);
+         QCOMPARE(pTable->getNamespace(), QString(bOracle ? "SAKILA" : ""));
+         (pTable->getIsView() ? read_back.views : read_back.tables).append(pTable->getName());
+         for (const QString& sKey : layout(pTable, true).split(' ').filter(QRegularExpression("^fk\\["))) { read_back.foreignKeys.append(pTable->getName() + ": " + sKey); }
+      }
+      if (type == k_sqlite) { declared.foreignKeys.replaceInStrings(QRegularExpression(": fk\\[\\w+->"), ": fk[->"); }
+      for (QStringList* p : { &declared.tables, &declared.views, &declared.foreignKeys, &read_back.tables, &read_back.views, &read_back.foreignKeys }) { p->sort(); }
+      QCOMPARE(read_back.tables, declared.tables);
+      QCOMPARE(read_back.views, declared.views);
+      QCOMPARE(read_back.foreignKeys, declared.foreignKeys);
+
+      // the two composite primary keys
+      for (const QString& sTable : { "film_actor", "film_category" })
+      {
+         const auto name = [&](const QString& s) { return (bOracle ? s.toUpper() : s); };
+         const table_ptr pTable = findTable(read.tables, name(sTable), bOracle ? "SAKILA" : "");
+         QVERIFY(pTable);
+         QCOMPARE(columnNames(pTable->getPrimaryKey()->getListColumns(), true), QStringList({ name(sTable.mid(5) + "_id"), name("film_id") }));
+      }
+   }
+
+   // the generic reader knows only what the ODBC driver reports through Qt
+   void generic_data()
+   {
+      QTest::addColumn<int>("engine");
+      // psqlODBC lists the fields of a primary key in key order, the SQLite and MariaDB drivers in column order
+      QTest::addColumn<QString>("firstKeyField");
+      QTest::newRow("sqlite") << int(k_sqlite) << "a";
+      QTest::newRow("postgresql") << int(k_postgresql) << "b";
+      // the server has other databases, its system ones among them: they are not read
+      QTest::newRow("mariadb") << int(k_mysql) << "a";
+   }
+   void generic()
+   {
+      QFETCH(int, engine);
+      QFETCH(QString, firstKeyField);
+      KEL_REQUIRE_ENGINE(engine);
+      // the primary key of pair names b before a
+      auto connection = connectNew(engine_type(engine), "kel_readers_generic", {
+         "CREATE TABLE pair (a INTEGER NOT NULL, b VARCHAR(20) NOT NULL, note TEXT, PRIMARY KEY (b, a))",
+         "CREATE TABLE solo (id INTEGER PRIMARY KEY, val NUMERIC(8,2))",
+         "CREATE VIEW v_pair AS SELECT a, b FROM pair",
+         "CREATE VIEW v_solo AS SELECT id FROM solo" }, m_dir.path());
+      QVERIFY(connection);
+      QCOMPARE(connection->db()->primaryIndex("pair").fieldName(0), firstKeyField);
+      const read_result read = runReader(k_generic, connection->db());
+      QVERIFY(read.result.getValue());
+      QCOMPARE(read.progress, QList<int>({ 25, 50, 75, 100 }));
+
+      QStringList lstNames = tableNames(read.tables);
+      std::sort(lstNames.begin(), lstNames.begin() + 2);
+      std::sort(lstNames.begin() + 2, lstNames.end());
+      QCOMPARE(lstNames, QStringList({ "pair", "solo", "v_pair (view)", "v_solo (view)" }));
+
+      // every field is a column of the table's list, key fields too, typed as the driver says; only the
+      // first field of the primary index is marked; no namespace or keys
+      const QString sPair = ((firstKeyField == "a") ? "a:1 b:0 note:0" : "a:0 b:1 note:0");
+      const QMap<QString, QString> expected = { { "pair", sPair }, { "solo", "id:1 val:0" }, { "v_pair", "a:0 b:0" }, { "v_solo", "id:0" } };
+      for (long i = 0; i < read.tables->count(); ++i)
+      {
+         const table_ptr pTable = read.tables->getByIndex(i);
+         QCOMPARE(read.tables->getKeyByIndex(i), plugin::odbc_import_process::getKey(pTable->getName()));
+         QCOMPARE(pTable->getNamespace(), QString());
+         QVERIFY(! pTable->getPrimaryKey() && ! pTable->getListOfRelations());
+         const column_list_ptr pColumns = pTable->getListOfColumns();
+         QStringList lstMarked;
+         for (long c = 0; c < pColumns->count(); ++c)
+         {
+            const column_ptr pColumn = pColumns->getByIndex(c);
+            lstMarked.append(pColumn->getName() + ":" + QString::number(pColumn->getMetaData("COLUMN_IS_PRIMARY_KEY").toInt()));
+            QCOMPARE(pColumn->getType().toInt(), int(connection->db()->record(pTable->getName()).field(pColumn->getName()).type()));
+         }
+         QCOMPARE(lstMarked.join(" "), expected.value(pTable->getName()));
       }
    }
 };

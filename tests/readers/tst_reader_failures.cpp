@@ -59,8 +59,6 @@ private Q_SLOTS:
       QTest::newRow("MySQL reader on PostgreSQL") << int(k_mysql) << int(k_postgresql) << "An error occurred getting current database :\n";
       QTest::newRow("PostgreSQL reader on SQLite") << int(k_postgresql) << int(k_sqlite) << "An error occurred fetching all tables :\n";
       QTest::newRow("SQLite reader on MariaDB") << int(k_sqlite) << int(k_mysql) << "An error occurred fetching all tables :\n";
-      QTest::newRow("Oracle reader on PostgreSQL") << int(k_oracle) << int(k_postgresql) << "An error occurred fetching all tables :\n";
-      QTest::newRow("SQL Server reader on SQLite") << int(k_mssqlserver) << int(k_sqlite) << "An error occurred fetching all tables :\n";
    }
    void wrongEngine()
    {
