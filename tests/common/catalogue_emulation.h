@@ -1,7 +1,8 @@
 #ifndef KEL_TESTS_CATALOGUE_EMULATION_H
 #define KEL_TESTS_CATALOGUE_EMULATION_H
 
-#include <QCryptographicHash>
+#include <tuple>
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
@@ -18,8 +19,7 @@
 // without length, defaults as SQL Server reprints them). The database then serves them under the
 // real names: PostgreSQL's own information_schema is dropped; schemas information_schema and sys
 // hold views over the rows (INFORMATION_SCHEMA computed from sys.*, as SQL Server defines it);
-// OBJECT_ID, OBJECTPROPERTY, QUOTENAME and the string "+" are server functions. Each catalogue view
-// records the text of every statement that reads it (emul.sent), so a test sees what was sent.
+// OBJECT_ID, OBJECTPROPERTY, QUOTENAME and the string "+" are server functions.
 namespace kel_emulation {
 
 enum class dialect { mssqlserver, oracle };
@@ -46,7 +46,7 @@ struct table_def
    key_def primaryKey;
    QList<key_def> foreignKeys;
    QString tablespace = "USERS";   // Oracle; empty is NULL
-   bool indexOrganized = false, overflow = false, mapping = false;
+   bool indexOrganized = false, overflow = false;
    QStringList nestedStores;        // Oracle: storage tables of nested-table columns
    QStringList domainIndexes;       // Oracle: indexes of an index type (Oracle Text...)
    int column(const QString& sName) const
@@ -112,9 +112,6 @@ inline QList<int> storageOrder(int n)
    return lst;
 }
 
-/** A stable hexadecimal tag, as SQL Server puts in the names it makes up. */
-inline QString tag(const QString& s) { return QString::fromLatin1(QCryptographicHash::hash(s.toUtf8(), QCryptographicHash::Md5).toHex().left(16)).toUpper(); }
-
 } // namespace detail
 
 /** Reads the CREATE TABLE, ALTER TABLE, CREATE VIEW and CREATE INDEX statements of a script. */
@@ -159,18 +156,17 @@ private:
       return lst;
    }
    /** (owner, name) of "[owner.]name". */
-   QPair<QString, QString> qualified(const QString& s) const
+   std::pair<QString, QString> qualified(const QString& s) const
    {
       const QStringList parts = detail::splitTopLevel(QString(s).replace(QRegularExpression("\\s*\\.\\s*"), "\x01"), '\x01');
-      return ((parts.count() == 2) ? qMakePair(ident(parts.at(0)), ident(parts.at(1))) : qMakePair(m_sDefaultOwner, ident(parts.at(0))));
+      return ((parts.count() == 2) ? std::make_pair(ident(parts.at(0)), ident(parts.at(1))) : std::make_pair(m_sDefaultOwner, ident(parts.at(0))));
    }
    table_def& table(const QString& sName)
    {
       const auto name = qualified(sName);
       for (table_def& t : m_schema) { if ((t.owner == name.first) && (t.name == name.second)) { return t; } }
       m_schema.append(table_def());
-      m_schema.last().owner = name.first;
-      m_schema.last().name = name.second;
+      std::tie(m_schema.last().owner, m_schema.last().name) = name;
       return m_schema.last();
    }
    QString typeName(const QString& sType) const
@@ -207,7 +203,6 @@ private:
       const QString options = statement.mid(iClose);
       t.indexOrganized = re("\\bORGANIZATION\\s+INDEX\\b").match(options).hasMatch();
       t.overflow = re("\\bOVERFLOW\\b").match(options).hasMatch();
-      t.mapping = re("\\bMAPPING\\s+TABLE\\b").match(options).hasMatch();
       const QRegularExpressionMatch space = re("\\bTABLESPACE\\s+(" + k_sIdent + ")").match(options);
       if (space.hasMatch()) { t.tablespace = ident(space.captured(1)); }
       // no segment of its own: the rows live in the index, the partitions or the session
@@ -267,31 +262,17 @@ private:
       }
    }
 
-   /** A view's columns: each item's alias or column name, typed after the column it names. */
+   /** A view's columns: each item's alias or column name (their types are read by no test). */
    void createView(const QRegularExpressionMatch& m)
    {
       using namespace detail;
       table_def v;
-      const auto name = qualified(m.captured(1));
-      v.owner = name.first;
-      v.name = name.second;
+      std::tie(v.owner, v.name) = qualified(m.captured(1));
       v.view = true;
       const QString body = m.captured(2);
-      const int iFrom = re("\\bFROM\\b").match(body).capturedStart();
-      for (const QString& item : splitTopLevel(body.left(iFrom), ','))
+      for (const QString& item : splitTopLevel(body.left(re("\\bFROM\\b").match(body).capturedStart()), ','))
       {
-         const QRegularExpressionMatch alias = re("(?:\\bAS\\s+|[.\\s]|^)(" + k_sIdent + ")\\s*$").match(item.trimmed());
-         column_def c;
-         c.name = ident(alias.captured(1));
-         c.type = ((m_engine == dialect::oracle) ? "VARCHAR2" : "varchar");
-         const QRegularExpressionMatch source = re("^\\s*(?:\\w+\\.)?(\\w+)\\s*(?:AS\\s+\\w+\\s*)?$").match(item);
-         for (const table_def& t : m_schema)
-         {
-            const int i = (source.hasMatch() ? t.column(ident(source.captured(1))) : -1);
-            if (i >= 0) { c.type = t.columns.at(i).type; c.notNull = t.columns.at(i).notNull; break; }
-         }
-         if (re("^\\s*SUM\\s*\\(").match(item).hasMatch()) { c.type = ((m_engine == dialect::oracle) ? "NUMBER" : "decimal"); c.notNull = false; }
-         v.columns.append(c);
+         v.columns.append(column_def{ ident(re("(?:\\bAS\\s+|[.\\s]|^)(" + k_sIdent + ")\\s*$").match(item.trimmed()).captured(1)), (m_engine == dialect::oracle) ? "VARCHAR2" : "varchar" });
       }
       m_schema.append(v);
    }
@@ -301,30 +282,22 @@ private:
    schema_def m_schema;
 };
 
-/** Recording of the statements read: what every catalogue view calls. */
-inline QStringList recorder()
-{
-   return { "CREATE SCHEMA emul", "CREATE TABLE emul.sent (sql text PRIMARY KEY)",
-            "CREATE FUNCTION emul.seen() RETURNS boolean LANGUAGE plpgsql VOLATILE AS $$ BEGIN "
-            "INSERT INTO emul.sent VALUES (current_query()) ON CONFLICT DO NOTHING; RETURN true; END $$" };
-}
-
-/** A view of name over the select, recording each statement that reads it. */
-inline QString recordingView(const QString& sName, const QString& sSelect) { return "CREATE VIEW " + sName + " AS SELECT * FROM (" + sSelect + ") v WHERE emul.seen()"; }
+/** A catalogue view, created as name over the select. */
+inline QString view(const QString& sName, const QString& sSelect) { return "CREATE VIEW " + sName + " AS " + sSelect; }
 
 /** SQL Server's catalogue of the schema, for the database it is served from. */
 inline QStringList sqlServerCatalogue(const schema_def& schema)
 {
    using namespace detail;
-   QStringList ddl = recorder() + QStringList({
-      "DROP SCHEMA IF EXISTS information_schema CASCADE", "CREATE SCHEMA information_schema", "CREATE SCHEMA sys",
+   QStringList ddl = {
+      "CREATE SCHEMA emul", "DROP SCHEMA IF EXISTS information_schema CASCADE", "CREATE SCHEMA information_schema", "CREATE SCHEMA sys",
       "CREATE TABLE emul.schemas (name text, schema_id int, principal_id int)",
       "CREATE TABLE emul.objects (name text, object_id int, principal_id int, schema_id int, parent_object_id int, type text, type_desc text, is_ms_shipped boolean)",
       "CREATE TABLE emul.columns (object_id int, name text, column_id int, type_name text, is_nullable boolean, is_identity boolean, default_definition text)",
       "CREATE TABLE emul.key_columns (constraint_object_id int, parent_object_id int, column_id int, key_ordinal int)",
       "CREATE TABLE emul.foreign_keys (name text, object_id int, schema_id int, parent_object_id int, referenced_object_id int, type text)",
-      "CREATE TABLE emul.foreign_key_columns (constraint_object_id int, constraint_column_id int, parent_object_id int, parent_column_id int, referenced_object_id int, referenced_column_id int)" });
-   QStringList lstSchemas = { "dbo", "guest", "INFORMATION_SCHEMA", "sys" };
+      "CREATE TABLE emul.foreign_key_columns (constraint_object_id int, constraint_column_id int, parent_object_id int, parent_column_id int, referenced_object_id int, referenced_column_id int)" };
+   QStringList lstSchemas = { "dbo" };
    for (const table_def& t : schema) { if (! lstSchemas.contains(t.owner)) { lstSchemas.append(t.owner); } }
    for (int i = 0; i < lstSchemas.count(); ++i) { ddl.append(QString("INSERT INTO emul.schemas VALUES (%1, %2, 1)").arg(sqlText(lstSchemas.at(i))).arg(i + 1)); }
    auto objectId = [&](const QString& sOwner, const QString& sName) {
@@ -346,7 +319,7 @@ inline QStringList sqlServerCatalogue(const schema_def& schema)
       }
       if (! t.primaryKey.columns.isEmpty())
       {
-         const QString sName = (t.primaryKey.name.isEmpty() ? ("PK__" + t.name.left(8) + "__" + tag(t.owner + "." + t.name)) : t.primaryKey.name);
+         const QString sName = (t.primaryKey.name.isEmpty() ? QString("PK__%1__%2").arg(t.name.left(8)).arg(iId, 16, 16, QChar('0')) : t.primaryKey.name);
          object(sName, iId + 1, t.owner, iId, "PK", "PRIMARY_KEY_CONSTRAINT");
          for (int k = 0; k < t.primaryKey.columns.count(); ++k) { ddl.append(QString("INSERT INTO emul.key_columns VALUES (%1, %2, %3, %4)").arg(iId + 1).arg(iId).arg(t.column(t.primaryKey.columns.at(k)) + 1).arg(k + 1)); }
       }
@@ -354,7 +327,7 @@ inline QStringList sqlServerCatalogue(const schema_def& schema)
       {
          const key_def& fk = t.foreignKeys.at(f);
          const int iFk = iId + 10 + f, iRef = objectId(fk.refOwner, fk.refTable);
-         const QString sName = (fk.name.isEmpty() ? ("FK__" + t.name.left(8) + "__" + fk.columns.value(0).left(8) + "__" + tag(t.name + fk.columns.join(','))) : fk.name);
+         const QString sName = (fk.name.isEmpty() ? QString("FK__%1__%2").arg(t.name.left(8)).arg(iFk, 16, 16, QChar('0')) : fk.name);
          object(sName, iFk, t.owner, iId, "F", "FOREIGN_KEY_CONSTRAINT");
          ddl.append(QString("INSERT INTO emul.foreign_keys VALUES (%1, %2, %3, %4, %5, 'F')").arg(sqlText(sName)).arg(iFk).arg(lstSchemas.indexOf(t.owner) + 1).arg(iId).arg(iRef));
          const table_def& ref = schema.at((iRef - 1000) / 100);
@@ -365,17 +338,17 @@ inline QStringList sqlServerCatalogue(const schema_def& schema)
       }
    }
    const QString db = "current_database()::text";
-   ddl << recordingView("sys.schemas", "SELECT * FROM emul.schemas") << recordingView("sys.objects", "SELECT * FROM emul.objects")
-       << recordingView("sys.tables", "SELECT * FROM emul.objects WHERE type = 'U'") << recordingView("sys.views", "SELECT * FROM emul.objects WHERE type = 'V'")
-       << recordingView("sys.columns", "SELECT object_id, name, column_id, is_nullable, is_identity FROM emul.columns")
-       << recordingView("sys.foreign_keys", "SELECT * FROM emul.foreign_keys") << recordingView("sys.foreign_key_columns", "SELECT * FROM emul.foreign_key_columns")
-       << recordingView("information_schema.tables", "SELECT " + db + " AS table_catalog, s.name AS table_schema, o.name AS table_name, "
+   ddl << view("sys.schemas", "SELECT * FROM emul.schemas") << view("sys.objects", "SELECT * FROM emul.objects")
+       << view("sys.tables", "SELECT * FROM emul.objects WHERE type = 'U'") << view("sys.views", "SELECT * FROM emul.objects WHERE type = 'V'")
+       << view("sys.columns", "SELECT object_id, name, column_id, is_nullable, is_identity FROM emul.columns")
+       << view("sys.foreign_keys", "SELECT * FROM emul.foreign_keys") << view("sys.foreign_key_columns", "SELECT * FROM emul.foreign_key_columns")
+       << view("information_schema.tables", "SELECT " + db + " AS table_catalog, s.name AS table_schema, o.name AS table_name, "
                         "CASE o.type WHEN 'U' THEN 'BASE TABLE' ELSE 'VIEW' END AS table_type FROM emul.objects o JOIN emul.schemas s ON s.schema_id = o.schema_id "
                         "WHERE o.type IN ('U', 'V') AND NOT o.is_ms_shipped")
-       << recordingView("information_schema.columns", "SELECT " + db + " AS table_catalog, s.name AS table_schema, o.name AS table_name, c.name AS column_name, "
+       << view("information_schema.columns", "SELECT " + db + " AS table_catalog, s.name AS table_schema, o.name AS table_name, c.name AS column_name, "
                         "c.column_id AS ordinal_position, c.default_definition AS column_default, CASE WHEN c.is_nullable THEN 'YES' ELSE 'NO' END AS is_nullable, "
                         "c.type_name AS data_type FROM emul.columns c JOIN emul.objects o ON o.object_id = c.object_id JOIN emul.schemas s ON s.schema_id = o.schema_id")
-       << recordingView("information_schema.key_column_usage", "SELECT " + db + " AS constraint_catalog, ks.name AS constraint_schema, k.name AS constraint_name, "
+       << view("information_schema.key_column_usage", "SELECT " + db + " AS constraint_catalog, ks.name AS constraint_schema, k.name AS constraint_name, "
                         + db + " AS table_catalog, ts.name AS table_schema, t.name AS table_name, c.name AS column_name, u.ordinal AS ordinal_position FROM "
                         "(SELECT constraint_object_id, parent_object_id, column_id, key_ordinal AS ordinal FROM emul.key_columns UNION ALL "
                         "SELECT constraint_object_id, parent_object_id, parent_column_id, constraint_column_id FROM emul.foreign_key_columns) u "
@@ -413,26 +386,26 @@ inline QStringList sqlServerCatalogue(const schema_def& schema)
 inline QStringList oracleCatalogue(schema_def schema)
 {
    using namespace detail;
-   QStringList ddl = recorder() + QStringList({
-      "CREATE SCHEMA sys",
-      "CREATE TABLE emul.all_tables (owner text, table_name text, tablespace_name text, iot_type text, temporary text, nested text, secondary text, partitioned text)",
-      "CREATE TABLE emul.all_views (owner text, view_name text, text_length int)",
+   QStringList ddl = {
+      "CREATE SCHEMA emul", "CREATE SCHEMA sys",
+      "CREATE TABLE emul.all_tables (owner text, table_name text, tablespace_name text, iot_type text, nested text, secondary text)",
+      "CREATE TABLE emul.all_views (owner text, view_name text)",
       "CREATE TABLE emul.all_tab_cols (owner text, table_name text, column_name text, data_type text, nullable text, column_id int, data_default text, "
-      "hidden_column text, virtual_column text, user_generated text)",
-      "CREATE TABLE emul.all_constraints (owner text, constraint_name text, constraint_type text, table_name text, r_owner text, r_constraint_name text, status text)",
-      "CREATE TABLE emul.all_cons_columns (owner text, constraint_name text, table_name text, column_name text, position int)" });
-   auto system = [](const QString& sOwner, const QString& sName, const QString& sSpace, bool bView = false) {
-      table_def t;
-      t.owner = sOwner; t.name = sName; t.tablespace = sSpace; t.view = bView;
-      t.columns.append({ "DUMMY", "VARCHAR2", QString(), false, false, false });
-      return t;
-   };
-   schema << system("SYS", "DUAL", "SYSTEM") << system("SYSTEM", "HELP", "SYSTEM") << system("OUTLN", "OL$", "SYSTEM") << system("XDB", "XDB$CONFIG", "SYSAUX")
-          << system("MDSYS", "SDO_GEOM_METADATA_TABLE", "SYSAUX") << system("APEX_230100", "WWV_FLOWS", "SYSAUX") << system("SYS", "ALL_TABLES", "", true)
-          << system("SYSTEM", "PRODUCT_PRIVS", "", true) << system("APEX_230100", "APEX_APPLICATIONS", "", true);
+      "virtual_column text, user_generated text)",
+      "CREATE TABLE emul.all_constraints (owner text, constraint_name text, constraint_type text, table_name text, r_owner text, r_constraint_name text)",
+      "CREATE TABLE emul.all_cons_columns (owner text, constraint_name text, table_name text, column_name text, position int)" };
+   // "owner name tablespace" of tables and views ("-": none) of Oracle's own schemas
+   for (const QString& sRow : { "SYS DUAL SYSTEM", "SYSTEM HELP SYSTEM", "OUTLN OL$ SYSTEM", "XDB XDB$CONFIG SYSAUX", "MDSYS SDO_GEOM_METADATA_TABLE SYSAUX",
+                                "APEX_230100 WWV_FLOWS SYSAUX", "SYS ALL_TABLES -", "SYSTEM PRODUCT_PRIVS -", "APEX_230100 APEX_APPLICATIONS -" })
+   {
+      const QStringList lst = sRow.split(' ');
+      schema.append(table_def());
+      schema.last().owner = lst.at(0); schema.last().name = lst.at(1); schema.last().tablespace = lst.at(2); schema.last().view = (lst.at(2) == "-");
+      schema.last().columns.append(column_def{ "DUMMY", "VARCHAR2" });
+   }
    int iObject = 73000, iConstraint = 13000;
-   auto tableRow = [&](const QString& sOwner, const QString& sName, const QString& sSpace, const QString& sIot, const QString& sTemporary, const QString& sNested, const QString& sSecondary) {
-      ddl.append(QString("INSERT INTO emul.all_tables VALUES (%1, %2, %3, %4, '%5', '%6', '%7', 'NO')").arg(sqlText(sOwner), sqlText(sName), sqlTextOrNull(sSpace, sSpace.isEmpty()), sqlTextOrNull(sIot, sIot.isEmpty()), sTemporary, sNested, sSecondary));
+   auto tableRow = [&](const QString& sOwner, const QString& sName, const QString& sSpace, const QString& sIot, const QString& sNested = "NO", const QString& sSecondary = "N") {
+      ddl.append(QString("INSERT INTO emul.all_tables VALUES (%1, %2, %3, %4, '%5', '%6')").arg(sqlText(sOwner), sqlText(sName), sqlTextOrNull(sSpace, sSpace.isEmpty()), sqlTextOrNull(sIot, sIot.isEmpty()), sNested, sSecondary));
    };
    auto consColumns = [&](const QString& sOwner, const QString& sConstraint, const QString& sTable, const QStringList& lstColumns, bool bPositions) {
       for (int k = 0; k < lstColumns.count(); ++k) { ddl.append(QString("INSERT INTO emul.all_cons_columns VALUES (%1, %2, %3, %4, %5)").arg(sqlText(sOwner), sqlText(sConstraint), sqlText(sTable), sqlText(lstColumns.at(k)), bPositions ? QString::number(k + 1) : "NULL")); }
@@ -441,35 +414,31 @@ inline QStringList oracleCatalogue(schema_def schema)
    for (const table_def& t : schema)
    {
       ++iObject;
-      if (t.view) { ddl.append(QString("INSERT INTO emul.all_views VALUES (%1, %2, 100)").arg(sqlText(t.owner), sqlText(t.name))); }
+      if (t.view) { ddl.append(QString("INSERT INTO emul.all_views VALUES (%1, %2)").arg(sqlText(t.owner), sqlText(t.name))); }
       else
       {
-         const bool bTemporary = (t.tablespace.isEmpty() && ! t.indexOrganized);
-         tableRow(t.owner, t.name, t.tablespace, t.indexOrganized ? "IOT" : "", bTemporary ? "Y" : "N", "NO", "N");
-         if (t.overflow) { tableRow(t.owner, QString("SYS_IOT_OVER_%1").arg(iObject), "USERS", "IOT_OVERFLOW", "N", "NO", "N"); }
-         if (t.mapping) { tableRow(t.owner, QString("SYS_IOT_MAP_%1").arg(iObject), "USERS", "IOT_MAPPING", "N", "NO", "N"); }
-         for (const QString& sStore : t.nestedStores) { tableRow(t.owner, sStore, "USERS", "", "N", "YES", "N"); }
-         for (const QString& sIndex : t.domainIndexes)
-         {
-            for (const QString& sSuffix : { "I", "K", "N", "R" }) { tableRow(t.owner, "DR$" + sIndex + "$" + sSuffix, ((sSuffix == QString("K")) || (sSuffix == QString("N"))) ? "" : "USERS", ((sSuffix == QString("K")) || (sSuffix == QString("N"))) ? "IOT" : "", "N", "NO", "Y"); }
-         }
+         tableRow(t.owner, t.name, t.tablespace, t.indexOrganized ? "IOT" : "");
+         if (t.overflow) { tableRow(t.owner, QString("SYS_IOT_OVER_%1").arg(iObject), "USERS", "IOT_OVERFLOW"); }
+         for (const QString& sStore : t.nestedStores) { tableRow(t.owner, sStore, "USERS", "", "YES"); }
+         // an Oracle Text index keeps its data in four tables, two of them index-organized
+         for (const QString& sSuffix : { "I", "K", "N", "R" }) { for (const QString& sIndex : t.domainIndexes) { tableRow(t.owner, "DR$" + sIndex + "$" + sSuffix, QString("IR").contains(sSuffix) ? "USERS" : "", QString("IR").contains(sSuffix) ? "" : "IOT", "NO", "Y"); } }
       }
       for (int c : storageOrder(t.columns.count()))
       {
          const column_def& col = t.columns.at(c);
          const bool bNotNull = (col.notNull || t.primaryKey.columns.contains(col.name));
-         ddl.append(QString("INSERT INTO emul.all_tab_cols VALUES (%1, %2, %3, %4, '%5', %6, %7, 'NO', '%8', 'YES')").arg(sqlText(t.owner), sqlText(t.name), sqlText(col.name), sqlText(col.type))
+         ddl.append(QString("INSERT INTO emul.all_tab_cols VALUES (%1, %2, %3, %4, '%5', %6, %7, '%8', 'YES')").arg(sqlText(t.owner), sqlText(t.name), sqlText(col.name), sqlText(col.type))
                        .arg(bNotNull ? "N" : "Y").arg(c + 1).arg(sqlTextOrNull(col.defaultText, ! col.hasDefault), col.isVirtual ? "YES" : "NO"));
          if (col.notNull && ! t.view)
          {
             const QString sCheck = QString("SYS_C00%1").arg(++iConstraint);
-            ddl.append(QString("INSERT INTO emul.all_constraints VALUES (%1, '%2', 'C', %3, NULL, NULL, 'ENABLED')").arg(sqlText(t.owner), sCheck, sqlText(t.name)));
+            ddl.append(QString("INSERT INTO emul.all_constraints VALUES (%1, '%2', 'C', %3, NULL, NULL)").arg(sqlText(t.owner), sCheck, sqlText(t.name)));
             consColumns(t.owner, sCheck, t.name, { col.name }, false);
          }
       }
       if (! t.primaryKey.columns.isEmpty())
       {
-         ddl.append(QString("INSERT INTO emul.all_constraints VALUES (%1, %2, 'P', %3, NULL, NULL, 'ENABLED')").arg(sqlText(t.owner), sqlText(t.primaryKey.name), sqlText(t.name)));
+         ddl.append(QString("INSERT INTO emul.all_constraints VALUES (%1, %2, 'P', %3, NULL, NULL)").arg(sqlText(t.owner), sqlText(t.primaryKey.name), sqlText(t.name)));
          consColumns(t.owner, t.primaryKey.name, t.name, t.primaryKey.columns, true);
       }
       for (const key_def& fk : t.foreignKeys)
@@ -477,15 +446,22 @@ inline QStringList oracleCatalogue(schema_def schema)
          const QString sName = (fk.name.isEmpty() ? QString("SYS_C00%1").arg(++iConstraint) : fk.name);
          QString sReferenced;
          for (const table_def& ref : schema) { if ((ref.owner == fk.refOwner) && (ref.name == fk.refTable)) { sReferenced = ref.primaryKey.name; } }
-         ddl.append(QString("INSERT INTO emul.all_constraints VALUES (%1, %2, 'R', %3, %4, %5, 'ENABLED')").arg(sqlText(t.owner), sqlText(sName), sqlText(t.name), sqlText(fk.refOwner), sqlText(sReferenced)));
+         ddl.append(QString("INSERT INTO emul.all_constraints VALUES (%1, %2, 'R', %3, %4, %5)").arg(sqlText(t.owner), sqlText(sName), sqlText(t.name), sqlText(fk.refOwner), sqlText(sReferenced)));
          consColumns(t.owner, sName, t.name, fk.columns, true);
       }
    }
-   ddl << recordingView("sys.all_tables", "SELECT * FROM emul.all_tables") << recordingView("sys.all_views", "SELECT * FROM emul.all_views")
-       << recordingView("sys.all_tab_cols", "SELECT * FROM emul.all_tab_cols")
-       << recordingView("sys.all_tab_columns", "SELECT owner, table_name, column_name, data_type, nullable, column_id, data_default FROM emul.all_tab_cols WHERE user_generated = 'YES'")
-       << recordingView("sys.all_constraints", "SELECT * FROM emul.all_constraints") << recordingView("sys.all_cons_columns", "SELECT * FROM emul.all_cons_columns");
+   ddl << view("sys.all_tables", "SELECT * FROM emul.all_tables") << view("sys.all_views", "SELECT * FROM emul.all_views")
+       << view("sys.all_tab_cols", "SELECT * FROM emul.all_tab_cols")
+       << view("sys.all_tab_columns", "SELECT owner, table_name, column_name, data_type, nullable, column_id, data_default FROM emul.all_tab_cols WHERE user_generated = 'YES'")
+       << view("sys.all_constraints", "SELECT * FROM emul.all_constraints") << view("sys.all_cons_columns", "SELECT * FROM emul.all_cons_columns");
    return ddl;
+}
+
+/** The catalogue of a script, its unqualified names under sOwner, as the engine's server keeps it. */
+inline QStringList catalogue(dialect engine, const QString& sOwner, const QString& sDdl)
+{
+   const schema_def schema = ddl_reader(engine, sOwner).read(sDdl);
+   return ((engine == dialect::oracle) ? oracleCatalogue(schema) : sqlServerCatalogue(schema));
 }
 
 /** The SQL texts a reader's source file states (its namespace sql), placeholders written "?". */
@@ -503,16 +479,6 @@ inline QStringList readerTexts(const QString& sSourceFile)
       for (auto part = literal.globalMatch(itr.next().captured(1)); part.hasNext();) { sql += part.next().captured(1).replace("\\\"", "\"").replace("\\\\", "\\"); }
       lst.append(sql.replace(QRegularExpression(":\\w+"), "?"));
    }
-   return lst;
-}
-
-/** The texts of the statements that read the emulated catalogue since the last call, as the server got them (placeholders written "?"). */
-inline QStringList sentTexts(kel_test::connection& connection)
-{
-   QStringList lst = connection.column("SELECT sql FROM emul.sent");
-   connection.exec({ "DELETE FROM emul.sent" });
-   lst.replaceInStrings(QRegularExpression("\\$\\d+"), "?");
-   lst.sort();
    return lst;
 }
 

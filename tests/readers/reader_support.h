@@ -57,13 +57,6 @@ inline read_result runReader(int iType, QSqlDatabase* pDatabase, const std::func
    return read;
 }
 
-/** Creates the database with ddl on the engine's test server and reads it once with the engine's reader. */
-inline read_result readNew(engine_type engine, const QString& sName, const QStringList& lstDdl)
-{
-   const auto pConnection = connectNew(engine, sName, lstDdl);
-   return (pConnection ? runReader(engine, pConnection->db()) : read_result{ vx::VxBool(false, -1, "set-up failed, see the log"), nullptr, {} });
-}
-
 /** The table stored under the key of ns + "." + name (catalogue readers), null when absent. */
 inline table_ptr findTable(const plugin::type_lst_table_ptr& pTables, const QString& sName, const QString& sNamespace = QString())
 {
@@ -134,26 +127,6 @@ inline QString describe(const column_ptr& pColumn)
    return QString("%1|%2|%3|%4|%5").arg(pColumn->getSqlType()).arg(pColumn->getType().toInt()).arg(pColumn->getDefaultValue(), (pColumn->getNotNull() ? "not null" : "null"), pColumn->getDescription());
 }
 
-/** Data columns of verifyModel: table ("name", or "schema.name" outside the empty namespace), column, expected. */
-inline void addModelData() { QTest::addColumn<QString>("table"); QTest::addColumn<QString>("column"); QTest::addColumn<QString>("expected"); }
-
-/**
- * Body of a data-driven test (addModelData) of the model a reader built: for an empty column the
- * table's layout (v_line alone is a view), else what the reader stored on that column (describe).
- */
-inline void verifyModel(const plugin::type_lst_table_ptr& pTables, bool bSorted = false)
-{
-   QFETCH(QString, table);
-   QFETCH(QString, column);
-   QFETCH(QString, expected);
-   const int iDot = table.indexOf('.');
-   const table_ptr pTable = findTable(pTables, table.mid(iDot + 1), (iDot < 0) ? QString() : table.left(iDot));
-   QVERIFY(pTable);
-   if (! column.isEmpty()) { QCOMPARE(describe(findColumn(pTable, column)), expected); return; }
-   QCOMPARE(pTable->getIsView(), (table == "v_line"));
-   QCOMPARE(layout(pTable, bSorted), expected);
-}
-
 /**
  * Breaks of the model rules that hold for every table a catalogue reader builds: keys are the hashes
  * of their texts, TABLE_HASH_ID is the table key as a 64-bit integer, every column points back at its
@@ -205,10 +178,10 @@ inline QStringList shapeProblems(const plugin::type_lst_table_ptr& pTables)
 
 } // namespace kel_readers
 
-/** Skips (or fails under CI) when the server of the engine is not running. */
+/** Skips (or fails under CI) when the server of the engine (PostgreSQL for the emulated SQL Server and Oracle) is not running. */
 #define KEL_REQUIRE_ENGINE(engine)                                                                 \
    do {                                                                                          \
-      if ((engine) == kel_readers::k_postgresql) { KEL_REQUIRE_POSTGRESQL(); }                   \
+      if (QList<int>({ kel_readers::k_postgresql, kel_readers::k_oracle, kel_readers::k_mssqlserver }).contains(engine)) { KEL_REQUIRE_POSTGRESQL(); } \
       if ((engine) == kel_readers::k_mysql) { KEL_REQUIRE_MYSQL(); }                             \
    } while (false)
 
