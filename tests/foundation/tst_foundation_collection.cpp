@@ -115,7 +115,7 @@ private Q_SLOTS:
          a->wait();
          b->wait();
       };
-      for (int round = 0; round < 5; ++round)
+      for (int round = 0; round < 25; ++round)
       {
          runBoth(true);
          QCOMPARE(coll.count(), long(2 * perThread));
