@@ -33,8 +33,7 @@ private Q_SLOTS:
    void metaDataAndIdentity()
    {
       const QJsonObject meta = m_loader.metaData();
-      QCOMPARE(meta.value("IID").toString(), QString("KelOdbcImport"));
-      QCOMPARE(meta.value("className").toString(), QString("odbc_import"));
+      QCOMPARE(QStringList({ meta.value("IID").toString(), meta.value("className").toString() }), QStringList({ "KelOdbcImport", "odbc_import" }));
       QCOMPARE(meta.value("MetaData").toObject(), QJsonObject({ { "Keys", QJsonArray({ "KelOdbcImport" }) } }));
       QCOMPARE(QStringList({ m_pPlugin->getGuid(), m_pPlugin->getName(), m_pPlugin->getShortDesc(), m_pPlugin->getDescription(), m_pPlugin->getVersion() }),
                QStringList({ "0B7E5C21-6A3D-4F88-9D02-E4C1A7F35B90", "KelOdbcImport", "Import from database using ODBC driver",
