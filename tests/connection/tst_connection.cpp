@@ -190,24 +190,6 @@ private Q_SLOTS:
       }
       QCOMPARE(QDir(dir.path()).entryList(QDir::Files), bExists ? QStringList(sName) : QStringList());
    }
-
-   // only the password's value changes in a log line
-   void maskPassword_data()
-   {
-      QTest::addColumn<QString>("sConnection");
-      QTest::addColumn<QString>("expected");
-      QTest::newRow("PWD") << "Driver={MariaDB Unicode};Uid=me;PWD=secret;Database=d" << "Driver={MariaDB Unicode};Uid=me;PWD=****;Database=d";
-      QTest::newRow("Password, braces, last") << "Server=s;password={a;b}}=c}" << "Server=s;password=****";
-      QTest::newRow("spaces around the keyword") << "Uid=me; Pwd =x;" << "Uid=me; Pwd =****;";
-      QTest::newRow("no password") << "Driver=SQLite3;Database=/tmp/pwd.db" << "Driver=SQLite3;Database=/tmp/pwd.db";
-   }
-
-   void maskPassword()
-   {
-      QFETCH(QString, sConnection);
-      QFETCH(QString, expected);
-      QCOMPARE(odbc_import_connection::maskPassword(sConnection), expected);
-   }
 };
 
 QTEST_MAIN(tst_connection)

@@ -190,16 +190,29 @@ private Q_SLOTS:
    }
 
    // the verbose connect line names the data source with its password masked, nothing else changed
+   void verboseLineMasksPassword_data()
+   {
+      QTest::addColumn<QString>("sMore");      // after the data source
+      QTest::addColumn<QString>("expected");
+      QTest::newRow("PWD, braces") << ";PWD={s3;cret}" << ";PWD=****";
+      QTest::newRow("PWD, more after it") << ";Uid=me;PWD=secret;Timeout=1000" << ";Uid=me;PWD=****;Timeout=1000";
+      QTest::newRow("Password, braces, last") << ";password={a;b}}=c}" << ";password=****";
+      QTest::newRow("spaces around the keyword") << "; Pwd =s3;" << "; Pwd =****;";
+      QTest::newRow("no password") << "" << "";
+   }
+
    void verboseLineMasksPassword()
    {
+      QFETCH(QString, sMore);
+      QFETCH(QString, expected);
       static QStringList s_lstLines;
       s_lstLines.clear();
       const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& s) { s_lstLines << s; });
-      const vx::VxBool result = fill(kel_test::importArgs(m_sFilterDsn + ";PWD={s3;cret}", "5", { "--KelOdbcImport_verbose=1", "--KelOdbcImport_pwd=other-secret" }));
+      const vx::VxBool result = fill(kel_test::importArgs(m_sFilterDsn + sMore, "5", { "--KelOdbcImport_verbose=1", "--KelOdbcImport_pwd=other-secret" }));
       qInstallMessageHandler(previous);
       QVERIFY2(result.getValue(), qPrintable(result.getDesc()));
-      QCOMPARE(s_lstLines.value(0), "[Kelmar] KelOdbcImport plugin : connect to database (" + m_sFilterDsn + ";PWD=****)");
-      QVERIFY(s_lstLines.filter("secret").isEmpty() && s_lstLines.filter("s3").isEmpty());
+      QCOMPARE(s_lstLines.value(0), "[Kelmar] KelOdbcImport plugin : connect to database (" + m_sFilterDsn + expected + ")");
+      QVERIFY(s_lstLines.filter("secret").isEmpty() && s_lstLines.filter("s3").isEmpty() && s_lstLines.filter("c}").isEmpty());
    }
 
    // a failure hands the importer nothing: its settings stay exactly as they were
