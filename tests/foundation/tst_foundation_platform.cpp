@@ -1,5 +1,5 @@
-// What the plug-in relies on in the host's libraries: sessions on a real SQLite project file,
-// query results by column name, and the host's command-line access.
+// What the plug-in relies on in the host's libraries: sessions on a real SQLite project file and
+// query results by column name.
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -10,7 +10,6 @@
 #include <context/ctx_project.h>
 #include <context/ctx_scoped.h>
 #include <model/plugin_params.h>
-#include <view/main_wnd.h>
 
 #include "test_env.h"
 
@@ -104,18 +103,6 @@ private Q_SLOTS:
                                   query.getSqlResultAt(1, QString("dEF")).toString(), query.getSqlResultAt(0, 1L).toString() };
       QCOMPARE(found, QStringList({ "1", "2", "y", "x" }));
       for (const QVariant& v : { query.getSqlResultAt(0, QString("abcd")), query.getSqlResultAt(2, QString("abc")), query.getSqlResultAt(0, 2L) }) { QVERIFY(! v.isValid()); }
-   }
-
-   // every value of the option, whole: a connection string keeps its "=" and ";"
-   void appArg()
-   {
-      const QString dsn = "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=shop";
-      view::main_wnd wnd;
-      wnd.setAppArgs({ "kelmar", "--KelOdbcImport_dsn=" + dsn, "--KelOdbcImport_namespace=b", "--other=x", "--KelOdbcImport_namespace=a=c",
-                       "--KelOdbcImport_dbX=1", "--KelOdbcImport_db" });
-      QCOMPARE(wnd.getAppArg("--KelOdbcImport_dsn"), QStringList({ dsn }));
-      QCOMPARE(wnd.getAppArg("--KelOdbcImport_namespace"), QStringList({ "b", "a=c" }));
-      QCOMPARE(wnd.getAppArg("--KelOdbcImport_db"), QStringList());
    }
 };
 

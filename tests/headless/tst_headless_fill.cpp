@@ -112,59 +112,48 @@ private Q_SLOTS:
 
    void cleanupTestCase() { context::ctx_global::setMainWnd(nullptr); }
 
+   // every option read into the importer; a catalogue reader sets a primary key on every table, the
+   // generic reader (engine type 0 or any unknown one) none
    void options_data()
    {
       QTest::addColumn<QStringList>("lstOptions");
       QTest::addColumn<QString>("expected");
+      QTest::addColumn<QString>("sType");
       const QString sDefaults("delete=0 comment=0 default=0 optional=0 decoration=5 collection=1 namespace='' mapping=''");
-      QTest::newRow("absent options take their defaults") << QStringList() << sDefaults;
+      QTest::newRow("absent options take their defaults") << QStringList() << sDefaults << "5";
+      for (const char* sType : { "0", "7", "-1", "abc" }) { QTest::addRow("engine type %s", sType) << QStringList() << sDefaults << sType; }
       QTest::newRow("flags are true for 1")
          << QStringList({ "--KelOdbcImport_delete_namespace=1", "--KelOdbcImport_import_comment=1", "--KelOdbcImport_import_default_value=1", "--KelOdbcImport_boost_optional=1" })
-         << "delete=1 comment=1 default=1 optional=1 decoration=5 collection=1 namespace='' mapping=''";
+         << "delete=1 comment=1 default=1 optional=1 decoration=5 collection=1 namespace='' mapping=''" << "5";
       QTest::newRow("flags are false for any other text")
          << QStringList({ "--KelOdbcImport_delete_namespace=true", "--KelOdbcImport_import_comment=yes", "--KelOdbcImport_import_default_value=0", "--KelOdbcImport_boost_optional=" })
-         << sDefaults;
-      QTest::newRow("numbers, namespace, first occurrence counts")
-         << QStringList({ "--KelOdbcImport_relation_decoration=2", "--KelOdbcImport_relation_decoration=1", "--KelOdbcImport_relation_collection=10",
-                          "--KelOdbcImport_namespace=app::db", "--KelOdbcImport_namespace=second" })
-         << "delete=0 comment=0 default=0 optional=0 decoration=2 collection=10 namespace='app::db' mapping=''";
+         << sDefaults << "5";
+      QTest::newRow("numbers, namespace, first occurrence counts, whole names only")
+         << QStringList({ "--KelOdbcImport_namespaceX=wrong", "--KelOdbcImport_relation_decoration=2", "--KelOdbcImport_relation_decoration=1",
+                          "--KelOdbcImport_relation_collection=10", "--KelOdbcImport_namespace=app::db=x", "--KelOdbcImport_namespace=second" })
+         << "delete=0 comment=0 default=0 optional=0 decoration=2 collection=10 namespace='app::db=x' mapping=''" << "5";
       QTest::newRow("numbers that are not decimal give 0")
          << QStringList({ "--KelOdbcImport_relation_decoration=abc", "--KelOdbcImport_relation_collection=" })
-         << "delete=0 comment=0 default=0 optional=0 decoration=0 collection=0 namespace='' mapping=''";
+         << "delete=0 comment=0 default=0 optional=0 decoration=0 collection=0 namespace='' mapping=''" << "5";
       QTest::newRow("type mapping, repeated and incomplete pairs")
          << QStringList({ "--KelOdbcImport_mapping_sql_to_cpp=int~long;;varchar~QString;int~qint64;bad" })
-         << "delete=0 comment=0 default=0 optional=0 decoration=5 collection=1 namespace='' mapping='int~long|varchar~QString'";
+         << "delete=0 comment=0 default=0 optional=0 decoration=5 collection=1 namespace='' mapping='int~long|varchar~QString'" << "5";
       QTest::newRow("type mapping keeps spaces and case, drops extra pieces")
          << QStringList({ "--KelOdbcImport_mapping_sql_to_cpp= int ~ long ;INT~qint32;a~b~c;~x;y~" })
-         << "delete=0 comment=0 default=0 optional=0 decoration=5 collection=1 namespace='' mapping=' int ~ long |INT~qint32|a~b'";
+         << "delete=0 comment=0 default=0 optional=0 decoration=5 collection=1 namespace='' mapping=' int ~ long |INT~qint32|a~b'" << "5";
    }
 
    void options()
    {
       QFETCH(QStringList, lstOptions);
       QFETCH(QString, expected);
-      const vx::VxBool result = fill(kel_test::importArgs(m_sFilterDsn, "5", lstOptions));
+      QFETCH(QString, sType);
+      const vx::VxBool result = fill(kel_test::importArgs(m_sFilterDsn, sType, lstOptions));
       QVERIFY2(result.getValue(), qPrintable(result.getDesc()));
       QCOMPARE(settings(*m_pImporter), expected);
-   }
-
-   // a catalogue reader sets a primary key on every table, the generic reader none
-   void engineType_data()
-   {
-      QTest::addColumn<QString>("sType");
-      QTest::addColumn<bool>("bCatalogue");
-      for (const char* sType : { "5", "0", "7", "-1", "abc" }) { QTest::newRow(sType) << sType << (QString(sType) == "5"); }
-   }
-
-   void engineType()
-   {
-      QFETCH(QString, sType);
-      QFETCH(bool, bCatalogue);
-      const vx::VxBool result = fill(kel_test::importArgs(m_sFilterDsn, sType));
-      QVERIFY2(result.getValue(), qPrintable(result.getDesc()));
       const auto pTables = m_pImporter->getListOfTables();
       QCOMPARE(pTables->count(), 5L);
-      for (long i = 0; i < pTables->count(); ++i) { QCOMPARE(bool(pTables->getByIndex(i)->getPrimaryKey()), bCatalogue); }
+      for (long i = 0; i < pTables->count(); ++i) { QCOMPARE(bool(pTables->getByIndex(i)->getPrimaryKey()), sType == "5"); }
    }
 
    // on SQLite, and on PostgreSQL where the filter sees namespace "." name: "^cust" no longer matches sales.customer
@@ -201,16 +190,29 @@ private Q_SLOTS:
    }
 
    // the verbose connect line names the data source with its password masked, nothing else changed
+   void verboseLineMasksPassword_data()
+   {
+      QTest::addColumn<QString>("sMore");      // after the data source
+      QTest::addColumn<QString>("expected");
+      QTest::newRow("PWD, braces") << ";PWD={s3;cret}" << ";PWD=****";
+      QTest::newRow("PWD, more after it") << ";Uid=me;PWD=secret;Timeout=1000" << ";Uid=me;PWD=****;Timeout=1000";
+      QTest::newRow("Password, braces, last") << ";password={a;b}}=c}" << ";password=****";
+      QTest::newRow("spaces around the keyword") << "; Pwd =s3;" << "; Pwd =****;";
+      QTest::newRow("no password") << "" << "";
+   }
+
    void verboseLineMasksPassword()
    {
+      QFETCH(QString, sMore);
+      QFETCH(QString, expected);
       static QStringList s_lstLines;
       s_lstLines.clear();
       const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& s) { s_lstLines << s; });
-      const vx::VxBool result = fill(kel_test::importArgs(m_sFilterDsn + ";PWD={s3;cret}", "5", { "--KelOdbcImport_verbose=1", "--KelOdbcImport_pwd=other-secret" }));
+      const vx::VxBool result = fill(kel_test::importArgs(m_sFilterDsn + sMore, "5", { "--KelOdbcImport_verbose=1", "--KelOdbcImport_pwd=other-secret" }));
       qInstallMessageHandler(previous);
       QVERIFY2(result.getValue(), qPrintable(result.getDesc()));
-      QCOMPARE(s_lstLines.value(0), "[Kelmar] KelOdbcImport plugin : connect to database (" + m_sFilterDsn + ";PWD=****)");
-      QVERIFY(s_lstLines.filter("secret").isEmpty() && s_lstLines.filter("s3").isEmpty());
+      QCOMPARE(s_lstLines.value(0), "[Kelmar] KelOdbcImport plugin : connect to database (" + m_sFilterDsn + expected + ")");
+      QVERIFY(s_lstLines.filter("secret").isEmpty() && s_lstLines.filter("s3").isEmpty() && s_lstLines.filter("c}").isEmpty());
    }
 
    // a failure hands the importer nothing: its settings stay exactly as they were
