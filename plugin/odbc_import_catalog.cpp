@@ -1,5 +1,6 @@
 #include "odbc_import_catalog.h"
 
+#include "odbc_import_keys.h"
 #include "odbc_import_statements.h"
 
 namespace plugin {
@@ -21,6 +22,7 @@ vx::VxBool odbc_import_catalog::run(odbc_import_statements& statements, vx::VxSq
 vx::VxBool odbc_import_catalog::startProcess()
 {
    m_pListOfTables = std::make_shared<model::type_lst_table>();
+   m_lstWarnings.clear();
    if (! m_pDatabase) { return vx::VxBool(false, 0, "No database defined"); }
 
    const vx::VxBool preamble = readPreamble();
@@ -50,13 +52,15 @@ vx::VxBool odbc_import_catalog::readTables()
    const long lRows = lTables + views.getSqlResultRowCount();
    if (lRows <= 0) { return vx::VxBool(false, 0, "No table found, please check your database type or select the generic import"); }
 
+   odbc_import_keys tableKeys;
    for (long i = 0; i < lRows; ++i)
    {
       emitProgress(static_cast<qint32>(i), static_cast<qint32>(lRows));
       table_row row;
       if (! ((i < lTables) ? readTableRow(tables, i, row) : readViewRow(views, i - lTables, row))) { continue; }
-      const long lTableKey = getKey(row.nameSpace + "." + row.name);
-      if (m_pListOfTables->exist(lTableKey)) { continue; }
+      bool bNew = false;
+      const long lTableKey = tableKeys.take(row.nameSpace + "." + row.name, odbc_import_keys::tableIdentity(row.nameSpace, row.name), bNew);
+      if (! bNew) { continue; }
       const vx::VxBool read = readTable(statements, row, lTableKey);
       if (! read.getValue()) { return read; }
    }
@@ -101,24 +105,34 @@ vx::VxBool odbc_import_catalog::readTable(odbc_import_statements& statements, co
    }
 
    vx::VxSqlQuery columns = columnsQuery(row);
-   const vx::VxBool readColumns = run(statements, columns, "An error occurred getting all columns for table '" + row.name + "' :\n");
-   if (! readColumns.getValue()) { return readColumns; }
+   const QSqlError columnsError = statements.run(columns);
+   // a view that reads a dropped table, or calls a function its own application registers, cannot be
+   // described (SQLite fails, MariaDB lists no column): it is left out, the rest of the catalogue is read
+   const QString sView = "View '" + (row.nameSpace.isEmpty() ? row.name : (row.nameSpace + "." + row.name)) + "' is left out : ";
+   if (columnsError.isValid() && row.isView) { m_lstWarnings.append(sView + "the database cannot describe it :\n" + columnsError.text()); return vx::VxBool(true); }
+   if (columnsError.isValid()) { return vx::VxBool(false, 0, "An error occurred getting all columns for table '" + row.name + "' :\n" + columnsError.text()); }
+   odbc_import_keys columnKeys, relationKeys;
+   long lColumns = 0;
    for (long r = 0; r < columns.getSqlResultRowCount(); ++r)
    {
       const column_row column = readColumnRow(columns, r, lstPrimaryKey);
-      if (! column.isHidden) { addColumn(column, pTable, lstRelations, hashRelations); }
+      if (column.isHidden) { continue; }
+      addColumn(column, pTable, lstRelations, hashRelations, columnKeys, relationKeys);
+      ++lColumns;
    }
+   if (row.isView && (lColumns == 0)) { m_lstWarnings.append(sView + "the database describes no column of it"); return vx::VxBool(true); }
 
    m_pListOfTables->insert(lTableKey, pTable);
    return vx::VxBool(true);
 }
 
 void odbc_import_catalog::addColumn(const column_row& row, const std::shared_ptr<model::app_table>& pTable, const QVector<relation_row>& lstRelations,
-                                    const QMultiHash<QString, int>& hashRelations)
+                                    const QMultiHash<QString, int>& hashRelations, odbc_import_keys& columnKeys, odbc_import_keys& relationKeys)
 {
-   const long lColumnKey = getKey(row.name);
+   bool bNew = false;
+   const long lColumnKey = columnKeys.take(row.name, bNew);
+   if (! bNew) { return; }
    const std::shared_ptr<model::type_lst_column> pColumns = pTable->getListOfColumns();
-   if (pColumns->exist(lColumnKey)) { return; }
 
    auto pColumn = std::make_shared<model::app_column>();
    pColumn->setName(row.name);
@@ -149,7 +163,7 @@ void odbc_import_catalog::addColumn(const column_row& row, const std::shared_ptr
       // a column in several foreign keys is cloned once per key, each clone pointing at its own target
       const std::shared_ptr<model::app_column> pTaken = ((lstRows.count() == 1) ? pColumn : pColumn->clone());
       const relation_row& relation = lstRelations.at(iRow);
-      const long lForeignKey = getKey(relation.keyText);
+      const long lForeignKey = relationKeys.take(relation.keyText);
       std::shared_ptr<model::app_foreign_key> pForeignKey = pRelations->getByKey(lForeignKey);
       if (! pForeignKey) { pForeignKey = std::make_shared<model::app_foreign_key>(); }
       if (relation.hasConstraintName) { pForeignKey->setConstraintName(relation.constraintName); }

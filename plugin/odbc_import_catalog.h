@@ -11,6 +11,7 @@
 
 namespace plugin {
 
+class odbc_import_keys;
 class odbc_import_statements;
 
 /**
@@ -101,8 +102,9 @@ private:
    /** Runs query; a failure gives the message prefix + error text. */
    static vx::VxBool run(odbc_import_statements& statements, vx::VxSqlQuery& query, const QString& sFailure);
    vx::VxBool readTable(odbc_import_statements& statements, const table_row& row, long lTableKey);
+   /** columnKeys and relationKeys: the keys given so far in the table's column lists and list of relations. */
    void addColumn(const column_row& row, const std::shared_ptr<model::app_table>& pTable, const QVector<relation_row>& lstRelations,
-                  const QMultiHash<QString, int>& hashRelations);
+                  const QMultiHash<QString, int>& hashRelations, odbc_import_keys& columnKeys, odbc_import_keys& relationKeys);
 };
 
 } // namespace plugin

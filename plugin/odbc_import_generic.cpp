@@ -71,16 +71,18 @@ QStringList odbc_import_generic::listTables(bool bViews) const
 vx::VxBool odbc_import_generic::startProcess()
 {
    m_pListOfTables = std::make_shared<model::type_lst_table>();
+   m_lstWarnings.clear();
    if (! m_pDatabase) { return vx::VxBool(false, 0, "No database defined"); }
    const QStringList lstTables = listTables(false);
    const QStringList lstViews = listTables(true);
    const int iTotal = (lstTables.count() + lstViews.count());
-   updateModel(lstTables, iTotal, false);
-   updateModel(lstViews, iTotal, true);
+   odbc_import_keys tableKeys;
+   updateModel(lstTables, iTotal, false, tableKeys);
+   updateModel(lstViews, iTotal, true, tableKeys);
    return vx::VxBool(true);
 }
 
-void odbc_import_generic::updateModel(const QStringList& lstNames, int iTotal, bool bIsView)
+void odbc_import_generic::updateModel(const QStringList& lstNames, int iTotal, bool bIsView, odbc_import_keys& tableKeys)
 {
    // views come after the tables: their progress continues where the tables stopped
    const int iFirst = (bIsView ? (iTotal - lstNames.count()) : 0);
@@ -88,8 +90,14 @@ void odbc_import_generic::updateModel(const QStringList& lstNames, int iTotal, b
    {
       Q_EMIT onProcessState((iTotal == 0) ? 100 : (((iFirst + i + 1) * 100) / iTotal));
       const QString sName = lstNames.at(i);
-      const long lTableKey = getKey(sName);
-      if (m_pListOfTables->exist(lTableKey)) { continue; }
+      bool bNew = false;
+      const long lTableKey = tableKeys.take(sName, bNew);
+      if (! bNew) { continue; }
+      // quoted, the name is asked as it is: unquoted, Qt folds it to the driver's case ("Aa" becomes "aa" on PostgreSQL)
+      const QString sQuoted = m_pDatabase->driver()->escapeIdentifier(sName, QSqlDriver::TableName);
+      // the driver gives no field of a view it cannot describe (one that reads a dropped table)
+      const QSqlRecord record = m_pDatabase->record(sQuoted);
+      if (bIsView && record.isEmpty()) { m_lstWarnings.append("View '" + sName + "' is left out : the database describes no column of it"); continue; }
 
       auto pColumns = std::make_shared<model::type_lst_column>();
       auto pTable = std::make_shared<model::app_table>();
@@ -98,14 +106,14 @@ void odbc_import_generic::updateModel(const QStringList& lstNames, int iTotal, b
       pTable->setName(sName);
 
       // the driver names only the first field of the primary index reliably
-      const QString sPrimaryKey = m_pDatabase->primaryIndex(sName).fieldName(0);
-      const QSqlRecord record = m_pDatabase->record(sName);
+      const QString sPrimaryKey = m_pDatabase->primaryIndex(sQuoted).fieldName(0);
+      odbc_import_keys columnKeys;
       for (int f = 0; f < record.count(); ++f)
       {
          const QSqlField field = record.field(f);
          if (field.name().isEmpty()) { continue; }
-         const long lColumnKey = getKey(field.name());
-         if (pColumns->exist(lColumnKey)) { continue; }
+         const long lColumnKey = columnKeys.take(field.name(), bNew);
+         if (! bNew) { continue; }
          auto pColumn = std::make_shared<model::app_column>();
          pColumn->setName(field.name());
          pColumn->setType(QVariant(static_cast<int>(field.type())));

@@ -22,7 +22,7 @@ private:
    /** Names of the tables or views of the connection's own database, as the driver reports them. */
    QStringList listTables(bool bViews) const;
    /** iTotal: number of names of both passes (tables, then views), the divisor of the progress. */
-   void updateModel(const QStringList& lstNames, int iTotal, bool bIsView);
+   void updateModel(const QStringList& lstNames, int iTotal, bool bIsView, odbc_import_keys& tableKeys);
 };
 
 } // namespace plugin

@@ -98,6 +98,8 @@ vx::VxBool odbc_import_no_gui::fillGenericImporter(plugin::odbc_import* plugin)
       const vx::VxBool read = pReader->startProcess();
       if (! read.getValue()) { return read; }
       pListOfTables = pReader->getListOfTables();
+      // what the reader left out is said, the rest is imported
+      for (const QString& sWarning : pReader->getWarnings()) { Q_EMIT plugin->onMessage(sWarning, 2, 0); }
       if (! pListOfTables || pListOfTables->empty()) { return vx::VxBool(false, 0, "No table found in database"); }
       if (bVerbose) { qDebug("[Kelmar] KelOdbcImport plugin : database tables/views found (%d)", static_cast<int>(pListOfTables->count())); }
    }

@@ -5,11 +5,14 @@
 
 #include <QObject>
 #include <QSqlDatabase>
+#include <QStringList>
 
 #include <vx/VxBool.h>
 #include <vx/VxCollection.h>
 
 #include <model/app_model.h>
+
+#include "odbc_import_keys.h"
 
 namespace plugin {
 
@@ -28,12 +31,14 @@ public:
    virtual vx::VxBool startProcess() = 0;
    /** The list of the last run, shared: it outlives the reader (null before the first run). */
    type_lst_table_ptr getListOfTables() const { return m_pListOfTables; }
+   /** What the last run left out, one text each (a view the database cannot describe); empty when it read everything. */
+   QStringList getWarnings() const { return m_lstWarnings; }
 
    /** The reader of an engine type (0 generic, 1 PostgreSQL, 2 MySQL, 3 Oracle, 4 SQL Server, 5 SQLite, anything else generic); the caller deletes it. */
    static odbc_import_process* createReader(int iDatabaseType, QSqlDatabase* pDatabase);
 
-   /** Keys are Qt's string hash (seed 0) read as a signed 32-bit number. */
-   static long getKey(const QString& sText) { return static_cast<long>(static_cast<qint32>(qHash(sText, 0))); }
+   /** The key a text hashes to (Qt's string hash, seed 0, as a signed 32-bit number); odbc_import_keys gives it to an entry where it is free. */
+   static long getKey(const QString& sText) { return odbc_import_keys::hashOf(sText); }
 
 Q_SIGNALS:
    void onProcessState(int iPercent);
@@ -43,6 +48,7 @@ protected:
    void emitProgress(qint32 i, qint32 n) { Q_EMIT onProcessState(((i + 1) * 100) / n); }
 
    type_lst_table_ptr m_pListOfTables;
+   QStringList m_lstWarnings;
    QSqlDatabase* m_pDatabase = nullptr;
 };
 

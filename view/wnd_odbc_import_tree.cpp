@@ -89,6 +89,7 @@ void wnd_odbc_import::readDatabase(int iDatabaseType)
    {
       m_pListOfTables = pReader->getListOfTables();
       fillTreeOfItems();
+      if (! pReader->getWarnings().isEmpty()) { warn(pReader->getWarnings().join("\n")); }
    }
    else { warn(read.getDesc()); }
    m_btnConnect->setText(tr("Connect to database"));

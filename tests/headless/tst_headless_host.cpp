@@ -90,7 +90,9 @@ private Q_SLOTS:
          "CREATE TABLE customer (id INTEGER PRIMARY KEY AUTOINCREMENT, name VARCHAR(40) NOT NULL)",
          "CREATE TABLE orders (id INTEGER PRIMARY KEY, customer_id INT NOT NULL REFERENCES customer (id))",
          "CREATE TABLE order_line (order_id INT NOT NULL REFERENCES orders (id), line_no INT NOT NULL, PRIMARY KEY (order_id, line_no))",
-         "CREATE VIEW customer_orders AS SELECT c.name, o.id FROM customer c JOIN orders o ON o.customer_id = c.id" }), QString());
+         "CREATE VIEW customer_orders AS SELECT c.name, o.id FROM customer c JOIN orders o ON o.customer_id = c.id",
+         // a view of a dropped table: left out, and said
+         "CREATE TABLE gone (x INT)", "CREATE VIEW v_broken AS SELECT x FROM gone", "DROP TABLE gone" }), QString());
       m_sShopDsn = kel_test::sqliteDsn(m_dir.filePath("shop.db"));
       QCOMPARE(kel_test::makeSqlite(m_dir.filePath("other.db"), { "CREATE TABLE notes (line TEXT)" }), QString());
       m_sFilled = m_dir.filePath("filled.kelmar");
@@ -105,7 +107,8 @@ private Q_SLOTS:
       QTest::addColumn<QString>("sDsn");   // for SQL Server and Oracle: the script
       QTest::addColumn<QString>("sType");
       QTest::addColumn<QString>("sCatalogue");
-      QTest::newRow("SQLite shop") << "" << m_sShopDsn << "5" << "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite_%'";
+      QTest::newRow("SQLite shop") << "" << m_sShopDsn << "5" << "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite_%' AND name <> 'v_broken'";
+      QTest::newRow("SQLite shop, generic") << "" << m_sShopDsn << "0" << "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND name <> 'v_broken'";
       QTest::newRow("PostgreSQL Sakila") << "KEL_TEST_SAKILA_PG_DB" << kel_test::postgresqlDsn(kel_test::env("KEL_TEST_SAKILA_PG_DB")) << "1"
          << "SELECT table_name FROM information_schema.tables WHERE table_schema NOT IN ('pg_catalog', 'information_schema')";
       QTest::newRow("MariaDB Sakila") << "KEL_TEST_SAKILA_MYSQL_DB" << kel_test::mysqlDsn(kel_test::env("KEL_TEST_SAKILA_MYSQL_DB")) << "2"
@@ -151,6 +154,7 @@ private Q_SLOTS:
       QCOMPARE(project.column("SELECT count(*) FROM t_entity WHERE entity_namespace <> 'imp' AND entity_namespace NOT LIKE 'imp::%'"), QStringList("0"));
       QCOMPARE(run.out.value(0), QString("Project %1 : 0 entities").arg(sProject));
       QVERIFY(run.out.contains(finalMessage(lstExpected.count())));
+      QCOMPARE(run.out.filter(" is left out : ").value(0).left(18), QString((sDsn == m_sShopDsn) ? "View 'v_broken' is" : ""));
    }
 
    // Runs into one project: only delete_namespace=1 replaces instead of adding, organise is on unless

@@ -44,6 +44,7 @@ struct read_result
    vx::VxBool result;
    plugin::type_lst_table_ptr tables;
    QList<int> progress;
+   QStringList warnings;
 };
 
 /** Creates the reader of the engine type on db, as an import does, and runs it once. onProgress runs inside the progress signal. */
@@ -54,13 +55,26 @@ inline read_result runReader(int iType, QSqlDatabase* pDatabase, const std::func
    QObject::connect(reader.get(), &plugin::odbc_import_process::onProcessState, [&](int iPercent) { read.progress.append(iPercent); if (onProgress) { onProgress(iPercent); } });
    read.result = reader->startProcess();
    read.tables = reader->getListOfTables();
+   read.warnings = reader->getWarnings();
    return read;
 }
 
-/** The table stored under the key of ns + "." + name (catalogue readers), null when absent. */
+/** The table of that namespace and name, null when absent. */
 inline table_ptr findTable(const plugin::type_lst_table_ptr& pTables, const QString& sName, const QString& sNamespace = QString())
 {
-   return (pTables ? pTables->getByKey(plugin::odbc_import_process::getKey(sNamespace + "." + sName)) : table_ptr());
+   for (long i = 0; pTables && (i < pTables->count()); ++i)
+   {
+      if ((pTables->getByIndex(i)->getName() == sName) && (pTables->getByIndex(i)->getNamespace() == sNamespace)) { return pTables->getByIndex(i); }
+   }
+   return table_ptr();
+}
+
+/** Whether entry i of a list is keyed as it should be: by the hash of sText, unless an earlier entry holds that key. */
+template <class Value>
+bool isKeyedBy(const vx::VxCollection<long, Value>& lst, long i, const QString& sText)
+{
+   const long lHash = plugin::odbc_import_process::getKey(sText);
+   return ((lst.getKeyByIndex(i) == lHash) || (lst.exist(lHash) && (lst.getIndex(lHash) < i)));
 }
 
 inline QStringList columnNames(const column_list_ptr& pColumns, bool bSorted = false)
@@ -112,12 +126,13 @@ inline QString layout(const table_ptr& pTable, bool bSorted = false)
 /** A column of the table by name, wherever it sits (column list, primary key, foreign keys), null when absent. */
 inline column_ptr findColumn(const table_ptr& pTable, const QString& sName)
 {
-   const long lKey = plugin::odbc_import_process::getKey(sName);
-   if (column_ptr p = pTable->getListOfColumns()->getByKey(lKey)) { return p; }
-   if (column_ptr p = pTable->getPrimaryKey()->getListColumns()->getByKey(lKey)) { return p; }
-   column_ptr p;
-   for (long i = 0; ! p && (i < pTable->getListOfRelations()->count()); ++i) { p = pTable->getListOfRelations()->getByIndex(i)->getListColumns()->getByKey(lKey); }
-   return p;
+   QList<column_list_ptr> lstLists = { pTable->getListOfColumns(), pTable->getPrimaryKey()->getListColumns() };
+   for (long i = 0; i < pTable->getListOfRelations()->count(); ++i) { lstLists.append(pTable->getListOfRelations()->getByIndex(i)->getListColumns()); }
+   for (const column_list_ptr& pColumns : lstLists)
+   {
+      for (long c = 0; c < pColumns->count(); ++c) { if (pColumns->getByIndex(c)->getName() == sName) { return pColumns->getByIndex(c); } }
+   }
+   return column_ptr();
 }
 
 /** What a catalogue reader stored on a column: "sql type|value type|default|not null or null|description". */
@@ -129,36 +144,47 @@ inline QString describe(const column_ptr& pColumn)
 
 /**
  * Breaks of the model rules that hold for every table a catalogue reader builds: keys are the hashes
- * of their texts, TABLE_HASH_ID is the table key as a 64-bit integer, every column points back at its
+ * of their texts where no other entry took them, TABLE_HASH_ID is the table key as a 64-bit integer, every column points back at its
  * table and at the keys holding it (so a column in two foreign keys must be two objects), a column in
  * the table's list sits in no key, views have no keys.
  */
 inline QStringList shapeProblems(const plugin::type_lst_table_ptr& pTables)
 {
-   const auto key = &plugin::odbc_import_process::getKey;
    QStringList lst;
    for (long i = 0; pTables && (i < pTables->count()); ++i)
    {
       const table_ptr pTable = pTables->getByIndex(i);
       const QString sTable = pTable->getNamespace() + "." + pTable->getName();
       const QVariant vHash = pTable->getMetaData("TABLE_HASH_ID");
-      if ((pTables->getKeyByIndex(i) != key(sTable)) || (vHash.userType() != QMetaType::LongLong) || (vHash.toLongLong() != key(sTable))) { lst.append(sTable + ": key or TABLE_HASH_ID"); }
+      if (! isKeyedBy(*pTables, i, sTable) || (vHash.userType() != QMetaType::LongLong) || (vHash.toLongLong() != pTables->getKeyByIndex(i))) { lst.append(sTable + ": key or TABLE_HASH_ID"); }
       const auto pPrimaryKey = pTable->getPrimaryKey();
       const auto pRelations = pTable->getListOfRelations();
       if (pPrimaryKey->getTable() != pTable) { lst.append(sTable + ": primary key's table"); }
       if (pTable->getIsView() && ((pPrimaryKey->getListColumns()->count() > 0) || (pRelations->count() > 0))) { lst.append(sTable + ": view with keys"); }
+      // a column has one key in every list of its table, and no other column has it
+      QHash<QString, long> keyOf;
+      QHash<long, QString> nameOf;
       auto check = [&](const column_list_ptr& pColumns, const QString& sList, const std::function<bool(const column_ptr&)>& isPlaced) {
          for (long c = 0; c < pColumns->count(); ++c)
          {
             const column_ptr p = pColumns->getByIndex(c);
-            if ((pColumns->getKeyByIndex(c) != key(p->getName())) || (p->getTable() != pTable) || (p->getType().userType() != QMetaType::Int) || ! isPlaced(p))
+            const long lKey = pColumns->getKeyByIndex(c);
+            const bool bOneKey = ((keyOf.value(p->getName(), lKey) == lKey) && (nameOf.value(lKey, p->getName()) == p->getName()));
+            keyOf.insert(p->getName(), lKey);
+            nameOf.insert(lKey, p->getName());
+            if (! bOneKey || (p->getTable() != pTable) || (p->getType().userType() != QMetaType::Int) || ! isPlaced(p))
             { lst.append(sTable + "." + p->getName() + " in " + sList); }
          }
       };
-      const auto inPrimaryKey = [&](const column_ptr& p) { return pPrimaryKey->getListColumns()->exist(key(p->getName())); };
+      const auto holds = [](const column_list_ptr& pColumns, const column_ptr& p) {
+         bool bHeld = false;
+         for (long c = 0; c < pColumns->count(); ++c) { bHeld = bHeld || (pColumns->getByIndex(c)->getName() == p->getName()); }
+         return bHeld;
+      };
+      const auto inPrimaryKey = [&](const column_ptr& p) { return holds(pPrimaryKey->getListColumns(), p); };
       check(pTable->getListOfColumns(), "columns", [&](const column_ptr& p) {
          bool bInKey = inPrimaryKey(p);
-         for (long f = 0; f < pRelations->count(); ++f) { bInKey = bInKey || pRelations->getByIndex(f)->getListColumns()->exist(key(p->getName())); }
+         for (long f = 0; f < pRelations->count(); ++f) { bInKey = bInKey || holds(pRelations->getByIndex(f)->getListColumns(), p); }
          return (! p->getPrimaryKey() && ! p->getForeignKey() && ! bInKey);
       });
       check(pPrimaryKey->getListColumns(), "primary key", [&](const column_ptr& p) { return (p->getPrimaryKey() == pPrimaryKey); });
@@ -166,11 +192,16 @@ inline QStringList shapeProblems(const plugin::type_lst_table_ptr& pTables)
       {
          const foreign_key_ptr pForeignKey = pRelations->getByIndex(f);
          // SQLite keys its foreign keys by their number, the other engines by constraint name
-         if ((pForeignKey->getTable() != pTable) || (! pForeignKey->getConstraintName().isEmpty() && (pRelations->getKeyByIndex(f) != key(pForeignKey->getConstraintName()))))
+         if ((pForeignKey->getTable() != pTable) || (! pForeignKey->getConstraintName().isEmpty() && ! isKeyedBy(*pRelations, f, pForeignKey->getConstraintName())))
          { lst.append(sTable + ": foreign key " + pForeignKey->getConstraintName()); }
          check(pForeignKey->getListColumns(), "foreign key " + pForeignKey->getConstraintName(), [&](const column_ptr& p) {
             return ((p->getForeignKey() == pForeignKey) && (inPrimaryKey(p) == (p->getPrimaryKey() == pPrimaryKey)));
          });
+      }
+      for (auto itr = keyOf.constBegin(); itr != keyOf.constEnd(); ++itr)
+      {
+         const long lHash = plugin::odbc_import_process::getKey(itr.key());
+         if ((itr.value() != lHash) && (nameOf.value(lHash, itr.key()) == itr.key())) { lst.append(sTable + "." + itr.key() + ": key " + QString::number(itr.value()) + " though its hash is free"); }
       }
    }
    return lst;

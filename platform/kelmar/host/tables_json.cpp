@@ -16,9 +16,9 @@ QJsonObject metadataToJson(const model::persistable& object)
    return json;
 }
 
-QJsonObject columnToJson(const model::app_column& column)
+QJsonObject columnToJson(const model::app_column& column, long lKey)
 {
-   return QJsonObject{ { "key", static_cast<qint64>(static_cast<qint32>(qHash(column.getName(), 0))) }, { "name", column.getName() },
+   return QJsonObject{ { "key", static_cast<qint64>(lKey) }, { "name", column.getName() },
                        { "sqlType", column.getSqlType() }, { "type", column.getType().toInt() }, { "defaultValue", column.getDefaultValue() },
                        { "notNull", column.getNotNull() }, { "description", column.getDescription() }, { "targetColumn", column.getTargetColumn() },
                        { "metadata", metadataToJson(column) } };
@@ -27,7 +27,7 @@ QJsonObject columnToJson(const model::app_column& column)
 QJsonArray columnsToJson(const std::shared_ptr<model::type_lst_column>& pColumns)
 {
    QJsonArray json;
-   for (long i = 0; pColumns && (i < pColumns->count()); ++i) { if (pColumns->getByIndex(i)) { json.append(columnToJson(*pColumns->getByIndex(i))); } }
+   for (long i = 0; pColumns && (i < pColumns->count()); ++i) { if (pColumns->getByIndex(i)) { json.append(columnToJson(*pColumns->getByIndex(i), pColumns->getKeyByIndex(i))); } }
    return json;
 }
 
