@@ -1,18 +1,26 @@
 // bench_dialog: the settings dialog on one SQLite catalogue, offscreen: prints the wall time of the
 // reader alone, of "Connect to database" (read and tree), of checking every table through the root,
-// and of OK (the list cut down to the checked tables). Figures only; it judges nothing.
+// and of OK (the list cut down to the checked tables); then of importing every table into a project,
+// of the host's main window showing it (list, diagram and its layout), of a zoom step and of a scroll
+// (each drawn once). Figures only; it judges nothing.
 //
 //   bench_dialog PLUGIN_FILE SQLITE_FILE
 #include <cstdio>
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <QPluginLoader>
 #include <QPushButton>
 #include <QTreeWidget>
 
 #include <odbc_import.h>
 #include <odbc_import_process.h>
+#include <context/ctx_project.h>
+#include <plugin/generic_importer.h>
+#include <view/entity_diagram.h>
+#include <view/main_wnd.h>
 #include <view/wnd_odbc_import.h>
 
 namespace {
@@ -39,12 +47,14 @@ int main(int argc, char* argv[])
    const QString sDsn = "Driver=SQLite3;Database=" + QString::fromLocal8Bit(argv[2]);
 
    double dReader = 0.0;
+   std::shared_ptr<model::type_lst_table> pAll;
    {
       QSqlDatabase db = QSqlDatabase::addDatabase("QODBC", "bench");
       db.setDatabaseName(sDsn);
       if (! db.open()) { std::fprintf(stderr, "%s\n", qPrintable(db.lastError().text())); return 1; }
       std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_process::createReader(5, &db));
       dReader = seconds([&]() { pReader->startProcess(); });
+      pAll = pReader->getListOfTables();
    }
    QSqlDatabase::removeDatabase("bench");
 
@@ -61,5 +71,23 @@ int main(int argc, char* argv[])
    for (int i = 0; i < pRoot->childCount(); i += 2) { pRoot->child(i)->setCheckState(0, Qt::Unchecked); }
    const double dOk = seconds([&]() { wnd.findChild<QPushButton*>("m_btnOk")->click(); });
    std::printf("tables=%ld\nreader_s=%.3f\nconnect_s=%.3f\ncheck_all_s=%.3f\nok_s=%.3f\nkept=%ld\n", lTables, dReader, dConnect, dCheck, dOk, wnd.getListOfTables()->count());
+
+   // every table read into a new project, then shown by the host's main window as the import's reload does
+   QTemporaryDir dir;
+   if (! context::ctx_project::openProject(dir.filePath("bench.kelmar")).getValue()) { std::fprintf(stderr, "no project\n"); return 1; }
+   plugin::generic_importer importer;
+   importer.setListOfTables(pAll);
+   const double dImport = seconds([&]() { importer.import(); });
+   view::main_wnd mainWnd;
+   mainWnd.resize(1240, 760);
+   mainWnd.show();
+   auto* pDiagram = mainWnd.findChild<view::entity_diagram*>("m_viewDiagram");
+   const double dShow = seconds([&]() { mainWnd.doReloadProject(); pDiagram->viewport()->grab(); });
+   const double dZoom = seconds([&]() { pDiagram->doZoomOut(); pDiagram->viewport()->grab(); });
+   const double dScroll = seconds([&]() { pDiagram->verticalScrollBar()->setValue(pDiagram->verticalScrollBar()->value() + 400); pDiagram->viewport()->grab(); });
+   pDiagram->doFitToWindow();
+   const double dFitted = seconds([&]() { pDiagram->viewport()->grab(); });
+   std::printf("import_s=%.3f\nwindow_s=%.3f\nzoom_step_s=%.3f\nscroll_step_s=%.3f\nwhole_diagram_drawn_s=%.3f\nentities=%d\n", dImport, dShow, dZoom, dScroll, dFitted, importer.getImportCount());
+   context::ctx_project::closeProject();
    return 0;
 }

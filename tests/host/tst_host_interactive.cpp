@@ -1,7 +1,10 @@
 // The interactive import as a user runs it, and the host program, in a real X server (Xvfb). With
 // KEL_SCREENSHOT_DIR set, the dialog after connecting and the main window after the import are saved
 // there as PNG pictures of the X screen (scripts/screenshots.sh).
+#include <algorithm>
+
 #include <QComboBox>
+#include <QGraphicsPathItem>
 #include <QGraphicsRectItem>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -45,6 +48,17 @@ void screenshot(QWidget* pWidget, const QString& sFile)
    QVERIFY(QTest::qWaitForWindowExposed(pWidget));
    QTest::qWait(500); // let the X server get every pending paint before its pixels are read
    QVERIFY(pWidget->screen()->grabWindow(pWidget->winId()).save(QDir(sDir).filePath(sFile)));
+}
+
+/** Whether the path starts and ends on the edge of a box and passes through none (200 points along it). */
+bool pathAvoidsBoxes(const QPainterPath& path, const QList<QRectF>& lstBoxes)
+{
+   const auto inside = [&lstBoxes](const QPointF& p, qreal dMargin) {
+      return std::any_of(lstBoxes.cbegin(), lstBoxes.cend(), [&](const QRectF& r) { return r.adjusted(dMargin, dMargin, -dMargin, -dMargin).contains(p); });
+   };
+   for (const QPointF& end : { path.pointAtPercent(0.0), path.pointAtPercent(1.0) }) { if (! inside(end, -2.0) || inside(end, 2.0)) { return false; } }
+   for (int i = 0; i <= 200; ++i) { if (inside(path.pointAtPercent(i / 200.0), 2.0)) { return false; } }
+   return true;
 }
 
 const QString k_sSqliteCatalogue("SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite_%'");
@@ -174,9 +188,11 @@ private Q_SLOTS:
       QStringList lstAfter = lstCatalogue + lstBefore;
       lstAfter.sort();
       QCOMPARE(entityNames(wnd), lstAfter);
-      // a box for every entity, laid out by the plug-in's request: none over another
-      const auto* pDiagram = child<view::entity_diagram>(&wnd, "m_viewDiagram");
+      // a box for every entity, none over another; a line for every relationship between two of them (a
+      // self-reference too), from the edge of one box to the edge of the other, through no box on its way
+      auto* pDiagram = child<view::entity_diagram>(&wnd, "m_viewDiagram");
       QList<QRectF> lstBoxes;
+      int iRelationships = 0;
       for (const model::entity& e : context::ctx_project::getProject()->getEntities())
       {
          const QGraphicsRectItem* pBox = pDiagram->getBox(e.fullName());
@@ -184,8 +200,13 @@ private Q_SLOTS:
          const QRectF rect = pBox->sceneBoundingRect();
          for (const QRectF& other : lstBoxes) { QVERIFY2(! rect.intersects(other), qPrintable(e.fullName())); }
          lstBoxes << rect;
+         for (const model::entity_relationship& r : e.relationships) { iRelationships += ((r.kind == "many-to-one") && pDiagram->getBox(r.targetNamespace + "::" + r.targetEntity)); }
       }
-      QVERIFY(child<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText().contains(QString("project finished (%1 entities imported)").arg(lstCatalogue.count())));
+      QCOMPARE(pDiagram->getLineCount(), iRelationships);
+      for (const QGraphicsPathItem* pLine : pDiagram->getLines()) { QVERIFY2(pathAvoidsBoxes(pLine->path(), lstBoxes), qPrintable(pLine->toolTip())); }
+      const QString sLog = child<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText();
+      QVERIFY(sLog.contains(QString("project finished (%1 entities imported)").arg(lstCatalogue.count())));
+      QVERIFY(sLog.contains(QString("%1 entities added, 0 replaced").arg(lstCatalogue.count())));
       screenshot(&wnd, "main_window.png");
 
       // Undo and Redo from the Edit menu, as the user finds them
@@ -198,6 +219,15 @@ private Q_SLOTS:
       QCOMPARE(entityNames(wnd), lstBefore);
       pEdit->actions().at(1)->trigger();
       QCOMPARE(entityNames(wnd), lstAfter);
+
+      // imported again: each entity replaced where it stands, none doubled
+      pImport->trigger();
+      QCOMPARE(watch.dialogs.count(), 2);
+      QCOMPARE(entityNames(wnd), lstAfter);
+      QVERIFY(child<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText().contains(QString("0 entities added, %1 replaced").arg(lstCatalogue.count())));
+      QList<QRectF> lstAgain;
+      for (const model::entity& e : context::ctx_project::getProject()->getEntities()) { lstAgain << pDiagram->getBox(e.fullName())->sceneBoundingRect(); }
+      QCOMPARE(lstAgain, lstBoxes);
 
       // the plug-in's reload request alone refreshes the window
       const model::entity added{ "legacy", "added" };

@@ -1,8 +1,10 @@
 // The host's main window on Qt's offscreen platform: the project as a list grouped by namespace and as a
-// diagram of boxes and lines, organised into a grid whose places a reload keeps.
+// diagram of boxes and lines whose places a reload keeps, zoomed, fitted, followed from the list, exported.
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
 #include <QTemporaryDir>
+#include <QAction>
+#include <QSvgRenderer>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -63,7 +65,7 @@ private Q_SLOTS:
 
       // the diagram: a box per entity with its name and properties; orders -> customer and order_line -> orders
       // make a line each, product's target is not in the project
-      const auto* pDiagram = wnd.findChild<view::entity_diagram*>("m_viewDiagram");
+      auto* pDiagram = wnd.findChild<view::entity_diagram*>("m_viewDiagram");
       for (const model::entity& e : lst)
       {
          const QGraphicsRectItem* pBox = pDiagram->getBox(e.fullName());
@@ -75,26 +77,53 @@ private Q_SLOTS:
       }
       QCOMPARE(pDiagram->getLineCount(), 2);
 
-      // organised: new boxes stand stacked, then in a grid of 3 columns, row after row in the list's order
-      QVERIFY(anyOverlap(boxRects(pDiagram, lst)));
-      wnd.doOrganizeLayout();
+      // laid out at once; a reload of the same entities keeps every place
       const QList<QRectF> lstRects = boxRects(pDiagram, lst);
       QVERIFY(! anyOverlap(lstRects));
-      QMap<QPair<qreal, qreal>, QString> mapByPlace;
-      QSet<qreal> setColumns;
-      for (int i = 0; i < lst.count(); ++i)
-      {
-         mapByPlace.insert({ lstRects.at(i).top(), lstRects.at(i).left() }, lst.at(i).fullName());
-         setColumns << lstRects.at(i).left();
-      }
-      QCOMPARE(setColumns.count(), 3);
-      QCOMPARE(mapByPlace.values(), QStringList({ "setting", "sales::customer", "sales::order_line", "sales::orders", "stock::product" }));
-
-      // a reload keeps the places of the boxes it had
-      QVERIFY(context::ctx_project::getProject()->addEntities({ makeEntity("stock", "shelf", { "shelf_id" }) }).getValue());
       wnd.doReloadProject();
       QCOMPARE(boxRects(pDiagram, lst), lstRects);
-      QVERIFY(pDiagram->getBox("stock::shelf"));
+
+      // zoom with Ctrl and the wheel or the keys, fit to the window; an entity chosen in the list is scrolled to and highlighted
+      wnd.resize(500, 400);
+      wnd.show();
+      QVERIFY(QTest::qWaitForWindowActive(&wnd));
+      pDiagram->setZoom(1.0);
+      QWheelEvent wheel(QPointF(50, 50), pDiagram->viewport()->mapToGlobal(QPoint(50, 50)), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(pDiagram->viewport(), &wheel);
+      QCOMPARE(pDiagram->getZoom(), 1.44);
+      QTest::keyClick(&wnd, Qt::Key_Minus, Qt::ControlModifier);
+      QCOMPARE(pDiagram->getZoom(), 1.44 / 1.25);
+      wnd.findChild<QAction*>("m_actFitToWindow")->trigger();
+      const QSize fitted = pDiagram->mapFromScene(pDiagram->sceneRect()).boundingRect().size(), window = pDiagram->viewport()->size();
+      QVERIFY2((fitted.width() <= window.width() + 1) && (fitted.height() <= window.height() + 1) && (qMax(fitted.width() - window.width(), fitted.height() - window.height()) > -4),
+               qPrintable(QString("%1x%2 in %3x%4").arg(fitted.width()).arg(fitted.height()).arg(window.width()).arg(window.height())));
+      pDiagram->setZoom(2.0);
+      auto* pTree = wnd.findChild<QTreeWidget*>("m_treeEntities");
+      for (const QString& sName : { "stock::product", "setting" })
+      {
+         pTree->setCurrentItem(pTree->findItems(sName.section("::", -1), Qt::MatchExactly | Qt::MatchRecursive).value(0));
+         QCOMPARE(pDiagram->getSelectedEntity(), sName);
+         QVERIFY(pDiagram->viewport()->rect().contains(pDiagram->mapFromScene(pDiagram->getBox(sName)->sceneBoundingRect().center())));
+         QCOMPARE(pDiagram->getBox(sName)->pen().width(), 3);
+      }
+      QCOMPARE(pDiagram->getBox("stock::product")->pen().width(), 1);
+
+      // the whole diagram as a picture that a reader takes whole
+      for (const QString& sFile : { "diagram.png", "diagram.svg" })
+      {
+         QVERIFY(pDiagram->exportTo(m_dir.filePath(sFile)).getValue());
+         const QImage picture = (sFile.endsWith("png") ? QImage(m_dir.filePath(sFile)) : QImage());
+         QSvgRenderer svg(m_dir.filePath(sFile));
+         QVERIFY2(sFile.endsWith("png") ? (picture.size() == pDiagram->sceneRect().size().toSize()) : (svg.isValid() && (svg.viewBoxF().size() == pDiagram->sceneRect().size())), qPrintable(sFile));
+      }
+      QVERIFY(! pDiagram->exportTo(m_dir.filePath("diagram.bmp")).getValue());
+
+      // an empty project says where its entities come from
+      context::ctx_project::closeProject();
+      QVERIFY(context::ctx_project::openProject(m_dir.filePath("empty.kelmar")).getValue());
+      wnd.doReloadProject();
+      const QList<QGraphicsItem*> lstItems = pDiagram->scene()->items();
+      QVERIFY((lstItems.count() == 1) && dynamic_cast<QGraphicsSimpleTextItem*>(lstItems.first())->text().contains("use the Import menu"));
       context::ctx_project::closeProject();
    }
 };

@@ -206,6 +206,7 @@ int main(int argc, char* argv[])
    }
    if (result.getValue())
    {
+      if (pImporter->getRunCount() > 0) { out(pImporter->getCountMessage()); }
       const QList<model::entity> lst = context::ctx_project::getProject()->getEntities();
       out(QString("Project %1 : %2 entities").arg(sProject).arg(lst.count()));
       printEntities(lst);

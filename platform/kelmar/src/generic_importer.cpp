@@ -143,9 +143,16 @@ model::entity generic_importer::buildEntity(const std::shared_ptr<model::app_tab
    return e;
 }
 
+QString generic_importer::getCountMessage() const
+{
+   return QString("%1 entities added, %2 replaced").arg(m_iImportCount - m_iReplacedCount).arg(m_iReplacedCount);
+}
+
 vx::VxBool generic_importer::import()
 {
    m_iImportCount = 0;
+   m_iReplacedCount = 0;
+   ++m_iRunCount;
    std::shared_ptr<model::project> pProject = context::ctx_project::getProject();
    if (! pProject) { return vx::VxBool(false, 0, "No project opened"); }
    if (! m_pListOfTables || m_pListOfTables->empty()) { return vx::VxBool(false, 0, "No table to import"); }
@@ -199,16 +206,19 @@ vx::VxBool generic_importer::import()
       }
    }
 
-   // the namespaces go and the new entities come in one transaction: a failed import changes nothing
+   // the namespaces go and the new entities come in one transaction: a failed import changes nothing;
+   // an entity already in the project under the same namespace and name is replaced, not doubled
    QStringList lstNamespaces;
    if (m_bDeleteNamespace)
    {
       if (! m_sNamespace.isEmpty()) { lstNamespaces.append(m_sNamespace); }
       for (const model::entity& e : lstEntities) { if (! lstNamespaces.contains(e.nameSpace)) { lstNamespaces.append(e.nameSpace); } }
    }
-   const vx::VxBool added = pProject->replaceNamespaces(lstNamespaces, lstEntities);
+   int iReplaced = 0;
+   const vx::VxBool added = pProject->replaceNamespaces(lstNamespaces, lstEntities, &iReplaced);
    if (! added.getValue()) { return added; }
    m_iImportCount = lstEntities.count();
+   m_iReplacedCount = iReplaced;
    return vx::VxBool(true);
 }
 

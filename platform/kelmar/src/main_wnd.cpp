@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDockWidget>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenuBar>
@@ -41,6 +42,10 @@ void main_wnd::initWidgets()
    m_treeEntities->header()->setStretchLastSection(false);
    m_viewDiagram = new entity_diagram();
    m_viewDiagram->setObjectName("m_viewDiagram");
+   // an entity chosen in the list: its box scrolled to and highlighted
+   connect(m_treeEntities, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* pItem) {
+      m_viewDiagram->selectEntity(pItem ? pItem->data(0, Qt::UserRole).toString() : QString());
+   });
    auto* pSplitter = new QSplitter(Qt::Horizontal, this);
    pSplitter->addWidget(m_treeEntities);
    pSplitter->addWidget(m_viewDiagram);
@@ -67,6 +72,8 @@ void main_wnd::initMenus()
    pReload->setObjectName("m_actReload");
    QAction* pOrganize = pProject->addAction(tr("&Organize diagram layout"), this, &main_wnd::doOrganizeLayout, QKeySequence(Qt::CTRL + Qt::Key_L));
    pOrganize->setObjectName("m_actOrganizeLayout");
+   pProject->addAction(tr("Export diagram as &PNG..."), this, [this]() { doExportDiagram("png"); })->setObjectName("m_actExportPng");
+   pProject->addAction(tr("Export diagram as &SVG..."), this, [this]() { doExportDiagram("svg"); })->setObjectName("m_actExportSvg");
    pProject->addSeparator();
    pProject->addAction(tr("&Quit"), this, &QWidget::close, QKeySequence::Quit);
 
@@ -79,6 +86,16 @@ void main_wnd::initMenus()
    pRedo->setShortcut(QKeySequence::Redo);
    pEdit->addAction(pUndo);
    pEdit->addAction(pRedo);
+
+   QMenu* pView = menuBar()->addMenu(tr("&View"));
+   QAction* pZoomIn = pView->addAction(tr("Zoom &in"), m_viewDiagram, &entity_diagram::doZoomIn);
+   pZoomIn->setObjectName("m_actZoomIn");
+   // Ctrl and "+" with or without Shift: "+" shares its key with "=" on many keyboards
+   pZoomIn->setShortcuts({ QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL + Qt::Key_Equal) });
+   QAction* pZoomOut = pView->addAction(tr("Zoom &out"), m_viewDiagram, &entity_diagram::doZoomOut, QKeySequence::ZoomOut);
+   pZoomOut->setObjectName("m_actZoomOut");
+   QAction* pFit = pView->addAction(tr("&Fit to window"), m_viewDiagram, &entity_diagram::doFitToWindow, QKeySequence(Qt::CTRL + Qt::Key_0));
+   pFit->setObjectName("m_actFitToWindow");
 
    m_menuImport = menuBar()->addMenu(tr("&Import"));
    m_menuImport->setObjectName("m_menuImport");
@@ -115,8 +132,22 @@ void main_wnd::doImport(plugin::import_interface* pPlugin)
 {
    const std::shared_ptr<model::project> pProject = context::ctx_project::getProject();
    if (! pProject) { doMessage(tr("No project is open"), 2, 0); return; }
+   const std::shared_ptr<plugin::generic_importer> pImporter = pPlugin->getGenericImporter();
+   const int iRuns = (pImporter ? pImporter->getRunCount() : 0);
    const vx::VxBool result = pPlugin->importProject(*pProject);
    if (! result.getValue()) { doMessage(pPlugin->getName() + " : " + result.getDesc(), 2, 0); }
+   // a cancelled dialog imports nothing and has nothing to count
+   else if (pImporter && (pImporter->getRunCount() != iRuns)) { doMessage(pImporter->getCountMessage(), 1, 10000); }
+}
+
+void main_wnd::doExportDiagram(const QString& sFormat)
+{
+   const QString sFilter = ((sFormat == "svg") ? tr("SVG pictures (*.svg)") : tr("PNG pictures (*.png)"));
+   QString sFile = QFileDialog::getSaveFileName(this, tr("Export diagram"), QString(), sFilter);
+   if (sFile.isEmpty()) { return; }
+   if (QFileInfo(sFile).suffix().isEmpty()) { sFile += "." + sFormat; }
+   const vx::VxBool result = m_viewDiagram->exportTo(sFile);
+   doMessage(result.getValue() ? tr("Diagram exported to %1").arg(sFile) : result.getDesc(), result.getValue() ? 1 : 2, 10000);
 }
 
 void main_wnd::doReloadProject()
@@ -131,8 +162,11 @@ void main_wnd::doReloadProject()
       setWindowTitle(tr("Kelmar - %1").arg(QFileInfo(pProject->getFilePath()).fileName()));
    }
 
+   // the list's selection is cleared with it: the highlight in the diagram stays with what was chosen
+   const QString sSelected = m_viewDiagram->getSelectedEntity();
    m_treeEntities->clear();
    QHash<QString, QTreeWidgetItem*> hashNamespaces;
+   QHash<QString, QTreeWidgetItem*> hashEntities;
    for (const model::entity& e : lst)
    {
       QTreeWidgetItem* pNamespace = hashNamespaces.value(e.nameSpace);
@@ -145,11 +179,14 @@ void main_wnd::doReloadProject()
          hashNamespaces.insert(e.nameSpace, pNamespace);
       }
       auto* pEntity = new QTreeWidgetItem(pNamespace, QStringList(e.isView ? tr("%1 (view)").arg(e.name) : e.name));
+      pEntity->setData(0, Qt::UserRole, e.fullName());
+      hashEntities.insert(e.fullName(), pEntity);
       pEntity->setToolTip(0, e.description.isEmpty() ? e.fullName() : (e.fullName() + " : " + e.description));
    }
    m_treeEntities->sortItems(0, Qt::AscendingOrder);
    m_treeEntities->expandAll();
    m_viewDiagram->setEntities(lst);
+   if (QTreeWidgetItem* pSelected = hashEntities.value(sSelected)) { m_treeEntities->setCurrentItem(pSelected); }
 }
 
 void main_wnd::doOrganizeLayout() { m_viewDiagram->organizeLayout(); }

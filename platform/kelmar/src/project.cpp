@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <QSqlQuery>
 
 #include <vx/VxSession.h>
@@ -110,18 +111,50 @@ QSqlError insertEntities(QSqlDatabase* db, const QList<entity>& lst)
    return QSqlError();
 }
 
-QSqlError deleteEntities(QSqlDatabase* db, const QStringList& lstNamespaces)
+/** An entity of the same namespace and name is rewritten where it stands (its row keeps its place), the others are appended. */
+QSqlError writeEntities(QSqlDatabase* db, const QList<entity>& lst, int& iReplaced)
+{
+   QSqlQuery q(*db);
+   if (! q.prepare("UPDATE t_entity SET description = ?, generated_by = ?, definition = ? WHERE entity_namespace = ? AND entity_name = ?")) { return q.lastError(); }
+   QList<entity> lstNew;
+   for (const entity& e : lst)
+   {
+      q.addBindValue(nonNull(e.description));
+      q.addBindValue(nonNull(e.generatedBy));
+      q.addBindValue(toDefinition(e));
+      q.addBindValue(nonNull(e.nameSpace));
+      q.addBindValue(nonNull(e.name));
+      if (! q.exec()) { return q.lastError(); }
+      if (q.numRowsAffected() > 0) { ++iReplaced; } else { lstNew.append(e); }
+   }
+   return insertEntities(db, lstNew);
+}
+
+/** Removes the entities of the namespaces (and of the namespaces below them) that lst does not hold. */
+QSqlError deleteEntities(QSqlDatabase* db, const QStringList& lstNamespaces, const QList<entity>& lst)
 {
    if (lstNamespaces.isEmpty()) { return QSqlError(); }
+   QSet<QString> setKept;
+   for (const entity& e : lst) { setKept.insert(e.fullName()); }
    // a namespace goes with the namespaces below it: "ns" takes "ns::s2" along, not "nsx"
+   const auto inNamespaces = [&lstNamespaces](const QString& sNamespace) {
+      for (const QString& ns : lstNamespaces) { if ((sNamespace == ns) || sNamespace.startsWith(ns + "::")) { return true; } }
+      return false;
+   };
    QSqlQuery q(*db);
-   if (! q.prepare("DELETE FROM t_entity WHERE entity_namespace = ? OR substr(entity_namespace, 1, length(?)) = ?")) { return q.lastError(); }
-   for (const QString& ns : lstNamespaces)
+   if (! q.exec("SELECT entity_id, entity_namespace, entity_name FROM t_entity")) { return q.lastError(); }
+   QVariantList lstIds;
+   while (q.next())
    {
-      q.addBindValue(nonNull(ns));
-      q.addBindValue(ns + "::");
-      q.addBindValue(ns + "::");
-      if (! q.exec()) { return q.lastError(); }
+      const entity e{ q.value(1).toString(), q.value(2).toString() };
+      if (inNamespaces(e.nameSpace) && ! setKept.contains(e.fullName())) { lstIds.append(q.value(0)); }
+   }
+   QSqlQuery del(*db);
+   if (! del.prepare("DELETE FROM t_entity WHERE entity_id = ?")) { return del.lastError(); }
+   for (const QVariant& id : lstIds)
+   {
+      del.addBindValue(id);
+      if (! del.exec()) { return del.lastError(); }
    }
    return QSqlError();
 }
@@ -152,12 +185,14 @@ QList<entity> project::getEntities(vx::VxBool* pResult) const
 
 vx::VxBool project::addEntities(const QList<entity>& lst) { return replaceNamespaces(QStringList(), lst); }
 
-vx::VxBool project::replaceNamespaces(const QStringList& lstNamespaces, const QList<entity>& lst)
+vx::VxBool project::replaceNamespaces(const QStringList& lstNamespaces, const QList<entity>& lst, int* pReplaced)
 {
    context::ctx_scoped scoped(vx::VxSingleton<context::ctx_project>::getSingleton());
    vx::VxSession session;
-   if (session.isValid()) { session += deleteEntities(session.database(), lstNamespaces); }
-   if (session.isValid()) { session += insertEntities(session.database(), lst); }
+   int iReplaced = 0;
+   if (session.isValid()) { session += writeEntities(session.database(), lst, iReplaced); }
+   if (session.isValid()) { session += deleteEntities(session.database(), lstNamespaces, lst); }
+   if (pReplaced) { (*pReplaced) = (session.isValid() ? iReplaced : 0); }
    return (session.isValid() ? vx::VxBool(true) : failure("cannot add entities to the project", session.firstError()));
 }
 

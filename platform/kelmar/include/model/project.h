@@ -57,10 +57,11 @@ public:
 
    /** Entities in creation order (read from the project file). */
    QList<entity> getEntities(vx::VxBool* pResult = nullptr) const;
-   /** Appends entities, in one transaction. */
+   /** Writes entities, in one transaction: one of the same namespace and name is replaced in its place, the others appended. */
    vx::VxBool addEntities(const QList<entity>& lst);
-   /** Removes the entities of the namespaces (and of the namespaces below them) and appends lst, in one transaction: all of it or nothing. */
-   vx::VxBool replaceNamespaces(const QStringList& lstNamespaces, const QList<entity>& lst);
+   /** Writes lst as addEntities does, and removes the other entities of the namespaces (and of the namespaces below
+       them), in one transaction: all of it or nothing. pReplaced gets how many of lst replaced an entity. */
+   vx::VxBool replaceNamespaces(const QStringList& lstNamespaces, const QList<entity>& lst, int* pReplaced = nullptr);
    /** Makes the project's entities exactly lst (undo and redo), in one transaction. */
    vx::VxBool replaceEntities(const QList<entity>& lst);
 

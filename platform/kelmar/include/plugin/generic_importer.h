@@ -44,6 +44,12 @@ public:
    vx::VxBool import();
    /** Number of entities created by the last import(). */
    int getImportCount() const { return m_iImportCount; }
+   /** How many of them replaced an entity of the same namespace and name; the others were added. */
+   int getReplacedCount() const { return m_iReplacedCount; }
+   /** How many times import() has run: tells the host whether a plug-in's call got as far as importing. */
+   int getRunCount() const { return m_iRunCount; }
+   /** What the host says after an import: "N entities added, M replaced". */
+   QString getCountMessage() const;
 
    /** C++ type of a column: the first mapping whose SQL type starts the column's, else by value type. */
    static QString getPropertyType(const std::shared_ptr<model::app_column>& pColumn, const type_lst_type_mapping& lstTypeMapping);
@@ -68,6 +74,8 @@ private:
    bool m_bBoostOptionalForNullValue = false;
    type_lst_type_mapping m_lstTypeMapping;
    int m_iImportCount = 0;
+   int m_iReplacedCount = 0;
+   int m_iRunCount = 0;
 };
 
 } // namespace plugin

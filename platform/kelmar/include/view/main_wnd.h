@@ -51,6 +51,8 @@ private:
    void initWidgets();
    void initMenus();
    void doImport(plugin::import_interface* pPlugin);
+   /** Asks for a file and writes the diagram there ("png" or "svg"). */
+   void doExportDiagram(const QString& sFormat);
 
    QStringList m_lstAppArgs;
    QUndoStack m_undoStack;
