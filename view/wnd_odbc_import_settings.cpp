@@ -104,7 +104,7 @@ QSqlError wnd_odbc_import::saveSettings()
    const vx::VxSqlQuery query = settingsQuery(sGuid);
    if (session.isValid()) { session += vx::dao::delete_by_query<model::plugin_params>(query, session.database()); }
    if (session.isValid()) { session += vx::dao::insert(lstParams, session.database()); }
-   return session.firstError();
+   return session.commit();
 }
 
 } // namespace view

@@ -58,11 +58,13 @@ private Q_SLOTS:
       QTest::addColumn<QStringList>("newKeys");
       QTest::addColumn<bool>("fails");
       QTest::addColumn<QStringList>("expected");
+      QTest::addColumn<bool>("locked");   // another connection reads in a transaction: every step succeeds, the commit cannot
       // a row without key breaks the NOT NULL constraint after the first new row went in
       QTest::newRow("error rolls back") << QStringList({ "NAMESPACE", QString() }) << true
-                                        << QStringList({ "other/DSN", "ours/DSN", "ours/LOGIN" });
+                                        << QStringList({ "other/DSN", "ours/DSN", "ours/LOGIN" }) << false;
       QTest::newRow("no error commits") << QStringList({ "NAMESPACE", "VERBOSE" }) << false
-                                        << QStringList({ "other/DSN", "ours/NAMESPACE", "ours/VERBOSE" });
+                                        << QStringList({ "other/DSN", "ours/NAMESPACE", "ours/VERBOSE" }) << false;
+      QTest::newRow("failed commit is the result") << QStringList({ "NAMESPACE" }) << true << QStringList({ "other/DSN", "ours/DSN", "ours/LOGIN" }) << true;
    }
 
    void sessionEndsTransaction()
@@ -70,20 +72,24 @@ private Q_SLOTS:
       QFETCH(QStringList, newKeys);
       QFETCH(bool, fails);
       QFETCH(QStringList, expected);
+      QFETCH(bool, locked);
       context::ctx_scoped scoped(context::ctx_project::getSingleton());
       QSqlError error;
       QSqlDatabase project = vx::VxSqlDatabase::getDatabase(error);
       QVERIFY(QSqlQuery(project).exec("DELETE FROM t_plugin_params"));
       QVERIFY(! vx::dao::insert(makeRows({ "DSN", "LOGIN" })).isValid());
       QVERIFY(! vx::dao::insert(makeRows({ "DSN" }, "OTHER")).isValid());
+      kel_test::connection reader(m_dir.filePath("project.kel"), "QSQLITE");
+      if (locked) { QVERIFY(reader.db()->transaction() && (reader.column(k_sRows).count() == 3)); }
       {
          vx::VxSession session;
          session += vx::dao::delete_by_query<model::plugin_params>(vx::VxSqlQuery("").where("t_plugin_params.plugin_guid", k_sGuid), session.database());
          QVERIFY(session.isValid());
          session += vx::dao::insert(makeRows(newKeys), session.database());
-         QCOMPARE(session.isValid(), ! fails);
-         QCOMPARE(session.firstError().isValid(), fails);
+         QCOMPARE(session.isValid(), ! fails || locked);
+         QCOMPARE(session.commit().isValid(), fails);
       }
+      reader.db()->rollback();
       // the project's connection is out of the transaction, and another one sees the same rows
       QSqlQuery rows(project);
       QVERIFY(rows.exec(k_sRows));

@@ -188,13 +188,20 @@ private Q_SLOTS:
       lstEntities.sort();
       QCOMPARE(lstEntities, QStringList({ "entity imp::customer", "entity imp::order_line", "entity imp::orders", "view   imp::customer_orders" }));
 
-      QCOMPARE(kel_test::makeSqlite(sProject, { "CREATE TRIGGER refuse BEFORE UPDATE ON t_entity BEGIN SELECT RAISE(ABORT, 'project is read-only'); END" }), QString());
-      const host_run refused = runHost(importArgs(sProject, m_sShopDsn, "5", { "--KelOdbcImport_namespace=imp", "--KelOdbcImport_delete_namespace=1" }));
-      QVERIFY(refused.ended);
-      QCOMPARE(refused.exitCode, 1);
-      QVERIFY2(refused.errors().contains("project is read-only"), qPrintable(refused.errors()));
-      QCOMPARE(refused.messages(), lstOrganized.mid(0, 1) + QStringList(finalMessage(0)));
-      QCOMPARE(entityCount(sProject), n);
+      // another program reads the project in a transaction: every write succeeds, the commit cannot; then a trigger refuses
+      for (const QString sRefusal : { "database is locked", "project is read-only" })
+      {
+         kel_test::connection reader(sProject, "QSQLITE");
+         if (sRefusal.startsWith("database")) { QVERIFY(reader.db()->transaction() && (reader.column("SELECT count(*) FROM t_entity").count() == 1)); }
+         else { QCOMPARE(reader.exec({ "CREATE TRIGGER refuse BEFORE UPDATE ON t_entity BEGIN SELECT RAISE(ABORT, 'project is read-only'); END" }), QString()); }
+         const host_run refused = runHost(importArgs(sProject, m_sShopDsn, "5", { "--KelOdbcImport_namespace=imp", "--KelOdbcImport_delete_namespace=1" }));
+         reader.db()->rollback();
+         QVERIFY(refused.ended);
+         QCOMPARE(refused.exitCode, 1);
+         QVERIFY2(refused.errors().contains(sRefusal), qPrintable(refused.errors()));
+         QCOMPARE(refused.messages(), lstOrganized.mid(0, 1) + QStringList(finalMessage(0)));
+         QCOMPARE(entityCount(sProject), n);
+      }
    }
 
    // Each refusal: its message on standard error, status 1, no host message and the project as it was.

@@ -192,8 +192,9 @@ vx::VxBool project::replaceNamespaces(const QStringList& lstNamespaces, const QL
    int iReplaced = 0;
    if (session.isValid()) { session += writeEntities(session.database(), lst, iReplaced); }
    if (session.isValid()) { session += deleteEntities(session.database(), lstNamespaces, lst); }
-   if (pReplaced) { (*pReplaced) = (session.isValid() ? iReplaced : 0); }
-   return (session.isValid() ? vx::VxBool(true) : failure("cannot add entities to the project", session.firstError()));
+   const QSqlError error = session.commit();
+   if (pReplaced) { (*pReplaced) = (error.isValid() ? 0 : iReplaced); }
+   return (error.isValid() ? failure("cannot add entities to the project", error) : vx::VxBool(true));
 }
 
 vx::VxBool project::replaceEntities(const QList<entity>& lst)
@@ -203,7 +204,8 @@ vx::VxBool project::replaceEntities(const QList<entity>& lst)
    QSqlQuery q(*session.database());
    if (session.isValid() && ! q.exec("DELETE FROM t_entity")) { session += q.lastError(); }
    if (session.isValid()) { session += insertEntities(session.database(), lst); }
-   return (session.isValid() ? vx::VxBool(true) : failure("cannot restore the project's entities", session.firstError()));
+   const QSqlError error = session.commit();
+   return (error.isValid() ? failure("cannot restore the project's entities", error) : vx::VxBool(true));
 }
 
 } // namespace model

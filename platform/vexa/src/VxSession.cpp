@@ -14,9 +14,17 @@ VxSession::VxSession(QSqlDatabase* db)
 
 VxSession::~VxSession()
 {
-   if (! m_bTransaction) { return; }
-   if (isValid() && m_database.commit()) { return; }
+   if (m_bTransaction) { m_database.rollback(); }
+}
+
+QSqlError VxSession::commit()
+{
+   if (! m_bTransaction) { return m_firstError; }
+   m_bTransaction = false;
+   if (isValid() && m_database.commit()) { return m_firstError; }
+   (*this) += m_database.lastError();
    m_database.rollback();
+   return m_firstError;
 }
 
 VxSession& VxSession::operator+=(const QSqlError& error)
