@@ -93,7 +93,7 @@ void wnd_odbc_import::doBtnOk()
    m_bOrganizeDiagramLayout = m_chkOrganizeLayout->isChecked();
    fileTypeMapping();
    filterListOfTables(m_pRootItem);
-   saveSettings();
+   storeSettings();
    accept();
 }
 
@@ -107,8 +107,14 @@ void wnd_odbc_import::closeEvent(QCloseEvent* event)
 {
    if (m_bProcessing) { event->ignore(); return; }
    fileTypeMapping();
-   saveSettings();
+   storeSettings();
    QDialog::closeEvent(event);
+}
+
+void wnd_odbc_import::storeSettings()
+{
+   const QSqlError error = saveSettings();
+   if (error.isValid()) { warn(tr("The settings were not stored :\n") + error.text()); }
 }
 
 void wnd_odbc_import::resizeEvent(QResizeEvent* event)

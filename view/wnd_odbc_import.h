@@ -77,6 +77,8 @@ private:
    void fileTypeMapping();
    QSqlError loadSettings();
    QSqlError saveSettings();
+   /** Saves the settings; a save that fails is said in a warning (the dialog goes on). */
+   void storeSettings();
    void applySetting(const QString& sKey, const QVariant& vValue);
 
    /** Opens the connection of the custom context (made current) and reads its catalogue into m_pListOfTables. */

@@ -1,6 +1,8 @@
 // The settings of the dialog, stored per project as rows of the host's plug-in parameter table.
 #include "wnd_odbc_import.h"
 
+#include <QFile>
+
 #include <vx/VxDao.h>
 #include <vx/VxSession.h>
 
@@ -74,6 +76,11 @@ QSqlError wnd_odbc_import::saveSettings()
    if (m_bSettingsLoadFailed) { return QSqlError(QString(), "the stored settings could not be read: they are not overwritten", QSqlError::UnknownError); }
    tools::wait_cursor wait;
    if (! context::ctx_project::getProject()) { return QSqlError(); }
+   // a stored password is for the owner's eyes only: the file is closed to the others before it holds one
+   const QString sFile = context::ctx_project::getProject()->getFilePath();
+   const QFileDevice::Permissions others = (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
+   if (! m_txtPassword->text().isEmpty() && (QFile::permissions(sFile) & others) && ! QFile::setPermissions(sFile, QFile::permissions(sFile) & ~others))
+   { return QSqlError(QString(), "the project file cannot be closed to other users: the password is not stored there", QSqlError::UnknownError); }
    context::ctx_scoped scoped(vx::VxSingleton<context::ctx_project>::getSingleton());
    const QString sGuid = settingsGuid(m_pPlugin);
    // one transaction: when the insert fails, the delete is rolled back and the old rows stay

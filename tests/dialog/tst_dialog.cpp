@@ -135,6 +135,7 @@ class tst_dialog : public QObject
    std::shared_ptr<plugin::generic_importer> m_pImporter;
    QList<std::shared_ptr<QPluginLoader>> m_lstLoaders;
    QStringList m_lstEvents;
+   QStringList m_lstWarned;
 
    /** A dialog as the import makes it: built, then given the plug-in (the stored settings of the open project are loaded). */
    std::unique_ptr<wnd> newDialog() const
@@ -188,9 +189,11 @@ class tst_dialog : public QObject
       leave(p, "OK");
    }
 
-   /** Leaves the dialog as a user does: "Cancel", "close" (window button), "Escape", or "OK" after connecting and checking all. */
+   /** Leaves the dialog as a user does: "Cancel", "close" (window button), "Escape", or "OK" after connecting and checking all; m_lstWarned: its warnings. */
    void leave(wnd* p, const QString& sWay)
    {
+      const kel_test::modal_watch watch;
+      const auto warned = qScopeGuard([&]() { m_lstWarned = watch.messages; });
       p->show();
       if (sWay == "Cancel") { w<QPushButton>(p, "m_btnCancel")->click(); }
       else if (sWay == "close") { p->close(); }
@@ -571,6 +574,7 @@ private Q_SLOTS:
       QFETCH(QString, mendSql);
       openProject();
       const QString sFirst = m_sProject;
+      const QFileDevice::Permissions others = (QFile::permissions(m_sProject) & (QFileDevice::ReadGroup | QFileDevice::ReadOther));
       kel_test::connection project(m_sProject, "QSQLITE");
       QStringList lstEntered;
       if (! breakSql.isEmpty())
@@ -588,6 +592,9 @@ private Q_SLOTS:
          lstEntered = (breakSql.isEmpty() ? fields(pWnd.get()) : lstEntered);
          leave(pWnd.get(), way);
       }
+      // a save that failed is said; a stored password closes the file to other users
+      QCOMPARE(m_lstWarned.join("").section(" :\n", 0, 0), breakSql.isEmpty() ? QString() : "KelOdbcImport: The settings were not stored");
+      QCOMPARE(QFile::permissions(m_sProject) & (QFileDevice::ReadGroup | QFileDevice::ReadOther), storedSettings(m_sProject).isEmpty() ? others : QFileDevice::Permissions());
       vx::VxCollection<QString, QString> lstMapping;
       lstMapping.insert("varchar", "std::string");
       lstMapping.insert("int", "qint64");
