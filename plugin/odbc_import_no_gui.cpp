@@ -8,6 +8,7 @@
 #include <context/ctx_custom.h>
 #include <context/ctx_global.h>
 #include <context/ctx_scoped.h>
+#include <tools/validator_helper.h>
 #include <view/main_wnd.h>
 
 #include "odbc_import.h"
@@ -68,7 +69,9 @@ vx::VxBool odbc_import_no_gui::fillGenericImporter(plugin::odbc_import* plugin)
 
    const command_line options(pMainWnd);
    const QString sDsn = options.text("--KelOdbcImport_dsn");
-   const int iDatabaseType = options.integer("--KelOdbcImport_db_type", 0);
+   const QString sDatabaseType = options.text("--KelOdbcImport_db_type");
+   bool bNumber = sDatabaseType.isNull();
+   const int iDatabaseType = (bNumber ? 0 : sDatabaseType.toInt(&bNumber, 10));
    const QString sFilter = options.text("--KelOdbcImport_filter_regexp");
    const QString sLogin = options.text("--KelOdbcImport_login");
    const QString sPassword = options.text("--KelOdbcImport_pwd");
@@ -81,6 +84,13 @@ vx::VxBool odbc_import_no_gui::fillGenericImporter(plugin::odbc_import* plugin)
    const int iCollection = options.integer("--KelOdbcImport_relation_collection", 1);
    const generic_importer::type_lst_type_mapping lstTypeMapping = parseTypeMapping(options.text("--KelOdbcImport_mapping_sql_to_cpp"));
    const bool bVerbose = options.flag("--KelOdbcImport_verbose");
+   // values no import could use are the command line's fault, said before anything is opened
+   const QRegExp filter(sFilter, Qt::CaseSensitive, QRegExp::RegExp);
+   const auto refuse = [](const QString& sWhy) { return vx::VxBool(false, import_interface::k_iCommandLineError, sWhy); };
+   if (! bNumber) { return refuse("--KelOdbcImport_db_type : '" + sDatabaseType + "' is not a number"); }
+   const bool bFilter = (! sFilter.isEmpty() && (sFilter != "*"));
+   if (bFilter && ! filter.isValid()) { return refuse("--KelOdbcImport_filter_regexp : '" + sFilter + "' is not a valid regular expression : " + filter.errorString()); }
+   if (! tools::validator_helper::isNamespace(sNamespace)) { return refuse("--KelOdbcImport_namespace : '" + sNamespace + "' is not a C++ namespace (such as app or app::db)"); }
 
    context::ctx_custom* pContext = vx::VxSingleton<context::ctx_custom>::getSingleton();
    odbc_import_connection::fillContext(pContext, iDatabaseType, sDsn, sLogin, sPassword);
@@ -105,8 +115,6 @@ vx::VxBool odbc_import_no_gui::fillGenericImporter(plugin::odbc_import* plugin)
    }
 
    // from the last table to the first, so that removing one keeps the indexes still to visit
-   const QRegExp filter(sFilter, Qt::CaseSensitive, QRegExp::RegExp);
-   const bool bFilter = (! sFilter.isEmpty() && (sFilter != "*"));
    for (long i = (pListOfTables->count() - 1); i >= 0; --i)
    {
       const std::shared_ptr<model::app_table> pTable = pListOfTables->getByIndex(i);

@@ -196,7 +196,7 @@ int main(int argc, char* argv[])
    QObject::connect(pImport, &plugin::base_interface::onMessage, [](const QString& sMessage, int, int) { out(sMessage); });
    const vx::VxBool result = pImport->importProject(*context::ctx_project::getProject());
    int iStatus = 0;
-   if (! result.getValue()) { err(result.getDesc()); iStatus = 1; }
+   if (! result.getValue()) { err(result.getDesc()); iStatus = ((result.getCode() == plugin::import_interface::k_iCommandLineError) ? 2 : 1); }
 
    // nothing read (the import failed before it had tables): an earlier dump stays as it was
    if (! sDump.isEmpty() && pImporter->getListOfTables())

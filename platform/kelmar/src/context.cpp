@@ -33,15 +33,17 @@ namespace {
 const QStringList k_lstProjectTables({ "t_plugin_params", "t_entity" });
 
 /** Empty when the database may become (or is) a project; else why not. Reads only: a refused file stays as it was. */
-QString checkProjectMark(QSqlDatabase& db, bool& bMarked)
+QString checkProjectMark(QSqlDatabase& db, bool& bMarked, bool& bLocked)
 {
    QSqlQuery q(db);
-   if (! q.exec("PRAGMA application_id") || ! q.next()) { return q.lastError().text(); }
+   // SQLITE_BUSY: another program holds the file, whatever it is
+   const auto failed = [&q, &bLocked]() { bLocked = (q.lastError().nativeErrorCode() == QLatin1String("5")); return q.lastError().text(); };
+   if (! q.exec("PRAGMA application_id") || ! q.next()) { return failed(); }
    const qint64 iMark = q.value(0).toLongLong();
    bMarked = (iMark == ctx_project::k_iApplicationId);
    if (bMarked) { return QString(); }
    if (iMark != 0) { return QString("it belongs to another application (SQLite application_id %1)").arg(iMark); }
-   if (! q.exec("SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'")) { return q.lastError().text(); }
+   if (! q.exec("SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'")) { return failed(); }
    QStringList lstOthers;
    while (q.next()) { if (! k_lstProjectTables.contains(q.value(0).toString())) { lstOthers << q.value(0).toString(); } }
    // an empty file becomes a project; one holding only the project tables is a project from before the mark
@@ -61,9 +63,9 @@ vx::VxBool ctx_project::openProject(const QString& sFilePath)
    QSqlError error;
    QSqlDatabase db = vx::VxSqlDatabase::getDatabase(error);
    if (error.isValid() || ! db.isOpen()) { return vx::VxBool(false, 0, "cannot open project '" + sFilePath + "' : " + error.text()); }
-   bool bMarked = false;
-   QString sError = checkProjectMark(db, bMarked);
-   if (! sError.isEmpty()) { sError = "'" + sFilePath + "' is not a Kelmar project : " + sError; }
+   bool bMarked = false, bLocked = false;
+   QString sError = checkProjectMark(db, bMarked, bLocked);
+   if (! sError.isEmpty()) { sError = "'" + sFilePath + (bLocked ? "' is locked by another program : " : "' is not a Kelmar project : ") + sError; }
    // the mark is written once: writing it again would change the file at every opening
    QStringList lstSchema({ "CREATE TABLE IF NOT EXISTS t_plugin_params (plugin_guid TEXT NOT NULL, param_key TEXT NOT NULL, param_value)",
       "CREATE TABLE IF NOT EXISTS t_entity (entity_id INTEGER PRIMARY KEY AUTOINCREMENT, entity_namespace TEXT NOT NULL, "

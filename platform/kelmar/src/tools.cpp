@@ -10,12 +10,21 @@
 
 namespace tools {
 
+namespace {
+const QRegularExpression& namespaceRule()
+{
+   static const QRegularExpression rx("^([A-Za-z_][A-Za-z0-9_]*(::[A-Za-z_][A-Za-z0-9_]*)*)?$");
+   return rx;
+}
+} // namespace
+
 void validator_helper::setValidator_Namespace(QLineEdit* pLineEdit)
 {
    if (! pLineEdit) { return; }
-   const QRegularExpression rx("^([A-Za-z_][A-Za-z0-9_]*(::[A-Za-z_][A-Za-z0-9_]*)*)?$");
-   pLineEdit->setValidator(new QRegularExpressionValidator(rx, pLineEdit));
+   pLineEdit->setValidator(new QRegularExpressionValidator(namespaceRule(), pLineEdit));
 }
+
+bool validator_helper::isNamespace(const QString& sText) { return namespaceRule().match(sText).hasMatch(); }
 
 namespace {
 

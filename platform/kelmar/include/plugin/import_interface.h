@@ -43,6 +43,8 @@ public:
    virtual QWidget* getPreviewWidget() = 0;
    virtual void terminate() = 0;
    virtual vx::VxBool importProject(model::project& project) = 0;
+   /** The code of an importProject() failure that is the command line's fault (a value the plug-in cannot take). */
+   static constexpr qint32 k_iCommandLineError = 2;
 
    std::shared_ptr<generic_importer> getGenericImporter() const { return m_pGenericImporter; }
    /** Called by the host when it loads the plug-in. */
