@@ -19,6 +19,11 @@ vx::VxBool odbc_import_catalog::run(odbc_import_statements& statements, vx::VxSq
    return (error.isValid() ? vx::VxBool(false, 0, sFailure + error.text()) : vx::VxBool(true));
 }
 
+QPair<QString, QString> odbc_import_catalog::rowTable(const vx::VxSqlQuery& query, long row) const
+{
+   return qMakePair(text(query, row, "table_namespace"), text(query, row, "table_name"));
+}
+
 vx::VxBool odbc_import_catalog::startProcess()
 {
    m_pListOfTables = std::make_shared<model::type_lst_table>();
@@ -28,14 +33,30 @@ vx::VxBool odbc_import_catalog::startProcess()
    const vx::VxBool preamble = readPreamble();
    if (! preamble.getValue()) { return preamble; }
 
-   const vx::VxBool begun = beginRead();
-   if (! begun.getValue()) { return begun; }
-   const vx::VxBool read = readTables();
-   endRead(read.getValue());
-   return read;
+   bool bCatalogueWide = ! allColumnsQuery().sql().isEmpty();
+   while (true)
+   {
+      const vx::VxBool begun = beginRead();
+      if (! begun.getValue()) { return begun; }
+      QString sRefused;
+      const vx::VxBool read = readTables(bCatalogueWide, sRefused);
+      endRead(read.getValue() && sRefused.isEmpty());
+      if (sRefused.isEmpty()) { return read; }
+      // privileges, an old server, a dictionary view that will not answer for all tables at once: the
+      // per-table queries may still be answered. The read starts again, in a transaction of its own.
+      qDebug("[Kelmar] %s catalogue-wide query failed, reading table by table : %s", engineName(), qPrintable(sRefused));
+      bCatalogueWide = false;
+   }
 }
 
-vx::VxBool odbc_import_catalog::readTables()
+QHash<odbc_import_catalog::table_id, QVector<int>> odbc_import_catalog::groupByTable(const vx::VxSqlQuery& query) const
+{
+   QHash<table_id, QVector<int>> hash;
+   for (long r = 0; r < query.getSqlResultRowCount(); ++r) { hash[rowTable(query, r)].append(static_cast<int>(r)); }
+   return hash;
+}
+
+vx::VxBool odbc_import_catalog::readTables(bool bCatalogueWide, QString& sRefused)
 {
    odbc_import_statements statements(m_pDatabase);
    vx::VxSqlQuery tables = tablesQuery();
@@ -52,22 +73,90 @@ vx::VxBool odbc_import_catalog::readTables()
    const long lRows = lTables + views.getSqlResultRowCount();
    if (lRows <= 0) { return vx::VxBool(false, 0, "No table found, please check your database type or select the generic import"); }
 
+   // the primary keys, relationships and columns of every table, in 0 (table by table) or 3 queries
+   vx::VxSqlQuery all[3];
+   QHash<table_id, QVector<int>> byTable[3];
+   if (bCatalogueWide)
+   {
+      all[0] = (hasPrimaryKeyQuery() ? allPrimaryKeysQuery() : vx::VxSqlQuery());
+      all[1] = allRelationsQuery();
+      all[2] = allColumnsQuery();
+      for (int q = 0; q < 3; ++q)
+      {
+         if (all[q].sql().isEmpty()) { continue; }
+         const QSqlError error = statements.run(all[q]);
+         if (error.isValid()) { sRefused = error.text(); return vx::VxBool(false, 0, sRefused); }
+         byTable[q] = groupByTable(all[q]);
+      }
+   }
+
    odbc_import_keys tableKeys;
    for (long i = 0; i < lRows; ++i)
    {
       emitProgress(static_cast<qint32>(i), static_cast<qint32>(lRows));
       table_row row;
       if (! ((i < lTables) ? readTableRow(tables, i, row) : readViewRow(views, i - lTables, row))) { continue; }
+      if (! row.unreadable.isEmpty()) { return vx::VxBool(false, 0, row.unreadable); }
       bool bNew = false;
       const long lTableKey = tableKeys.take(row.nameSpace + "." + row.name, odbc_import_keys::tableIdentity(row.nameSpace, row.name), bNew);
       if (! bNew) { continue; }
-      const vx::VxBool read = readTable(statements, row, lTableKey);
-      if (! read.getValue()) { return read; }
+      vx::VxSqlQuery own[3];
+      table_rows rows[3];
+      if (bCatalogueWide)
+      {
+         const table_id id(row.rawNamespace, row.name);
+         for (int q = 0; q < 3; ++q) { rows[q] = { &all[q], byTable[q].value(id) }; }
+      }
+      else
+      {
+         bool bLeftOut = false;
+         const vx::VxBool queried = queryTable(statements, row, own, rows, bLeftOut);
+         if (! queried.getValue()) { return queried; }
+         if (bLeftOut) { continue; }
+      }
+      readTable(row, lTableKey, rows[0], rows[1], rows[2]);
    }
    return vx::VxBool(true);
 }
 
-vx::VxBool odbc_import_catalog::readTable(odbc_import_statements& statements, const table_row& row, long lTableKey)
+vx::VxBool odbc_import_catalog::queryTable(odbc_import_statements& statements, const table_row& row, vx::VxSqlQuery (&queries)[3], table_rows (&rows)[3],
+                                           bool& bLeftOut)
+{
+   const QString sFor = "' :\n";
+   if (hasPrimaryKeyQuery())
+   {
+      queries[0] = primaryKeyQuery(row);
+      const vx::VxBool read = run(statements, queries[0], "An error occurred getting primary key for table '" + row.name + sFor);
+      if (! read.getValue()) { return read; }
+   }
+   queries[1] = relationsQuery(row);
+   const vx::VxBool readRelations = run(statements, queries[1], "An error occurred getting all relationships for table '" + row.name + sFor);
+   if (! readRelations.getValue()) { return readRelations; }
+   const QString sColumnsFailure = "An error occurred getting all columns for table '" + row.name + sFor;
+   queries[2] = columnsQuery(row);
+   const QSqlError columnsError = statements.run(queries[2]);
+   // a view that reads a dropped table, or calls a function its own application registers, cannot be
+   // described (SQLite fails, MariaDB lists no column): it is left out, the rest of the catalogue is read
+   if (columnsError.isValid() && row.isView) { m_lstWarnings.append(leftOut(row) + "the database cannot describe it :\n" + columnsError.text()); bLeftOut = true; return vx::VxBool(true); }
+   if (columnsError.isValid()) { return vx::VxBool(false, 0, sColumnsFailure + columnsError.text()); }
+   vx::VxSqlQuery fallback = columnsFallbackQuery(row);
+   if ((queries[2].getSqlResultRowCount() == 0) && ! fallback.sql().isEmpty())
+   {
+      // a server that ignores what it does not know answers with no row: never import such a table empty
+      const vx::VxBool readFallback = run(statements, fallback, sColumnsFailure);
+      if (! readFallback.getValue()) { return readFallback; }
+      if ((fallback.getSqlResultRowCount() == 0) && ! row.isView) { return vx::VxBool(false, 0, sColumnsFailure + "the table has no column that can be read"); }
+      queries[2] = fallback;
+   }
+   for (int q = 0; q < 3; ++q)
+   {
+      rows[q].query = &queries[q];
+      for (long r = 0; r < queries[q].getSqlResultRowCount(); ++r) { rows[q].rows.append(static_cast<int>(r)); }
+   }
+   return vx::VxBool(true);
+}
+
+void odbc_import_catalog::readTable(const table_row& row, long lTableKey, const table_rows& primaryKey, const table_rows& relations, const table_rows& columns)
 {
    auto pTable = std::make_shared<model::app_table>();
    auto pPrimaryKey = std::make_shared<model::app_primary_key>();
@@ -85,45 +174,33 @@ vx::VxBool odbc_import_catalog::readTable(odbc_import_statements& statements, co
    pTable->setListOfRelations(pRelations);
 
    QStringList lstPrimaryKey;
-   if (hasPrimaryKeyQuery())
-   {
-      vx::VxSqlQuery primaryKey = primaryKeyQuery(row);
-      const vx::VxBool read = run(statements, primaryKey, "An error occurred getting primary key for table '" + row.name + "' :\n");
-      if (! read.getValue()) { return read; }
-      for (long r = 0; r < primaryKey.getSqlResultRowCount(); ++r) { lstPrimaryKey.append(readPrimaryKeyColumn(primaryKey, r)); }
-   }
+   for (int r : primaryKey.rows) { lstPrimaryKey.append(readPrimaryKeyColumn(*primaryKey.query, r)); }
 
-   vx::VxSqlQuery relations = relationsQuery(row);
-   const vx::VxBool readRelations = run(statements, relations, "An error occurred getting all relationships for table '" + row.name + "' :\n");
-   if (! readRelations.getValue()) { return readRelations; }
    QVector<relation_row> lstRelations;
    QMultiHash<QString, int> hashRelations;
-   for (long r = 0; r < relations.getSqlResultRowCount(); ++r)
+   for (int r : relations.rows)
    {
-      lstRelations.append(readRelationRow(relations, r));
+      lstRelations.append(readRelationRow(*relations.query, r));
       hashRelations.insert(lstRelations.last().column, lstRelations.count() - 1);
    }
 
-   vx::VxSqlQuery columns = columnsQuery(row);
-   const QSqlError columnsError = statements.run(columns);
-   // a view that reads a dropped table, or calls a function its own application registers, cannot be
-   // described (SQLite fails, MariaDB lists no column): it is left out, the rest of the catalogue is read
-   const QString sView = "View '" + (row.nameSpace.isEmpty() ? row.name : (row.nameSpace + "." + row.name)) + "' is left out : ";
-   if (columnsError.isValid() && row.isView) { m_lstWarnings.append(sView + "the database cannot describe it :\n" + columnsError.text()); return vx::VxBool(true); }
-   if (columnsError.isValid()) { return vx::VxBool(false, 0, "An error occurred getting all columns for table '" + row.name + "' :\n" + columnsError.text()); }
    odbc_import_keys columnKeys, relationKeys;
    long lColumns = 0;
-   for (long r = 0; r < columns.getSqlResultRowCount(); ++r)
+   for (int r : columns.rows)
    {
-      const column_row column = readColumnRow(columns, r, lstPrimaryKey);
+      const column_row column = readColumnRow(*columns.query, r, lstPrimaryKey);
       if (column.isHidden) { continue; }
       addColumn(column, pTable, lstRelations, hashRelations, columnKeys, relationKeys);
       ++lColumns;
    }
-   if (row.isView && (lColumns == 0)) { m_lstWarnings.append(sView + "the database describes no column of it"); return vx::VxBool(true); }
+   if (row.isView && (lColumns == 0)) { m_lstWarnings.append(leftOut(row) + "the database describes no column of it"); return; }
 
    m_pListOfTables->insert(lTableKey, pTable);
-   return vx::VxBool(true);
+}
+
+QString odbc_import_catalog::leftOut(const table_row& row)
+{
+   return "View '" + (row.nameSpace.isEmpty() ? row.name : (row.nameSpace + "." + row.name)) + "' is left out : ";
 }
 
 void odbc_import_catalog::addColumn(const column_row& row, const std::shared_ptr<model::app_table>& pTable, const QVector<relation_row>& lstRelations,

@@ -1,7 +1,9 @@
 #ifndef PLUGIN_ODBC_IMPORT_CATALOG_H
 #define PLUGIN_ODBC_IMPORT_CATALOG_H
 
+#include <QHash>
 #include <QMultiHash>
+#include <QPair>
 #include <QStringList>
 #include <QVector>
 
@@ -15,9 +17,13 @@ class odbc_import_keys;
 class odbc_import_statements;
 
 /**
- * The run shared by the readers that query a catalogue with SQL: a tables query, then per table a
- * primary-key, a relationship and a columns query. Each engine states its SQL texts, how its result
- * rows read and its namespace rule; the model is built here, the same way for all of them.
+ * The run shared by the readers that query a catalogue with SQL: a tables query, then the primary keys,
+ * the relationships and the columns of every table, each in one catalogue-wide query whose rows are
+ * grouped by table here; where an engine has no such query, or the server refuses one, per table a
+ * primary-key, a relationship and a columns query. Round trips are what a remote catalogue costs: the
+ * catalogue-wide read needs a fixed handful whatever the number of tables. Each engine states its SQL
+ * texts, how its result rows read and its namespace rule; the model is built here, the same way for
+ * all of them, from either kind of query.
  */
 class odbc_import_catalog : public odbc_import_process
 {
@@ -36,6 +42,7 @@ protected:
       QString nameSpace;      // what the model shows (the engine's default schema is empty)
       QString description;
       bool isView = false;
+      QString unreadable;     // why the row cannot be read: the run fails with this message
    };
 
    struct relation_row
@@ -85,6 +92,19 @@ protected:
    virtual column_row readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList& lstPrimaryKey) const = 0;
    virtual QVariant getColumnType(const QString& sSqlType) const = 0;
 
+   /** Engines that read a table's columns otherwise when its columns query gives no row (an old SQLite): then a table with no column fails the run. */
+   virtual vx::VxSqlQuery columnsFallbackQuery(const table_row& table) const { Q_UNUSED(table); return vx::VxSqlQuery(); }
+
+   /** The catalogue-wide queries: rows of every table the tables query may return, those of one table in the
+       order its per-table query gives them. No SQL text (the default): the engine reads table by table. */
+   virtual vx::VxSqlQuery allPrimaryKeysQuery() const { return vx::VxSqlQuery(); }
+   virtual vx::VxSqlQuery allRelationsQuery() const { return vx::VxSqlQuery(); }
+   virtual vx::VxSqlQuery allColumnsQuery() const { return vx::VxSqlQuery(); }
+   /** The table a row of a catalogue-wide query belongs to, as (raw namespace, name): by default its columns "table_namespace" and "table_name". */
+   virtual QPair<QString, QString> rowTable(const vx::VxSqlQuery& query, long row) const;
+   /** The engine's name in the debug log. */
+   virtual const char* engineName() const = 0;
+
    /** A query of sql with ":table_name" then ":table_namespace" bound. */
    static vx::VxSqlQuery boundQuery(const char* sql, const table_row& table);
    /** A nullability value that says "not null": sNo in any case, or "0". */
@@ -97,11 +117,27 @@ protected:
    QString m_sCurrentDatabase;
 
 private:
-   /** The tables query and every table's queries, between beginRead() and endRead(). */
-   vx::VxBool readTables();
+   /** Result rows of one table: the rows of query at these positions, in this order. */
+   struct table_rows
+   {
+      const vx::VxSqlQuery* query = nullptr;
+      QVector<int> rows;
+   };
+   using table_id = QPair<QString, QString>;
+
+   /** The tables query and the other queries, catalogue-wide or table by table, between beginRead() and
+       endRead(). sRefused: the error of a catalogue-wide query that failed (nothing is read then). */
+   vx::VxBool readTables(bool bCatalogueWide, QString& sRefused);
    /** Runs query; a failure gives the message prefix + error text. */
    static vx::VxBool run(odbc_import_statements& statements, vx::VxSqlQuery& query, const QString& sFailure);
-   vx::VxBool readTable(odbc_import_statements& statements, const table_row& row, long lTableKey);
+   /** Positions of the rows of query, by table. */
+   QHash<table_id, QVector<int>> groupByTable(const vx::VxSqlQuery& query) const;
+   /** Runs the per-table queries of the table into the three queries; every row of each is the table's. */
+   /** bLeftOut: a view that the database cannot describe, left out with a warning. */
+   vx::VxBool queryTable(odbc_import_statements& statements, const table_row& row, vx::VxSqlQuery (&queries)[3], table_rows (&rows)[3], bool& bLeftOut);
+   /** The start of the warning for a view left out. */
+   static QString leftOut(const table_row& row);
+   void readTable(const table_row& row, long lTableKey, const table_rows& primaryKey, const table_rows& relations, const table_rows& columns);
    /** columnKeys and relationKeys: the keys given so far in the table's column lists and list of relations. */
    void addColumn(const column_row& row, const std::shared_ptr<model::app_table>& pTable, const QVector<relation_row>& lstRelations,
                   const QMultiHash<QString, int>& hashRelations, odbc_import_keys& columnKeys, odbc_import_keys& relationKeys);

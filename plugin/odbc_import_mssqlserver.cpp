@@ -8,9 +8,10 @@ namespace sql {
 
 // INFORMATION_SCHEMA names are written in upper case: a database of case-sensitive collation resolves
 // object and column names under it (the sys views are lower case). The aliases name what is read.
+// dbo.sysdiagrams is where the management tools keep their database diagrams: no table of the model.
 const char* const k_tables =
    "SELECT TABLE_NAME AS table_name, TABLE_SCHEMA AS table_schema, TABLE_TYPE AS table_type FROM INFORMATION_SCHEMA.TABLES "
-   "WHERE (TABLE_TYPE = 'BASE TABLE' OR TABLE_TYPE = 'VIEW');";
+   "WHERE (TABLE_TYPE = 'BASE TABLE' OR TABLE_TYPE = 'VIEW') AND NOT (TABLE_SCHEMA = 'dbo' AND TABLE_NAME = 'sysdiagrams');";
 
 // Each part of the constraint's name quoted: a dot, a blank or a bracket in a name would break OBJECT_ID's parse.
 const char* const k_primary_key =
@@ -25,11 +26,35 @@ const char* const k_relations =
    "INNER JOIN sys.schemas sp ON tp.schema_id = sp.schema_id INNER JOIN sys.foreign_key_columns fkc ON fkc.constraint_object_id = fk.object_id "
    "INNER JOIN sys.columns cp ON fkc.parent_column_id = cp.column_id AND fkc.parent_object_id = cp.object_id "
    "INNER JOIN sys.columns cr ON fkc.referenced_column_id = cr.column_id AND fkc.referenced_object_id = cr.object_id "
-   "INNER JOIN sys.schemas sr ON tr.schema_id = sr.schema_id WHERE sp.name = :table_namespace AND tp.name = :table_name;";
+   "INNER JOIN sys.schemas sr ON tr.schema_id = sr.schema_id WHERE sp.name = :table_namespace AND tp.name = :table_name "
+   "ORDER BY fk.name, fkc.constraint_column_id;";
 
 const char* const k_columns =
    "SELECT COLUMN_NAME AS column_name, DATA_TYPE AS data_type, COLUMN_DEFAULT AS column_default, IS_NULLABLE AS is_nullable "
    "FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA = :table_namespace AND TABLE_NAME = :table_name ORDER BY ORDINAL_POSITION;";
+
+// The catalogue-wide queries, each replacing its per-table query above for every table of the database
+// at once; rows name their table, those of one table come in the per-table query's order.
+
+// Replaces k_primary_key.
+const char* const k_all_primary_keys =
+   "SELECT TABLE_SCHEMA AS table_namespace, TABLE_NAME AS table_name, COLUMN_NAME AS column_name FROM INFORMATION_SCHEMA.KEY_COLUMN_USAGE "
+   "WHERE OBJECTPROPERTY(OBJECT_ID(QUOTENAME(CONSTRAINT_CATALOG) + '.' + QUOTENAME(CONSTRAINT_SCHEMA) + '.' + QUOTENAME(CONSTRAINT_NAME)), 'IsPrimaryKey') = 1;";
+
+// Replaces k_relations.
+const char* const k_all_relations =
+   "SELECT fk.name AS fk_name, tp.name AS table_name, sp.name AS table_namespace, cp.name AS column_name, tr.name AS ref_table_name, "
+   "sr.name AS ref_table_schema, cr.name AS ref_column_name FROM sys.foreign_keys fk "
+   "INNER JOIN sys.tables tp ON fk.parent_object_id = tp.object_id INNER JOIN sys.tables tr ON fk.referenced_object_id = tr.object_id "
+   "INNER JOIN sys.schemas sp ON tp.schema_id = sp.schema_id INNER JOIN sys.foreign_key_columns fkc ON fkc.constraint_object_id = fk.object_id "
+   "INNER JOIN sys.columns cp ON fkc.parent_column_id = cp.column_id AND fkc.parent_object_id = cp.object_id "
+   "INNER JOIN sys.columns cr ON fkc.referenced_column_id = cr.column_id AND fkc.referenced_object_id = cr.object_id "
+   "INNER JOIN sys.schemas sr ON tr.schema_id = sr.schema_id ORDER BY fk.name, fkc.constraint_column_id;";
+
+// Replaces k_columns.
+const char* const k_all_columns =
+   "SELECT TABLE_SCHEMA AS table_namespace, TABLE_NAME AS table_name, COLUMN_NAME AS column_name, DATA_TYPE AS data_type, "
+   "COLUMN_DEFAULT AS column_default, IS_NULLABLE AS is_nullable FROM INFORMATION_SCHEMA.COLUMNS ORDER BY ORDINAL_POSITION;";
 
 } // namespace sql
 
@@ -84,6 +109,12 @@ odbc_import_catalog::column_row odbc_import_mssqlserver::readColumnRow(const vx:
    column.isPrimaryKey = lstPrimaryKey.contains(column.name);
    return column;
 }
+
+vx::VxSqlQuery odbc_import_mssqlserver::allPrimaryKeysQuery() const { return vx::VxSqlQuery(sql::k_all_primary_keys); }
+
+vx::VxSqlQuery odbc_import_mssqlserver::allRelationsQuery() const { return vx::VxSqlQuery(sql::k_all_relations); }
+
+vx::VxSqlQuery odbc_import_mssqlserver::allColumnsQuery() const { return vx::VxSqlQuery(sql::k_all_columns); }
 
 QVariant odbc_import_mssqlserver::getColumnType(const QString& sSqlType) const { return odbc_import_column_type::fromShared(sSqlType); }
 

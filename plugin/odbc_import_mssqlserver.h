@@ -23,6 +23,10 @@ protected:
    relation_row readRelationRow(const vx::VxSqlQuery& query, long row) const override;
    vx::VxSqlQuery columnsQuery(const table_row& table) const override;
    column_row readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList& lstPrimaryKey) const override;
+   vx::VxSqlQuery allPrimaryKeysQuery() const override;
+   vx::VxSqlQuery allRelationsQuery() const override;
+   vx::VxSqlQuery allColumnsQuery() const override;
+   const char* engineName() const override { return "SQL Server"; }
 
 private:
    QVariant getColumnType(const QString& sSqlType) const override;

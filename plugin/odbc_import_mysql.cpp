@@ -8,7 +8,8 @@ namespace plugin {
 
 namespace sql {
 
-const char* const k_current_database = "SELECT DATABASE();";
+// The server's version comes along: whether it quotes string defaults depends on it.
+const char* const k_current_database = "SELECT DATABASE(), VERSION();";
 
 // MariaDB reports a system-versioned table ("WITH SYSTEM VERSIONING") as "SYSTEM VERSIONED": it is a table too.
 const char* const k_tables =
@@ -20,13 +21,48 @@ const char* const k_primary_key =
 
 const char* const k_relations =
    "SELECT table_name, column_name, constraint_name, referenced_table_name, referenced_column_name FROM information_schema.key_column_usage "
-   "WHERE constraint_name <> 'PRIMARY' AND referenced_table_name IS NOT NULL AND table_schema = :table_namespace AND table_name = :table_name;";
+   "WHERE constraint_name <> 'PRIMARY' AND referenced_table_name IS NOT NULL AND table_schema = :table_namespace AND table_name = :table_name "
+   "ORDER BY constraint_name, ordinal_position;";
 
 const char* const k_columns =
    "SELECT column_name, data_type, column_type, column_comment, column_default, is_nullable FROM information_schema.columns "
-   "WHERE table_schema = :table_namespace AND table_name = :table_name;";
+   "WHERE table_schema = :table_namespace AND table_name = :table_name ORDER BY ordinal_position;";
+
+// The catalogue-wide queries, each replacing its per-table query above for every table of the current
+// database at once; rows name their table, those of one table come in the per-table query's order.
+
+// Replaces k_primary_key.
+const char* const k_all_primary_keys =
+   "SELECT table_name, column_name FROM information_schema.columns WHERE column_key = 'PRI' AND table_schema = :table_namespace;";
+
+// Replaces k_relations.
+const char* const k_all_relations =
+   "SELECT table_name, column_name, constraint_name, referenced_table_name, referenced_column_name FROM information_schema.key_column_usage "
+   "WHERE constraint_name <> 'PRIMARY' AND referenced_table_name IS NOT NULL AND table_schema = :table_namespace "
+   "ORDER BY constraint_name, ordinal_position;";
+
+// Replaces k_columns.
+const char* const k_all_columns =
+   "SELECT table_name, column_name, column_type, column_comment, column_default, is_nullable FROM information_schema.columns "
+   "WHERE table_schema = :table_namespace ORDER BY ordinal_position;";
 
 } // namespace sql
+
+namespace {
+
+// MariaDB quotes a string default from 10.2.7 on ('NULL' is then the string, NULL no default); MySQL
+// and older MariaDB write a string default bare, so that the text NULL may be the string.
+bool quotesDefaults(QString sVersion)
+{
+   if (! sVersion.contains("MariaDB", Qt::CaseInsensitive)) { return false; }
+   // a replication-era prefix some servers still put before the real version
+   if (sVersion.startsWith("5.5.5-")) { sVersion = sVersion.mid(6); }
+   const QStringList lst = sVersion.section('-', 0, 0).split('.');
+   const int iVersion = lst.value(0).toInt() * 10000 + lst.value(1).toInt() * 100 + lst.value(2).toInt();
+   return (iVersion >= 100207);
+}
+
+} // namespace
 
 vx::VxBool odbc_import_mysql::readPreamble()
 {
@@ -34,17 +70,13 @@ vx::VxBool odbc_import_mysql::readPreamble()
    const QSqlError error = vx::dao::call_query(query, m_pDatabase);
    if (error.isValid()) { return vx::VxBool(false, 0, "An error occurred getting current database :\n" + error.text()); }
    // no row and NULL both mean that the connection has no database selected
-   m_sCurrentDatabase = ((query.getSqlResultRowCount() > 0) ? query.getSqlResultAt(0, QString("DATABASE()")).toString() : QString());
+   m_sCurrentDatabase = query.getSqlResultAt(0, 0L).toString();
    if (m_sCurrentDatabase.isEmpty()) { return vx::VxBool(false, 0, "Unable to get current database name"); }
+   m_bQuotedDefaults = quotesDefaults(query.getSqlResultAt(0, 1L).toString());
    return vx::VxBool(true);
 }
 
-vx::VxSqlQuery odbc_import_mysql::tablesQuery() const
-{
-   vx::VxSqlQuery query(sql::k_tables);
-   query.bind(":table_namespace", QVariant(m_sCurrentDatabase), QSql::In);
-   return query;
-}
+vx::VxSqlQuery odbc_import_mysql::tablesQuery() const { return inCurrentDatabase(sql::k_tables); }
 
 bool odbc_import_mysql::readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const
 {
@@ -82,14 +114,33 @@ odbc_import_catalog::column_row odbc_import_mysql::readColumnRow(const vx::VxSql
    column.name = text(query, row, "column_name");
    column.sqlType = text(query, row, "column_type");
    column.description = text(query, row, "column_comment");
-   // MariaDB writes the bare text NULL for "no default" of a nullable column, and quotes every literal
-   // (the string 'NULL' included): the bare text is no default. Other defaults stay as the server writes them.
+   // MariaDB 10.2.7 and later write the bare text NULL for "no default" of a nullable column, and quote
+   // every literal (the string 'NULL' included): there the bare text is no default. Elsewhere it is the
+   // string. Other defaults stay as the server writes them.
    column.defaultValue = text(query, row, "column_default");
-   if (column.defaultValue == QLatin1String("NULL")) { column.defaultValue.clear(); }
+   if (m_bQuotedDefaults && (column.defaultValue == QLatin1String("NULL"))) { column.defaultValue.clear(); }
    const QString sNullable = text(query, row, "is_nullable");
    column.notNull = ((sNullable.compare("NO", Qt::CaseInsensitive) == 0) || (sNullable == "0"));
    column.isPrimaryKey = lstPrimaryKey.contains(column.name);
    return column;
+}
+
+vx::VxSqlQuery odbc_import_mysql::inCurrentDatabase(const char* sql) const
+{
+   vx::VxSqlQuery query(sql);
+   query.bind(":table_namespace", QVariant(m_sCurrentDatabase), QSql::In);
+   return query;
+}
+
+vx::VxSqlQuery odbc_import_mysql::allPrimaryKeysQuery() const { return inCurrentDatabase(sql::k_all_primary_keys); }
+
+vx::VxSqlQuery odbc_import_mysql::allRelationsQuery() const { return inCurrentDatabase(sql::k_all_relations); }
+
+vx::VxSqlQuery odbc_import_mysql::allColumnsQuery() const { return inCurrentDatabase(sql::k_all_columns); }
+
+QPair<QString, QString> odbc_import_mysql::rowTable(const vx::VxSqlQuery& query, long row) const
+{
+   return qMakePair(m_sCurrentDatabase, text(query, row, "table_name"));
 }
 
 QVariant odbc_import_mysql::getColumnType(const QString& sSqlType) const { return odbc_import_column_type::fromShared(sSqlType); }

@@ -24,9 +24,18 @@ protected:
    relation_row readRelationRow(const vx::VxSqlQuery& query, long row) const override;
    vx::VxSqlQuery columnsQuery(const table_row& table) const override;
    column_row readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList& lstPrimaryKey) const override;
+   vx::VxSqlQuery allPrimaryKeysQuery() const override;
+   vx::VxSqlQuery allRelationsQuery() const override;
+   vx::VxSqlQuery allColumnsQuery() const override;
+   QPair<QString, QString> rowTable(const vx::VxSqlQuery& query, long row) const override;
+   const char* engineName() const override { return "MySQL"; }
 
 private:
    QVariant getColumnType(const QString& sSqlType) const override;
+   /** A query of sql with ":table_namespace" bound to the current database. */
+   vx::VxSqlQuery inCurrentDatabase(const char* sql) const;
+
+   bool m_bQuotedDefaults = false;   // the server quotes string defaults (MariaDB 10.2.7 and later)
 };
 
 } // namespace plugin

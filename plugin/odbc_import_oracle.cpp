@@ -1,5 +1,7 @@
 #include "odbc_import_oracle.h"
 
+#include <vx/VxDao.h>
+
 #include "odbc_import_column_type.h"
 
 namespace plugin {
@@ -8,14 +10,18 @@ namespace sql {
 
 // Oracle rejects a statement that ends with ";" (ORA-00911): no text here has one.
 
+// The server's version, from the dictionary (every account may read it), not the driver's: the texts depend on it.
+const char* const k_version = "SELECT version FROM sys.product_component_version WHERE product LIKE 'Oracle%'";
+
 // Left out: the owners of the dictionary and of Oracle's own components, tables in SYSAUX, and the segments
 // ALL_TABLES lists for Oracle's own use (an index-organized table's overflow and mapping tables, nested-table
-// storage, domain-index tables). Partitioned, temporary and index-organized tables have no tablespace: kept.
+// storage, domain-index tables), and the recycle bin's dropped tables (BIN$...). Partitioned, temporary and
+// index-organized tables have no tablespace: kept.
 const char* const k_tables =
    "SELECT table_name, tablespace_name, owner FROM sys.all_tables WHERE owner != 'SYS' AND owner != 'SYSTEM' "
    "AND (tablespace_name IS NULL OR tablespace_name != 'SYSAUX') AND owner != 'OUTLN' AND owner != 'XDB' "
    "AND owner NOT LIKE '%SYS%' AND owner NOT LIKE 'APEX%' "
-   "AND (iot_type IS NULL OR iot_type NOT IN ('IOT_OVERFLOW', 'IOT_MAPPING')) AND nested = 'NO' AND secondary = 'N'";
+   "AND (iot_type IS NULL OR iot_type NOT IN ('IOT_OVERFLOW', 'IOT_MAPPING')) AND nested = 'NO' AND secondary = 'N' AND dropped = 'NO'";
 
 const char* const k_views =
    "SELECT view_name, owner FROM sys.all_views WHERE owner != 'SYS' AND owner != 'SYSTEM' AND owner != 'OUTLN' AND owner != 'XDB' "
@@ -33,15 +39,75 @@ const char* const k_relations =
    "FROM sys.all_constraints cons,sys.all_cons_columns cols,sys.all_cons_columns ref "
    "WHERE cols.owner = :table_namespace AND cols.table_name = :table_name AND cons.constraint_type = 'R' "
    "AND cons.constraint_name = cols.constraint_name AND cons.r_constraint_name = ref.constraint_name AND ref.owner = cons.r_owner "
-   "AND cols.position = ref.position AND cons.owner = cols.owner";
+   "AND cols.position = ref.position AND cons.owner = cols.owner ORDER BY cols.constraint_name, cols.position";
 
-// ALL_TAB_COLS's user-generated rows are ALL_TAB_COLUMNS's, with VIRTUAL_COLUMN besides: a virtual
-// column keeps its expression in DATA_DEFAULT, which is no default. DATA_DEFAULT, a LONG, comes last.
+// 12.1 and later: ALL_TAB_COLS's user-generated rows are ALL_TAB_COLUMNS's, with VIRTUAL_COLUMN besides: a
+// virtual column keeps its expression in DATA_DEFAULT, which is no default. DATA_DEFAULT, a LONG, comes last.
 const char* const k_columns =
    "SELECT column_name, data_type, nullable, virtual_column, data_default FROM sys.all_tab_cols "
    "WHERE owner = :table_namespace AND table_name = :table_name AND user_generated = 'YES' ORDER BY column_id";
 
+// Before 12.1 ALL_TAB_COLS has no USER_GENERATED (ORA-00904): the columns of ALL_TAB_COLUMNS, with their
+// virtual-column flag from ALL_TAB_COLS.
+const char* const k_columns_v11 =
+   "SELECT c.column_name AS column_name, c.data_type AS data_type, c.nullable AS nullable, x.virtual_column AS virtual_column, "
+   "c.data_default AS data_default FROM sys.all_tab_columns c, sys.all_tab_cols x "
+   "WHERE c.owner = :table_namespace AND c.table_name = :table_name AND x.owner = c.owner AND x.table_name = c.table_name "
+   "AND x.column_name = c.column_name ORDER BY c.column_id";
+
+// The catalogue-wide queries, each replacing its per-table query above for the tables of every owner the
+// tables query reads (the same exclusions); rows name their table (table_namespace, table_name), those of
+// one table come in the per-table query's order. Dictionary views answer each per-table query slowly: these
+// are three queries in all.
+
+// Replaces k_primary_key.
+const char* const k_all_primary_keys =
+   "SELECT cols.owner AS table_namespace, cols.table_name AS table_name, cols.column_name AS column_name "
+   "FROM sys.all_constraints cons, sys.all_cons_columns cols WHERE cons.constraint_type = 'P' "
+   "AND cons.constraint_name = cols.constraint_name AND cons.owner = cols.owner AND cons.owner != 'SYS' AND cons.owner != 'SYSTEM' "
+   "AND cons.owner != 'OUTLN' AND cons.owner != 'XDB' AND cons.owner NOT LIKE '%SYS%' AND cons.owner NOT LIKE 'APEX%'";
+
+// Replaces k_relations.
+const char* const k_all_relations =
+   "SELECT cols.owner AS table_namespace, cols.table_name AS table_name, cols.column_name AS column_name, ref.table_name AS ref_table_name, "
+   "ref.column_name AS ref_column_name, ref.owner AS ref_owner, cols.constraint_name AS constraint_name "
+   "FROM sys.all_constraints cons, sys.all_cons_columns cols, sys.all_cons_columns ref "
+   "WHERE cons.constraint_type = 'R' AND cons.constraint_name = cols.constraint_name AND cons.r_constraint_name = ref.constraint_name "
+   "AND ref.owner = cons.r_owner AND cols.position = ref.position AND cons.owner = cols.owner AND cols.owner != 'SYS' AND cols.owner != 'SYSTEM' "
+   "AND cols.owner != 'OUTLN' AND cols.owner != 'XDB' AND cols.owner NOT LIKE '%SYS%' AND cols.owner NOT LIKE 'APEX%' "
+   "ORDER BY cols.constraint_name, cols.position";
+
+// Replaces k_columns (12.1 and later).
+const char* const k_all_columns =
+   "SELECT owner AS table_namespace, table_name, column_name, data_type, nullable, virtual_column, data_default FROM sys.all_tab_cols "
+   "WHERE user_generated = 'YES' AND owner != 'SYS' AND owner != 'SYSTEM' AND owner != 'OUTLN' AND owner != 'XDB' "
+   "AND owner NOT LIKE '%SYS%' AND owner NOT LIKE 'APEX%' ORDER BY column_id";
+
+// Replaces k_columns_v11 (before 12.1).
+const char* const k_all_columns_v11 =
+   "SELECT c.owner AS table_namespace, c.table_name AS table_name, c.column_name AS column_name, c.data_type AS data_type, "
+   "c.nullable AS nullable, x.virtual_column AS virtual_column, c.data_default AS data_default FROM sys.all_tab_columns c, sys.all_tab_cols x "
+   "WHERE x.owner = c.owner AND x.table_name = c.table_name AND x.column_name = c.column_name AND c.owner != 'SYS' AND c.owner != 'SYSTEM' "
+   "AND c.owner != 'OUTLN' AND c.owner != 'XDB' AND c.owner NOT LIKE '%SYS%' AND c.owner NOT LIKE 'APEX%' ORDER BY c.column_id";
+
 } // namespace sql
+
+namespace {
+
+// 12.1, as major * 100 + minor
+const qint32 k_iVersion12c = 1201;
+
+} // namespace
+
+vx::VxBool odbc_import_oracle::readPreamble()
+{
+   // "11.2.0.4.0"; unreadable: 0, whose texts every version has
+   vx::VxSqlQuery query(sql::k_version);
+   const QStringList lst = (vx::dao::call_query(query, m_pDatabase).isValid() ? QStringList() : query.getSqlResultAt(0, 0L).toString().split('.'));
+   m_iServerVersion = lst.value(0).toInt() * 100 + lst.value(1).toInt();
+   qDebug("[Kelmar] Oracle database version : %ld", static_cast<long>(m_iServerVersion));
+   return vx::VxBool(true);
+}
 
 vx::VxSqlQuery odbc_import_oracle::tablesQuery() const { return vx::VxSqlQuery(sql::k_tables); }
 
@@ -82,7 +148,10 @@ odbc_import_catalog::relation_row odbc_import_oracle::readRelationRow(const vx::
    return relation;
 }
 
-vx::VxSqlQuery odbc_import_oracle::columnsQuery(const table_row& table) const { return boundQuery(sql::k_columns, table); }
+vx::VxSqlQuery odbc_import_oracle::columnsQuery(const table_row& table) const
+{
+   return boundQuery((m_iServerVersion >= k_iVersion12c) ? sql::k_columns : sql::k_columns_v11, table);
+}
 
 odbc_import_catalog::column_row odbc_import_oracle::readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList& lstPrimaryKey) const
 {
@@ -93,6 +162,15 @@ odbc_import_catalog::column_row odbc_import_oracle::readColumnRow(const vx::VxSq
    column.notNull = isNo(text(query, row, "NULLABLE"), "N");
    column.isPrimaryKey = lstPrimaryKey.contains(column.name);
    return column;
+}
+
+vx::VxSqlQuery odbc_import_oracle::allPrimaryKeysQuery() const { return vx::VxSqlQuery(sql::k_all_primary_keys); }
+
+vx::VxSqlQuery odbc_import_oracle::allRelationsQuery() const { return vx::VxSqlQuery(sql::k_all_relations); }
+
+vx::VxSqlQuery odbc_import_oracle::allColumnsQuery() const
+{
+   return vx::VxSqlQuery((m_iServerVersion >= k_iVersion12c) ? sql::k_all_columns : sql::k_all_columns_v11);
 }
 
 QVariant odbc_import_oracle::getColumnType(const QString& sSqlType) const { return odbc_import_column_type::fromShared(sSqlType); }

@@ -15,6 +15,7 @@ public:
    ~odbc_import_oracle() override = default;
 
 protected:
+   vx::VxBool readPreamble() override;
    vx::VxSqlQuery tablesQuery() const override;
    bool readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const override;
    bool hasViewsQuery() const override { return true; }
@@ -26,6 +27,10 @@ protected:
    relation_row readRelationRow(const vx::VxSqlQuery& query, long row) const override;
    vx::VxSqlQuery columnsQuery(const table_row& table) const override;
    column_row readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList& lstPrimaryKey) const override;
+   vx::VxSqlQuery allPrimaryKeysQuery() const override;
+   vx::VxSqlQuery allRelationsQuery() const override;
+   vx::VxSqlQuery allColumnsQuery() const override;
+   const char* engineName() const override { return "Oracle"; }
 
 private:
    QVariant getColumnType(const QString& sSqlType) const override;

@@ -8,7 +8,8 @@ namespace plugin {
 
 namespace sql {
 
-const char* const k_version = "SHOW server_version_num;";
+// A function, not SHOW: what a query may call, a test may stand in for.
+const char* const k_version = "SELECT current_setting('server_version_num');";
 
 // The whole read is one read-only, repeatable-read transaction: every query sees the catalogue as the
 // first one saw it, so a table dropped or renamed meanwhile still comes with its columns and keys.
@@ -82,8 +83,8 @@ const char* const k_relations_v11 =
 
 // Before 12 the default's text is pg_attrdef.adsrc; 12 removed it for pg_get_expr().
 const char* const k_columns_v11 =
-   "SELECT a.*, (CASE (a.atttypmod < 0) WHEN TRUE THEN a.attlen ELSE a.atttypmod - 4 END) AS size, col_description(c.oid, a.attnum) AS comment, "
-   "d.adsrc AS default_value, t.typname AS typname FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
+   "SELECT a.attname, a.attnotnull, col_description(c.oid, a.attnum) AS comment, d.adsrc AS default_value, t.typname AS typname "
+   "FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
    "INNER JOIN pg_catalog.pg_attribute a ON (c.oid = a.attrelid) INNER JOIN pg_catalog.pg_type t ON (t.oid = a.atttypid) "
    "LEFT JOIN pg_catalog.pg_attrdef d ON ((a.attrelid, a.attnum) = (d.adrelid, d.adnum)) "
    "WHERE c.relname = :table_name AND n.nspname = :table_namespace AND a.attnum > 0 ORDER BY a.attnum ASC;";
@@ -91,11 +92,77 @@ const char* const k_columns_v11 =
 // 12 also brought generated columns ("GENERATED ALWAYS AS (...) STORED"): pg_attrdef holds their
 // expression, which is no default (attgenerated is empty for every other column).
 const char* const k_columns_v12 =
-   "SELECT a.*, (CASE (a.atttypmod < 0) WHEN TRUE THEN a.attlen ELSE a.atttypmod - 4 END) AS size, col_description(c.oid, a.attnum) AS comment, "
-   "(CASE WHEN a.attgenerated = '' THEN pg_get_expr(d.adbin, d.adrelid) END) AS default_value, t.typname AS typname FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
+   "SELECT a.attname, a.attnotnull, col_description(c.oid, a.attnum) AS comment, "
+   "(CASE WHEN a.attgenerated = '' THEN pg_get_expr(d.adbin, d.adrelid) END) AS default_value, t.typname AS typname "
+   "FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
    "INNER JOIN pg_catalog.pg_attribute a ON (c.oid = a.attrelid) INNER JOIN pg_catalog.pg_type t ON (t.oid = a.atttypid) "
    "LEFT JOIN pg_catalog.pg_attrdef d ON ((a.attrelid, a.attnum) = (d.adrelid, d.adnum)) "
    "WHERE c.relname = :table_name AND n.nspname = :table_namespace AND a.attnum > 0 ORDER BY a.attnum ASC;";
+
+// The catalogue-wide queries: each replaces its per-table query above, run once for every table of the
+// schemas the tables query reads; each row names its table (table_namespace, table_name), and the rows of
+// one table come in the order of the per-table query. Rows of tables that are not read (partitions) are
+// left aside by the reader.
+
+// Replaces k_primary_key (every version before 11); the order of a key's columns is not read.
+const char* const k_all_primary_keys =
+   "SELECT n.nspname AS table_namespace, c.relname AS table_name, a.attname AS key_pk "
+   "FROM pg_catalog.pg_index i INNER JOIN pg_catalog.pg_class c ON (c.oid = i.indrelid) "
+   "INNER JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
+   "CROSS JOIN LATERAL unnest(i.indkey) WITH ORDINALITY AS k(attnum, position) "
+   "INNER JOIN pg_catalog.pg_attribute a ON (a.attrelid = c.oid AND a.attnum = k.attnum) "
+   "WHERE i.indisprimary AND n.nspname != 'pg_catalog' AND n.nspname != 'information_schema';";
+
+// Replaces k_primary_key_v11: a covered column (INCLUDE) is no key column.
+const char* const k_all_primary_keys_v11 =
+   "SELECT n.nspname AS table_namespace, c.relname AS table_name, a.attname AS key_pk "
+   "FROM pg_catalog.pg_index i INNER JOIN pg_catalog.pg_class c ON (c.oid = i.indrelid) "
+   "INNER JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
+   "CROSS JOIN LATERAL unnest(i.indkey) WITH ORDINALITY AS k(attnum, position) "
+   "INNER JOIN pg_catalog.pg_attribute a ON (a.attrelid = c.oid AND a.attnum = k.attnum) "
+   "WHERE i.indisprimary AND k.position <= i.indnkeyatts AND n.nspname != 'pg_catalog' AND n.nspname != 'information_schema';";
+
+// Replaces k_relations_v9 and k_relations_v10 (before 10 no table has relkind 'p').
+const char* const k_all_relations_v10 =
+   "SELECT n.nspname AS table_namespace, cl.relname AS table_name, a.attname AS attribute, clf.relname AS table_ref, nf.nspname AS namespace_ref, "
+   "af.attname AS attribute_ref, ct.conname AS constraint_name "
+   "FROM pg_catalog.pg_constraint ct CROSS JOIN LATERAL unnest(ct.conkey, ct.confkey) WITH ORDINALITY AS k(attnum, attnum_ref, position) "
+   "JOIN pg_catalog.pg_class cl ON (cl.oid = ct.conrelid AND (cl.relkind = 'r' OR cl.relkind = 'p')) JOIN pg_catalog.pg_namespace n ON (n.oid = cl.relnamespace) "
+   "JOIN pg_catalog.pg_attribute a ON (a.attrelid = ct.conrelid AND a.attnum = k.attnum) "
+   "JOIN pg_catalog.pg_class clf ON (clf.oid = ct.confrelid AND (clf.relkind = 'r' OR clf.relkind = 'p')) JOIN pg_catalog.pg_namespace nf ON (nf.oid = clf.relnamespace) "
+   "JOIN pg_catalog.pg_attribute af ON (af.attrelid = ct.confrelid AND af.attnum = k.attnum_ref) "
+   "WHERE ct.confrelid != 0 AND n.nspname != 'pg_catalog' AND n.nspname != 'information_schema' ORDER BY ct.conname, k.position;";
+
+// Replaces k_relations_v11.
+const char* const k_all_relations_v11 =
+   "SELECT n.nspname AS table_namespace, cl.relname AS table_name, a.attname AS attribute, clf.relname AS table_ref, nf.nspname AS namespace_ref, "
+   "af.attname AS attribute_ref, ct.conname AS constraint_name "
+   "FROM pg_catalog.pg_constraint ct CROSS JOIN LATERAL unnest(ct.conkey, ct.confkey) WITH ORDINALITY AS k(attnum, attnum_ref, position) "
+   "JOIN pg_catalog.pg_class cl ON (cl.oid = ct.conrelid AND (cl.relkind = 'r' OR cl.relkind = 'p')) JOIN pg_catalog.pg_namespace n ON (n.oid = cl.relnamespace) "
+   "JOIN pg_catalog.pg_attribute a ON (a.attrelid = ct.conrelid AND a.attnum = k.attnum) "
+   "JOIN pg_catalog.pg_class clf ON (clf.oid = ct.confrelid AND (clf.relkind = 'r' OR clf.relkind = 'p')) JOIN pg_catalog.pg_namespace nf ON (nf.oid = clf.relnamespace) "
+   "JOIN pg_catalog.pg_attribute af ON (af.attrelid = ct.confrelid AND af.attnum = k.attnum_ref) "
+   "WHERE ct.confrelid != 0 AND ct.conparentid = 0 AND n.nspname != 'pg_catalog' AND n.nspname != 'information_schema' ORDER BY ct.conname, k.position;";
+
+// Replaces k_columns_v11.
+const char* const k_all_columns_v11 =
+   "SELECT n.nspname AS table_namespace, c.relname AS table_name, a.attname, a.attnotnull, col_description(c.oid, a.attnum) AS comment, "
+   "d.adsrc AS default_value, t.typname AS typname "
+   "FROM pg_catalog.pg_class c INNER JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
+   "INNER JOIN pg_catalog.pg_attribute a ON (c.oid = a.attrelid) INNER JOIN pg_catalog.pg_type t ON (t.oid = a.atttypid) "
+   "LEFT JOIN pg_catalog.pg_attrdef d ON ((a.attrelid, a.attnum) = (d.adrelid, d.adnum)) "
+   "WHERE (c.relkind = 'r' OR c.relkind = 'p' OR c.relkind = 'v') AND n.nspname != 'pg_catalog' AND n.nspname != 'information_schema' "
+   "AND a.attnum > 0 ORDER BY a.attnum ASC;";
+
+// Replaces k_columns_v12.
+const char* const k_all_columns_v12 =
+   "SELECT n.nspname AS table_namespace, c.relname AS table_name, a.attname, a.attnotnull, col_description(c.oid, a.attnum) AS comment, "
+   "(CASE WHEN a.attgenerated = '' THEN pg_get_expr(d.adbin, d.adrelid) END) AS default_value, t.typname AS typname "
+   "FROM pg_catalog.pg_class c INNER JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
+   "INNER JOIN pg_catalog.pg_attribute a ON (c.oid = a.attrelid) INNER JOIN pg_catalog.pg_type t ON (t.oid = a.atttypid) "
+   "LEFT JOIN pg_catalog.pg_attrdef d ON ((a.attrelid, a.attnum) = (d.adrelid, d.adnum)) "
+   "WHERE (c.relkind = 'r' OR c.relkind = 'p' OR c.relkind = 'v') AND n.nspname != 'pg_catalog' AND n.nspname != 'information_schema' "
+   "AND a.attnum > 0 ORDER BY a.attnum ASC;";
 
 } // namespace sql
 
@@ -119,6 +186,12 @@ vx::VxBool odbc_import_postgresql::readPreamble()
    { version = query.getSqlResultAt(0, 0L).toLongLong(); }
    m_iServerVersion = static_cast<qint32>(version);
    qDebug("[Kelmar] PostgreSQL database version : %ld", static_cast<long>(m_iServerVersion));
+   // unnest ... WITH ORDINALITY came with 9.4: an older server would fail every key query
+   if ((m_iServerVersion > 0) && (m_iServerVersion < 90400))
+   {
+      const int iMajor = m_iServerVersion / 10000, iMinor = (m_iServerVersion / 100) % 100, iPatch = m_iServerVersion % 100;
+      return vx::VxBool(false, 0, QString("PostgreSQL 9.4 or later is required (the server is %1.%2.%3)").arg(iMajor).arg(iMinor).arg(iPatch));
+   }
    return vx::VxBool(true);
 }
 
@@ -194,6 +267,21 @@ odbc_import_catalog::column_row odbc_import_postgresql::readColumnRow(const vx::
    column.notNull = ((sNotNull.compare("t", Qt::CaseInsensitive) == 0) || (sNotNull.compare("true", Qt::CaseInsensitive) == 0) || (sNotNull == "1"));
    column.isPrimaryKey = lstPrimaryKey.contains(column.name);
    return column;
+}
+
+vx::VxSqlQuery odbc_import_postgresql::allPrimaryKeysQuery() const
+{
+   return vx::VxSqlQuery((m_iServerVersion >= 110000) ? sql::k_all_primary_keys_v11 : sql::k_all_primary_keys);
+}
+
+vx::VxSqlQuery odbc_import_postgresql::allRelationsQuery() const
+{
+   return vx::VxSqlQuery((m_iServerVersion >= 110000) ? sql::k_all_relations_v11 : sql::k_all_relations_v10);
+}
+
+vx::VxSqlQuery odbc_import_postgresql::allColumnsQuery() const
+{
+   return vx::VxSqlQuery((m_iServerVersion >= 120000) ? sql::k_all_columns_v12 : sql::k_all_columns_v11);
 }
 
 QVariant odbc_import_postgresql::getColumnType(const QString& sSqlType) const { return odbc_import_column_type::fromPostgreSQL(sSqlType); }

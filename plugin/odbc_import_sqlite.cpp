@@ -8,13 +8,22 @@ namespace plugin {
 
 namespace sql {
 
-const char* const k_master = "SELECT * FROM sqlite_master WHERE type = 'table' OR type = 'view';";
+// A virtual table keeps its data in shadow tables of its own, named after it ("notes" of fts5: notes_data,
+// notes_idx, notes_content, notes_docsize, notes_config; fts3/4, rtree: the other suffixes): they are no
+// tables of the model. The name's bytes come along in hex: the driver drops those that are not UTF-8.
+const char* const k_master =
+   "SELECT m.type, m.tbl_name, hex(m.tbl_name) AS name_hex FROM sqlite_master m WHERE (m.type = 'table' OR m.type = 'view') "
+   "AND NOT EXISTS (SELECT 1 FROM sqlite_master v WHERE v.type = 'table' AND v.sql LIKE 'CREATE VIRTUAL TABLE%' "
+   "AND substr(m.tbl_name, 1, length(v.tbl_name) + 1) = v.tbl_name || '_' AND substr(m.tbl_name, length(v.tbl_name) + 2) "
+   "IN ('data', 'idx', 'content', 'docsize', 'config', 'segments', 'segdir', 'stat', 'node', 'parent', 'rowid'));";
 // Pragmas take no bound values: "%table%" is replaced by the quoted table name, so that names with
 // blanks, quotes, dots or keywords ("with blank", "say ""hi""", "select") are read too.
 const char* const k_foreign_keys = "PRAGMA foreign_key_list(%table%);";
 // table_info hides generated columns ("AS (a + 1)", "GENERATED ALWAYS AS (a * 2) STORED"); table_xinfo
 // shows them (hidden 2 and 3), and the hidden columns of virtual tables (hidden 1), which are no columns.
 const char* const k_columns = "PRAGMA table_xinfo(%table%);";
+// SQLite before 3.26 knows no table_xinfo and, as with every pragma it does not know, answers with no row.
+const char* const k_columns_before_3_26 = "PRAGMA table_info(%table%);";
 // The primary key of a table referenced without columns ("REFERENCES parent"): "pk" numbers its columns in key order.
 const char* const k_referenced_key = "PRAGMA table_info(%table%);";
 
@@ -50,6 +59,18 @@ bool odbc_import_sqlite::readTableRow(const vx::VxSqlQuery& query, long row, tab
    // SQLite's own tables (sqlite_sequence, sqlite_stat1...) are not imported
    if (table.name.startsWith("sqlite_", Qt::CaseInsensitive)) { return false; }
    table.isView = (text(query, row, "type").compare("view", Qt::CaseInsensitive) == 0);
+   // a name that is no UTF-8 reaches us without its odd bytes: another table's name, or none
+   const QByteArray name = QByteArray::fromHex(text(query, row, "name_hex").toLatin1());
+   if (QString::fromUtf8(name).toUtf8() != name)
+   {
+      QString sEscaped;
+      for (const char c : name)
+      {
+         const uchar u = static_cast<uchar>(c);
+         sEscaped += (((u >= 0x20) && (u < 0x7f) && (c != '\\')) ? QString(QLatin1Char(c)) : QString("\\x%1").arg(u, 2, 16, QLatin1Char('0')));
+      }
+      table.unreadable = "The name of table '" + sEscaped + "' is not UTF-8 text: the table cannot be read";
+   }
    return true;
 }
 
@@ -80,6 +101,11 @@ odbc_import_catalog::relation_row odbc_import_sqlite::readRelationRow(const vx::
 vx::VxSqlQuery odbc_import_sqlite::columnsQuery(const table_row& table) const
 {
    return pragma(sql::k_columns, table.name);
+}
+
+vx::VxSqlQuery odbc_import_sqlite::columnsFallbackQuery(const table_row& table) const
+{
+   return pragma(sql::k_columns_before_3_26, table.name);
 }
 
 odbc_import_catalog::column_row odbc_import_sqlite::readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList&) const

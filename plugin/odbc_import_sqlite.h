@@ -26,7 +26,9 @@ protected:
    vx::VxSqlQuery relationsQuery(const table_row& table) const override;
    relation_row readRelationRow(const vx::VxSqlQuery& query, long row) const override;
    vx::VxSqlQuery columnsQuery(const table_row& table) const override;
+   vx::VxSqlQuery columnsFallbackQuery(const table_row& table) const override;
    column_row readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList& lstPrimaryKey) const override;
+   const char* engineName() const override { return "SQLite"; }
 
 private:
    QVariant getColumnType(const QString& sSqlType) const override;

@@ -388,7 +388,7 @@ inline QStringList oracleCatalogue(schema_def schema)
    using namespace detail;
    QStringList ddl = {
       "CREATE SCHEMA emul", "CREATE SCHEMA sys",
-      "CREATE TABLE emul.all_tables (owner text, table_name text, tablespace_name text, iot_type text, nested text, secondary text)",
+      "CREATE TABLE emul.all_tables (owner text, table_name text, tablespace_name text, iot_type text, nested text, secondary text, dropped text DEFAULT 'NO')",
       "CREATE TABLE emul.all_views (owner text, view_name text)",
       "CREATE TABLE emul.all_tab_cols (owner text, table_name text, column_name text, data_type text, nullable text, column_id int, data_default text, "
       "virtual_column text, user_generated text)",
@@ -450,7 +450,10 @@ inline QStringList oracleCatalogue(schema_def schema)
          consColumns(t.owner, sName, t.name, fk.columns, true);
       }
    }
+   // a table dropped into the recycle bin stays in the dictionary under a name of its own
+   ddl << "INSERT INTO emul.all_tables VALUES ('" + (schema.isEmpty() ? QString("SHOP") : schema.first().owner) + "', 'BIN$pZ2Ab3xKQ2uB0tqY1Zc0Aw==$0', 'USERS', NULL, 'NO', 'N', 'YES')";
    ddl << view("sys.all_tables", "SELECT * FROM emul.all_tables") << view("sys.all_views", "SELECT * FROM emul.all_views")
+       << view("sys.product_component_version", "SELECT * FROM (VALUES ('Oracle Database 19c Enterprise Edition', '19.0.0.0.0'), ('NLSRTL', '19.0.0.0.0')) AS v(product, version)")
        << view("sys.all_tab_cols", "SELECT * FROM emul.all_tab_cols")
        << view("sys.all_tab_columns", "SELECT owner, table_name, column_name, data_type, nullable, column_id, data_default FROM emul.all_tab_cols WHERE user_generated = 'YES'")
        << view("sys.all_constraints", "SELECT * FROM emul.all_constraints") << view("sys.all_cons_columns", "SELECT * FROM emul.all_cons_columns");

@@ -47,16 +47,22 @@ struct read_result
    QStringList warnings;
 };
 
-/** Creates the reader of the engine type on db, as an import does, and runs it once. onProgress runs inside the progress signal. */
-inline read_result runReader(int iType, QSqlDatabase* pDatabase, const std::function<void(int)>& onProgress = {})
+/** Runs the reader once and deletes it. onProgress runs inside the progress signal. */
+inline read_result runReader(plugin::odbc_import_process* pReader, const std::function<void(int)>& onProgress = {})
 {
-   std::unique_ptr<plugin::odbc_import_process> reader(plugin::odbc_import_process::createReader(iType, pDatabase));
+   std::unique_ptr<plugin::odbc_import_process> reader(pReader);
    read_result read;
    QObject::connect(reader.get(), &plugin::odbc_import_process::onProcessState, [&](int iPercent) { read.progress.append(iPercent); if (onProgress) { onProgress(iPercent); } });
    read.result = reader->startProcess();
    read.tables = reader->getListOfTables();
    read.warnings = reader->getWarnings();
    return read;
+}
+
+/** Creates the reader of the engine type on db, as an import does, and runs it once. */
+inline read_result runReader(int iType, QSqlDatabase* pDatabase, const std::function<void(int)>& onProgress = {})
+{
+   return runReader(plugin::odbc_import_process::createReader(iType, pDatabase), onProgress);
 }
 
 /** The table of that namespace and name, null when absent. */
@@ -140,6 +146,35 @@ inline QString describe(const column_ptr& pColumn)
 {
    if (! pColumn) { return "(missing)"; }
    return QString("%1|%2|%3|%4|%5").arg(pColumn->getSqlType()).arg(pColumn->getType().toInt()).arg(pColumn->getDefaultValue(), (pColumn->getNotNull() ? "not null" : "null"), pColumn->getDescription());
+}
+
+/** Everything a catalogue reader put in the model, in list order with every key: two reads that give the same lines built the same model. */
+inline QStringList modelLines(const plugin::type_lst_table_ptr& pTables)
+{
+   QStringList lst;
+   const auto columns = [&lst](const char* sWhere, const column_list_ptr& pColumns) {
+      for (long c = 0; c < pColumns->count(); ++c)
+      {
+         const column_ptr p = pColumns->getByIndex(c);
+         lst << QString("  %1 %2 %3 %4 >%5 pk:%6 fk:%7").arg(sWhere).arg(pColumns->getKeyByIndex(c)).arg(p->getName(), describe(p), p->getTargetColumn())
+                   .arg(p->getPrimaryKey() != nullptr).arg(p->getForeignKey() ? p->getForeignKey()->getConstraintName() : QString("-"));
+      }
+   };
+   for (long i = 0; pTables && (i < pTables->count()); ++i)
+   {
+      const table_ptr pTable = pTables->getByIndex(i);
+      lst << QString("%1 %2.%3 view:%4 %5 #%6").arg(pTables->getKeyByIndex(i)).arg(pTable->getNamespace(), pTable->getName()).arg(pTable->getIsView())
+                .arg(pTable->getDescription(), pTable->getMetaData("TABLE_HASH_ID").toString());
+      columns("col", pTable->getListOfColumns());
+      columns("pk", pTable->getPrimaryKey()->getListColumns());
+      for (long f = 0; f < pTable->getListOfRelations()->count(); ++f)
+      {
+         const foreign_key_ptr pForeignKey = pTable->getListOfRelations()->getByIndex(f);
+         lst << QString("  fk %1 %2 -> %3.%4").arg(pTable->getListOfRelations()->getKeyByIndex(f)).arg(pForeignKey->getConstraintName(), pForeignKey->getTargetTableNamespace(), pForeignKey->getTargetTable());
+         columns("fk", pForeignKey->getListColumns());
+      }
+   }
+   return lst;
 }
 
 /**
