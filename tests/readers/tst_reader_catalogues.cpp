@@ -541,8 +541,7 @@ private Q_SLOTS:
       if (sMessage.isEmpty() || sMessage.startsWith("No table")) { QCOMPARE(read.result.getDesc(), sMessage); }
       if (sMessage.isEmpty()) { QCOMPARE(read.progress, (iTables == 4) ? QList<int>({ 25, 50, 75, 100 }) : QList<int>({ 100 })); return; }
       if (! sMessage.endsWith("table ")) { return; }
-      // the fixed text names the table being read; then comes the driver's text
-      QCOMPARE(read.progress, QList<int>({ 25 }));
+      // the fixed text names the table being read (a view whose columns cannot be read is left out); then comes the driver's text
       QVERIFY2(QRegularExpression("^" + QRegularExpression::escape(sMessage) + "'\\w+' :\n\\S").match(read.result.getDesc()).hasMatch(), qPrintable(read.result.getDesc()));
    }
 
