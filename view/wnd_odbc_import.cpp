@@ -169,7 +169,10 @@ void wnd_odbc_import::showCollapseExpand(bool bVisible)
 
 void wnd_odbc_import::warn(const QString& sText)
 {
-   QMessageBox::warning(this, m_pPlugin->getName(), sText, QMessageBox::Ok, QMessageBox::NoButton);
+   // names and driver messages are text: as rich text an <img> in them would be loaded
+   QMessageBox box(QMessageBox::Warning, m_pPlugin->getName(), sText, QMessageBox::Ok, this);
+   box.setTextFormat(Qt::PlainText);
+   box.exec();
 }
 
 } // namespace view

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QSet>
+#include <QTextDocument>
 
 #include <vx/VxSqlDatabase.h>
 
@@ -42,7 +43,8 @@ QTreeWidgetItem* addNode(QTreeWidgetItem* pParent, int iType, const QString& sTe
       pItem->setFlags(pItem->flags() | Qt::ItemIsUserCheckable);
       pItem->setCheckState(0, Qt::Unchecked);
    }
-   else { pItem->setToolTip(0, sText); }
+   // a tool tip guesses rich text: a name or default holding markup is shown as written, never rendered
+   else { pItem->setToolTip(0, Qt::convertFromPlainText(sText, Qt::WhiteSpaceNormal)); }
    return pItem;
 }
 

@@ -8,13 +8,23 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace kel_test {
 
+/** What a label, tool tip or message box shows of a text in that format: markup rendered, plain text as it stands. */
+inline QString shownText(const QString& sText, Qt::TextFormat format = Qt::AutoText)
+{
+   if ((format == Qt::PlainText) || ((format == Qt::AutoText) && ! Qt::mightBeRichText(sText))) { return sText; }
+   QTextDocument doc;
+   doc.setHtml(sText);
+   return doc.toPlainText();
+}
+
 /**
  * Meets every modal window that opens while it lives, so that no test blocks on one: a message box
- * is recorded ("title: text") and answered with Ok; any other dialog goes to the handler (run from
+ * is recorded ("title: text", the text as it shows) and answered with Ok; any other dialog goes to the handler (run from
  * the event loop of that dialog), or is rejected. Runs inside nested event loops as well.
  */
 class modal_watch : public QObject
@@ -38,7 +48,7 @@ private:
       m_lstSeen.append(pDialog);
       if (auto* pBox = qobject_cast<QMessageBox*>(pDialog))
       {
-         messages << (pBox->windowTitle() + ": " + pBox->text());
+         messages << (pBox->windowTitle() + ": " + shownText(pBox->text(), pBox->textFormat()));
          pBox->done(QMessageBox::Ok);
          return;
       }

@@ -487,6 +487,17 @@ private Q_SLOTS:
       QCOMPARE(button("m_btnConnect")->text(), QString("Connect to database"));
    }
 
+   // what comes from a database is text: markup in a name or a driver's message shows as written (as HTML the image would be read)
+   void markupIsText()
+   {
+      const QString sName("<b>x</b> &amp; <img src='/nonexistent.png'>"), sFile = m_dir.filePath("markup.db");
+      QCOMPARE(kel_test::makeSqlite(sFile, { "CREATE TABLE t (\"" + sName + "\" INT)", "CREATE TABLE gone (x INT)", "CREATE VIEW \"" + sName + "\" AS SELECT x FROM gone", "DROP TABLE gone" }), QString());
+      QCOMPARE(connectTo(m_pWnd.get(), kel_test::sqliteDsn(sFile), "SQLite").value(0).section(" :", 0, 0), "KelOdbcImport: View '" + sName + "' is left out");
+      const tree_item* pColumn = tableNodes(m_pWnd.get()).value(0)->child(0);
+      QVERIFY(pColumn->text(0).startsWith(sName));
+      QCOMPARE(kel_test::shownText(pColumn->toolTip(0)), pColumn->text(0));
+   }
+
    void keysDuringConnection_data()
    {
       QTest::addColumn<QString>("key");

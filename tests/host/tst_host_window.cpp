@@ -12,6 +12,8 @@
 #include <view/entity_diagram.h>
 #include <view/main_wnd.h>
 
+#include "modal_watch.h"
+
 namespace {
 
 model::entity makeEntity(const QString& sNamespace, const QString& sName, const QStringList& lstProperties, const QString& sTarget = QString())
@@ -49,11 +51,14 @@ private Q_SLOTS:
    void projectAsListAndDiagram()
    {
       QVERIFY(context::ctx_project::openProject(m_dir.filePath("list.kelmar")).getValue());
-      const QList<model::entity> lst = { makeEntity("sales", "orders", { "order_id", "customer_id" }, "customer"),
+      QList<model::entity> lst = { makeEntity("sales", "orders", { "order_id", "customer_id" }, "customer"),
                                          makeEntity("sales", "customer", { "customer_id", "name", "email" }),
                                          makeEntity("", "setting", { "setting_key", "value" }),
                                          makeEntity("sales", "order_line", { "order_id", "line_no" }, "orders"),
                                          makeEntity("stock", "product", { "product_id" }, "missing") };
+      // a description from a database is text: shown as written (as HTML its image would be read)
+      const QString sMarkup("<b>key</b> &amp; <img src='/nonexistent.png'>");
+      lst[2].description = sMarkup;
       QVERIFY(context::ctx_project::getProject()->addEntities(lst).getValue());
       view::main_wnd wnd;
       wnd.doReloadProject();
@@ -62,6 +67,8 @@ private Q_SLOTS:
       QStringList lstTree;
       for (QTreeWidgetItemIterator it(wnd.findChild<QTreeWidget*>("m_treeEntities")); *it; ++it) { lstTree << (((*it)->parent() ? "  " : "") + (*it)->text(0)); }
       QCOMPARE(lstTree, QStringList({ "(no namespace)", "  setting", "sales", "  customer", "  order_line", "  orders", "stock", "  product" }));
+      const QTreeWidgetItem* pSetting = wnd.findChild<QTreeWidget*>("m_treeEntities")->findItems("setting", Qt::MatchExactly | Qt::MatchRecursive).value(0);
+      QCOMPARE(kel_test::shownText(pSetting->toolTip(0)), "setting : " + sMarkup);
 
       // the diagram: a box per entity with its name and properties; orders -> customer and order_line -> orders
       // make a line each, product's target is not in the project
@@ -76,6 +83,7 @@ private Q_SLOTS:
          QCOMPARE(lstTexts, lstExpected);
       }
       QCOMPARE(pDiagram->getLineCount(), 2);
+      QCOMPARE(kel_test::shownText(pDiagram->getBox("setting")->toolTip()), sMarkup);
 
       // laid out at once; a reload of the same entities keeps every place
       const QList<QRectF> lstRects = boxRects(pDiagram, lst);

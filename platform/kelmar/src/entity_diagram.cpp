@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPen>
 #include <QSvgGenerator>
+#include <QTextDocument>
 #include <QWheelEvent>
 
 #include "diagram_layout.h"
@@ -55,7 +56,8 @@ QGraphicsRectItem* entity_diagram::createBox(const model::entity& e)
    auto* pBox = new QGraphicsRectItem();
    pBox->setBrush(Qt::white);
    pBox->setPen(QPen(e.isView ? QColor(120, 120, 120) : QColor(0, 0, 160), 1.0));
-   pBox->setToolTip(e.description);
+   // descriptions and names come from databases: plain text, never rendered as markup
+   pBox->setToolTip(e.description.isEmpty() ? QString() : Qt::convertFromPlainText(e.description, Qt::WhiteSpaceNormal));
 
    QFont fontTitle = font();
    fontTitle.setBold(true);
@@ -185,7 +187,7 @@ void entity_diagram::drawLines()
          if (path.isEmpty()) { continue; }
          auto* pLine = scene()->addPath(path, QPen(k_colorLine, 1.5));
          pLine->setZValue(-1.0);
-         pLine->setToolTip(r.name);
+         pLine->setToolTip(Qt::convertFromPlainText(r.name, Qt::WhiteSpaceNormal));
          // a dot on the referencing box, an arrow head on the referenced one
          const QPointF tip = path.pointAtPercent(1.0);
          QLineF back(tip, backFromEnd(path, 10.0));

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTextDocument>
 #include <QTime>
 #include <QTreeWidget>
 
@@ -181,7 +182,8 @@ void main_wnd::doReloadProject()
       auto* pEntity = new QTreeWidgetItem(pNamespace, QStringList(e.isView ? tr("%1 (view)").arg(e.name) : e.name));
       pEntity->setData(0, Qt::UserRole, e.fullName());
       hashEntities.insert(e.fullName(), pEntity);
-      pEntity->setToolTip(0, e.description.isEmpty() ? e.fullName() : (e.fullName() + " : " + e.description));
+      // names and descriptions come from databases: plain text, never rendered as markup
+      pEntity->setToolTip(0, Qt::convertFromPlainText(e.description.isEmpty() ? e.fullName() : (e.fullName() + " : " + e.description), Qt::WhiteSpaceNormal));
    }
    m_treeEntities->sortItems(0, Qt::AscendingOrder);
    m_treeEntities->expandAll();
