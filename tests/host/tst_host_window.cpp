@@ -5,14 +5,17 @@
 #include <QTemporaryDir>
 #include <QAction>
 #include <QSvgRenderer>
+#include <QPlainTextEdit>
 #include <QTreeWidget>
 #include <QtTest>
 
 #include <context/ctx_project.h>
 #include <view/entity_diagram.h>
+#include <undo_redo/undo_project.h>
 #include <view/main_wnd.h>
 
 #include "modal_watch.h"
+#include "test_env.h"
 
 namespace {
 
@@ -132,6 +135,38 @@ private Q_SLOTS:
       wnd.doReloadProject();
       const QList<QGraphicsItem*> lstItems = pDiagram->scene()->items();
       QVERIFY((lstItems.count() == 1) && dynamic_cast<QGraphicsSimpleTextItem*>(lstItems.first())->text().contains("use the Import menu"));
+      context::ctx_project::closeProject();
+   }
+
+   // undo and redo say what they did; one that cannot write the project (another program reads it, a trigger refuses)
+   // leaves the project and the stack where they were and says why
+   void undoRedo()
+   {
+      const QString sProject = m_dir.filePath("undo.kelmar");
+      QVERIFY(context::ctx_project::openProject(sProject).getValue());
+      const auto pProject = context::ctx_project::getProject();
+      auto* pCommand = new undo_redo::undo_project();
+      pCommand->setText("add x");
+      QVERIFY(pCommand->backupUndoProject(pProject).getValue() && pProject->addEntities({ makeEntity("", "x", { "id" }) }).getValue());
+      QVERIFY(pCommand->backupRedoProject(pProject).getValue());
+      view::main_wnd wnd;
+      wnd.addUndoRedoCommand(pCommand);
+      kel_test::connection other(sProject, "QSQLITE");
+      const QList<std::tuple<const char*, QString, int, QString>> lstSteps = {   // action, what the other program does, stack index, last message
+         { "m_actUndo", "BEGIN", 1, "Undo of 'add x' failed, the project is unchanged : cannot restore the project's entities : database is locked" },
+         { "m_actUndo", "ROLLBACK", 0, "Undo : add x" },
+         { "m_actRedo", "CREATE TRIGGER refuse BEFORE INSERT ON t_entity BEGIN SELECT RAISE(ABORT, 'read-only'); END", 0,
+           "Redo of 'add x' failed, the project is unchanged : cannot restore the project's entities : read-only" },
+         { "m_actRedo", "DROP TRIGGER refuse", 1, "Redo : add x" } };
+      for (const auto& [sAction, sOther, iIndex, sMessage] : lstSteps)
+      {
+         QCOMPARE(other.exec({ sOther }), QString());
+         if (sOther == "BEGIN") { QCOMPARE(other.column("SELECT count(*) FROM t_entity"), QStringList("1")); }
+         wnd.findChild<QAction*>(sAction)->trigger();
+         QCOMPARE(wnd.getUndoStack()->index(), iIndex);
+         QCOMPARE(pProject->getEntities().count(), iIndex);
+         QCOMPARE(wnd.findChild<QPlainTextEdit*>("m_txtLog")->toPlainText().split('\n').last().section("  ", 1).section(" Unable", 0, 0), sMessage);
+      }
       context::ctx_project::closeProject();
    }
 };

@@ -79,12 +79,17 @@ void main_wnd::initMenus()
    pProject->addAction(tr("&Quit"), this, &QWidget::close, QKeySequence::Quit);
 
    QMenu* pEdit = menuBar()->addMenu(tr("&Edit"));
+   // the stack's own actions, each run through doUndoRedo instead of moving the stack blindly
    QAction* pUndo = m_undoStack.createUndoAction(this, tr("&Undo"));
    pUndo->setObjectName("m_actUndo");
    pUndo->setShortcut(QKeySequence::Undo);
    QAction* pRedo = m_undoStack.createRedoAction(this, tr("&Redo"));
    pRedo->setObjectName("m_actRedo");
    pRedo->setShortcut(QKeySequence::Redo);
+   pUndo->disconnect(&m_undoStack);
+   pRedo->disconnect(&m_undoStack);
+   connect(pUndo, &QAction::triggered, this, [this]() { doUndoRedo(true); });
+   connect(pRedo, &QAction::triggered, this, [this]() { doUndoRedo(false); });
    pEdit->addAction(pUndo);
    pEdit->addAction(pRedo);
 
@@ -149,6 +154,18 @@ void main_wnd::doExportDiagram(const QString& sFormat)
    if (QFileInfo(sFile).suffix().isEmpty()) { sFile += "." + sFormat; }
    const vx::VxBool result = m_viewDiagram->exportTo(sFile);
    doMessage(result.getValue() ? tr("Diagram exported to %1").arg(sFile) : result.getDesc(), result.getValue() ? 1 : 2, 10000);
+}
+
+void main_wnd::doUndoRedo(bool bUndo)
+{
+   const auto* pCommand = dynamic_cast<const undo_redo::undo_base*>(m_undoStack.command(m_undoStack.index() - (bUndo ? 1 : 0)));
+   if (! pCommand) { return; }
+   if (bUndo) { m_undoStack.undo(); } else { m_undoStack.redo(); }
+   const vx::VxBool result = pCommand->getResult();
+   if (result.getValue()) { doMessage((bUndo ? tr("Undo : %1") : tr("Redo : %1")).arg(pCommand->text()), 1, 10000); return; }
+   // the project is as it was: the stack goes back to its place (the command knows it has nothing to do)
+   if (bUndo) { m_undoStack.redo(); } else { m_undoStack.undo(); }
+   doMessage((bUndo ? tr("Undo of '%1' failed, the project is unchanged : %2") : tr("Redo of '%1' failed, the project is unchanged : %2")).arg(pCommand->text(), result.getDesc()), 2, 0);
 }
 
 void main_wnd::doReloadProject()

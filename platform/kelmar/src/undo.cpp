@@ -24,16 +24,23 @@ vx::VxBool undo_project::backupRedoProject(const std::shared_ptr<model::project>
    return result;
 }
 
+vx::VxBool undo_project::restore(const QList<model::entity>& lst)
+{
+   const auto pProject = m_pProject.lock();
+   return (pProject ? pProject->replaceEntities(lst) : vx::VxBool(false, 0, "the project is closed"));
+}
+
+// a failed step leaves the project where it was: the step back to the stack's place then has nothing to do
 void undo_project::undo()
 {
-   if (auto pProject = m_pProject.lock()) { pProject->replaceEntities(m_lstBefore); }
+   m_result = (m_bAfter ? restore(m_lstBefore) : vx::VxBool(true));
+   m_bAfter = (m_bAfter && ! m_result.getValue());
 }
 
 void undo_project::redo()
 {
-   // QUndoStack::push() runs redo() at once: the project already is in the "after" state then
-   if (m_bFirstRedo) { m_bFirstRedo = false; return; }
-   if (auto pProject = m_pProject.lock()) { pProject->replaceEntities(m_lstAfter); }
+   m_result = (m_bAfter ? vx::VxBool(true) : restore(m_lstAfter));
+   m_bAfter = (m_bAfter || m_result.getValue());
 }
 
 } // namespace undo_redo

@@ -3,6 +3,8 @@
 
 #include <QUndoCommand>
 
+#include <vx/VxBool.h>
+
 namespace undo_redo {
 
 class undo_base : public QUndoCommand
@@ -12,6 +14,8 @@ public:
    static bool m_bCreateUndoRedoInEvent;
 
    virtual bool canBePushedToUndoStack() const { return true; }
+   /** What the last undo() or redo() gave: a failed one changed nothing. */
+   virtual vx::VxBool getResult() const { return vx::VxBool(true); }
 };
 
 } // namespace undo_redo

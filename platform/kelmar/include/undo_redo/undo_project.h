@@ -21,14 +21,19 @@ public:
 
    void undo() override;
    void redo() override;
+   vx::VxBool getResult() const override { return m_result; }
 
 private:
+   vx::VxBool restore(const QList<model::entity>& lst);
+
    std::weak_ptr<model::project> m_pProject;
    QList<model::entity> m_lstBefore;
    QList<model::entity> m_lstAfter;
    bool m_bUndoSaved = false;
    bool m_bRedoSaved = false;
-   bool m_bFirstRedo = true;
+   // the project holds the "after" state: QUndoStack::push() runs redo() on a project already there
+   bool m_bAfter = true;
+   vx::VxBool m_result = vx::VxBool(true);
 };
 
 } // namespace undo_redo

@@ -51,6 +51,8 @@ private:
    void initWidgets();
    void initMenus();
    void doImport(plugin::import_interface* pPlugin);
+   /** Undoes (or redoes) the command at the stack's place and says so; one that failed leaves the stack where it was and says why. */
+   void doUndoRedo(bool bUndo);
    /** Asks for a file and writes the diagram there ("png" or "svg"). */
    void doExportDiagram(const QString& sFormat);
 
