@@ -1,196 +1,204 @@
 #!/usr/bin/env bash
-# Usage: bench/run.sh [N]        (default N=2000)
+# Usage: bench/run.sh [N]            (default N=4000: N and N/2 tables)
+#        bench/run.sh --memory [N]   (default N=10000: PostgreSQL, 1, N/2 and N tables)
 #
-# Benchmark of the catalogue readers; not part of the test suite, it prints figures and judges
-# nothing (its exit status says only whether it could run).
+# Benchmark of whole imports; not part of the test suite, it prints figures and judges nothing
+# (its exit status says only whether it could run).
 #
-# Builds an N-table schema and an N/2-table schema in PostgreSQL, in MariaDB and in SQLite files
+# Builds an N-table and an N/2-table schema in PostgreSQL, in MariaDB and in SQLite files
 # (bench/make_schema.py: serial / auto-increment key, eight more columns with defaults, comments
-# where the engine has them, a foreign key to the previous table), then for each engine and size
-# runs bench_readers (the engine's reader, once) and prints its wall time, CPU time and peak
-# memory next to the engine's own schema dump of the same database (pg_dump --schema-only,
-# mariadb-dump --no-data, sqlite3 .schema), and for PostgreSQL next to the floor: the reader's
-# own query plan (bench/pg_floor.py) sent through psql on the same catalogue.
+# where the engine has them, a foreign key to the previous table). For each engine and size it
+# runs the host program's headless import into a new project (kelmar --import KelOdbcImport: the
+# reader, the generic importer, the project written) and the engine's own schema dump (pg_dump
+# --schema-only, mariadb-dump --no-data, sqlite3 .schema), locally and through bench/delay_proxy.py,
+# which holds every packet so that each round trip costs BENCH_DELAY_MS (default 2) more, and
+# counts the round trips of each (a run through the proxy without delay). Also the reader alone
+# (bench_readers), for its CPU time.
+#
+# --memory: the host import's peak memory and time on 1, N/2 and N PostgreSQL tables, and the
+# memory each table adds.
 #
 # Servers: uses those of the environment when KEL_TEST_PG_PORT / KEL_TEST_MYSQL_PORT are set,
 # otherwise starts throwaway ones through tests/services/with_servers.sh.
-# Build: BENCH_BUILD_DIR (default: build/ of the repository) gets the bench_readers target built
-# with -j2; BENCH_NO_BUILD=1 uses the program as it is.
+# Build: BENCH_BUILD_DIR (default: build/ of the repository) gets kelmar, the plug-in and
+# bench_readers built with -j2; BENCH_NO_BUILD=1 uses them as they are.
 set -uo pipefail
 export LC_ALL=C
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(cd "$here/.." && pwd)
-N=${1:-2000}
-case "$N" in ''|*[!0-9]*) echo "usage: $0 [N]  (N: number of tables, at least 2)" >&2; exit 2 ;; esac
+MEMORY=
+if [ "${1:-}" = --memory ]; then MEMORY=1; shift; fi
+N=${1:-$([ -n "$MEMORY" ] && echo 10000 || echo 4000)}
+case "$N" in ''|*[!0-9]*) echo "usage: $0 [--memory] [N]  (N: number of tables, at least 2)" >&2; exit 2 ;; esac
 [ "$N" -ge 2 ] || { echo "N must be at least 2" >&2; exit 2; }
 HALF=$((N / 2))
+DELAY=${BENCH_DELAY_MS:-2}
 BUILD_DIR=${BENCH_BUILD_DIR:-$repo/build}
 BENCH=$BUILD_DIR/bin/bench_readers
+KELMAR=$BUILD_DIR/bin/kelmar
 
 log() { echo "bench: $*" >&2; }
 
 if [ -z "${BENCH_NO_BUILD:-}" ]; then
-  log "building bench_readers in $BUILD_DIR"
-  cmake -S "$repo" -B "$BUILD_DIR" >/dev/null || { log "cmake configure failed"; exit 1; }
-  cmake --build "$BUILD_DIR" --target bench_readers -j2 >/dev/null || { log "build failed"; exit 1; }
+  log "building in $BUILD_DIR"
+  cmake -S "$repo" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || { log "cmake configure failed"; exit 1; }
+  cmake --build "$BUILD_DIR" --target kelmar KelOdbcImport bench_readers -j2 >/dev/null || { log "build failed"; exit 1; }
 fi
-[ -x "$BENCH" ] || { log "no $BENCH"; exit 1; }
+[ -x "$BENCH" ] && [ -x "$KELMAR" ] || { log "no $BENCH or $KELMAR"; exit 1; }
 
 if [ -z "${KEL_TEST_PG_PORT:-}" ] && [ -z "${KEL_TEST_MYSQL_PORT:-}" ]; then
   [ -z "${BENCH_IN_SERVERS:-}" ] || { log "the servers did not start"; exit 1; }
-  BENCH_IN_SERVERS=1 BENCH_NO_BUILD=1 BENCH_BUILD_DIR=$BUILD_DIR exec "$repo/tests/services/with_servers.sh" "$0" "$@"
+  BENCH_IN_SERVERS=1 BENCH_NO_BUILD=1 BENCH_BUILD_DIR=$BUILD_DIR exec "$repo/tests/services/with_servers.sh" "$0" ${MEMORY:+--memory} "$N"
 fi
 
 TMP=$(mktemp -d -t kel-bench.XXXXXX)
-trap 'rm -rf "$TMP"' EXIT
+PROXY_PID=
+trap '[ -z "$PROXY_PID" ] || kill "$PROXY_PID" 2>/dev/null; rm -rf "$TMP"' EXIT
 started=$SECONDS
 
-# seconds (3 decimals) that CMD took; CMD's output goes where the caller sends it
-now() { echo "$EPOCHREALTIME"; }
-since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.3f", b - a }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else printf "-" }'; }
-pct() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f", 100 * a / b; else printf "-" }'; }
-# value of key in a bench_readers output file
-field() { sed -n "s/^$1=//p" "$2" | head -n 1; }
+
+# runs CMD; sets T_WALL, T_CPU (s) and T_RSS (MB); CMD's output is dropped
+timed() {
+  local f=$TMP/time.txt
+  /usr/bin/time -f "%e %U %S %M" -o "$f" "$@" >/dev/null 2>"$TMP/cmd.err" || { log "failed: $*"; tail -n 5 "$TMP/cmd.err" >&2; return 1; }
+  read -r T_WALL u s k <"$f"
+  T_CPU=$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.2f", u + s }')
+  T_RSS=$(awk -v k="$k" 'BEGIN { printf "%.1f", k / 1024 }')
+}
+
+# the delaying proxy in front of 127.0.0.1:TARGET, ROUND_TRIP_MS more per round trip; sets PROXY_PORT
+proxy_start() {   # target round_trip_ms
+  PROXY_PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  : >"$TMP/trips.txt"
+  python3 "$here/delay_proxy.py" "$PROXY_PORT" "$1" "$2" "$TMP/trips.txt" &
+  PROXY_PID=$!
+  for _ in $(seq 50); do (: </dev/tcp/127.0.0.1/"$PROXY_PORT") 2>/dev/null && return 0; sleep 0.1; done
+  log "the proxy did not start"; return 1
+}
+# stops the proxy; prints the round trips it counted (every connection, the probe's none)
+proxy_stop() {
+  kill "$PROXY_PID"; wait "$PROXY_PID" 2>/dev/null; PROXY_PID=
+  awk '{ s += $1 } END { print s + 0 }' "$TMP/trips.txt"
+}
+
+# the headless host import into a new project
+host_import() {   # type dsn
+  rm -f "$TMP/project.kelmar"
+  timed env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen "$KELMAR" --project "$TMP/project.kelmar" --import KelOdbcImport \
+    "--KelOdbcImport_dsn=$2" "--KelOdbcImport_db_type=$1"
+}
 
 declare -A R   # results: R[engine,n,what]
 ENGINES=()
 
-run_reader() {   # engine n type dsn
-  local out=$TMP/reader_$1_$2.txt
-  if ! "$BENCH" "$3" "$4" >"$out" 2>"$TMP/reader_$1_$2.err"; then
-    log "$1 reader on $2 tables failed:"; tail -n 5 "$TMP/reader_$1_$2.err" >&2
-  fi
-  local k
-  for k in tables columns foreign_keys wall_s cpu_s cpu_pct_of_wall peak_rss_mb; do R[$1,$2,$k]=$(field "$k" "$out"); done
-  echo "  reader: ${R[$1,$2,tables]} tables, ${R[$1,$2,columns]} columns, ${R[$1,$2,foreign_keys]} foreign keys;" \
-       "wall ${R[$1,$2,wall_s]} s, CPU ${R[$1,$2,cpu_s]} s (${R[$1,$2,cpu_pct_of_wall]}% of wall), peak ${R[$1,$2,peak_rss_mb]} MB"
+# engine n type dsn-with-%PORT% port dump-command-with-%PORT%
+measure() {
+  local e=$1 n=$2 type=$3 dsn=$4 port=$5 dump=$6
+  "$BENCH" "$type" "${dsn//%PORT%/$port}" >"$TMP/reader.txt" 2>&1 || log "$e reader on $n tables failed: $(tail -n 2 "$TMP/reader.txt")"
+  R[$e,$n,reader_wall]=$(sed -n 's/^wall_s=//p' "$TMP/reader.txt"); R[$e,$n,reader_cpu]=$(sed -n 's/^cpu_s=//p' "$TMP/reader.txt")
+  R[$e,$n,tables]=$(sed -n 's/^tables=//p' "$TMP/reader.txt")
+  host_import "$type" "${dsn//%PORT%/$port}" || return 1
+  R[$e,$n,wall]=$T_WALL; R[$e,$n,cpu]=$T_CPU; R[$e,$n,rss]=$T_RSS
+  timed bash -c "${dump//%PORT%/$port}" || return 1
+  R[$e,$n,dump]=$T_WALL
+  [ -n "$port" ] || return 0
+  proxy_start "$port" 0 || return 1
+  host_import "$type" "${dsn//%PORT%/$PROXY_PORT}" || return 1
+  R[$e,$n,trips]=$(proxy_stop)
+  proxy_start "$port" 0 || return 1
+  timed bash -c "${dump//%PORT%/$PROXY_PORT}" || return 1
+  R[$e,$n,dump_trips]=$(proxy_stop)
+  proxy_start "$port" "$DELAY" || return 1
+  host_import "$type" "${dsn//%PORT%/$PROXY_PORT}" || return 1
+  R[$e,$n,far]=$T_WALL; proxy_stop >/dev/null
+  proxy_start "$port" "$DELAY" || return 1
+  timed bash -c "${dump//%PORT%/$PROXY_PORT}" || return 1
+  R[$e,$n,dump_far]=$T_WALL; proxy_stop >/dev/null
+  echo "  import ${R[$e,$n,wall]} s (CPU ${R[$e,$n,cpu]} s, peak ${R[$e,$n,rss]} MB, ${R[$e,$n,trips]} round trips), dump ${R[$e,$n,dump]} s" \
+       "(${R[$e,$n,dump_trips]} round trips); +$DELAY ms per round trip: import ${R[$e,$n,far]} s, dump ${R[$e,$n,dump_far]} s"
 }
 
-# ---------------------------------------------------------------- PostgreSQL
-bench_postgresql() {
-  local n=$1 db=bench_$1 t0
-  local bin=${KEL_TEST_PG_BIN:-/usr/lib/postgresql/15/bin}
-  local psql=$bin/psql pgdump=$bin/pg_dump
-  [ -x "$psql" ] || psql=psql
-  [ -x "$pgdump" ] || pgdump=pg_dump
-  local conn=(-X -h 127.0.0.1 -p "$KEL_TEST_PG_PORT" -U "$KEL_TEST_PG_USER")
-  echo "== PostgreSQL, $n tables =="
-  "$psql" "${conn[@]}" -d postgres -q -c "SET client_min_messages = warning" \
-    -c "DROP DATABASE IF EXISTS $db" -c "CREATE DATABASE $db" >/dev/null || return 1
-  python3 "$here/make_schema.py" postgresql "$n" >"$TMP/pg_$n.sql"
-  t0=$(now)
+PG_BIN=${KEL_TEST_PG_BIN:-/usr/lib/postgresql/15/bin}
+pg() { "$PG_BIN/psql" -X -h 127.0.0.1 -p "$KEL_TEST_PG_PORT" -U "$KEL_TEST_PG_USER" "$@"; }
+pg_schema() {   # n db
+  pg -d postgres -q -c "SET client_min_messages = warning" -c "DROP DATABASE IF EXISTS $2" -c "CREATE DATABASE $2" >/dev/null || return 1
+  python3 "$here/make_schema.py" postgresql "$1" >"$TMP/pg.sql"
   # make_schema.py commits every few hundred tables: one transaction would run out of locks
-  "$psql" "${conn[@]}" -d "$db" -q -v ON_ERROR_STOP=1 -f "$TMP/pg_$n.sql" >/dev/null || return 1
-  "$psql" "${conn[@]}" -d "$db" -qc "ANALYZE" >/dev/null
-  echo "  schema built in $(since "$t0") s"
+  pg -d "$2" -q -v ON_ERROR_STOP=1 -f "$TMP/pg.sql" >/dev/null && pg -d "$2" -qc "ANALYZE" >/dev/null
+}
+PG_DSN="Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%PORT%;Database=%DB%;Uid=${KEL_TEST_PG_USER:-}"
 
-  run_reader pg "$n" 1 "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$KEL_TEST_PG_PORT;Database=$db;Uid=$KEL_TEST_PG_USER"
-
-  t0=$(now)
-  "$pgdump" -h 127.0.0.1 -p "$KEL_TEST_PG_PORT" -U "$KEL_TEST_PG_USER" --schema-only -d "$db" -f /dev/null || return 1
-  R[pg,$n,dump]=$(since "$t0")
-  echo "  pg_dump --schema-only: ${R[pg,$n,dump]} s; reader / pg_dump = $(ratio "${R[pg,$n,wall_s]}" "${R[pg,$n,dump]}")x"
-
-  # the floor: the reader's own queries, values written in, through psql
-  local version src=$repo/plugin/odbc_import_postgresql.cpp
-  version=$("$psql" "${conn[@]}" -d "$db" -Atc "SHOW server_version_num") || return 1
-  python3 "$here/pg_floor.py" "$src" "$version" --tables-query >"$TMP/pg_tables_query.sql" || return 1
-  "$psql" "${conn[@]}" -d "$db" -At -F $'\t' -f "$TMP/pg_tables_query.sql" >"$TMP/pg_tables_$n.tsv" || return 1
-  python3 "$here/pg_floor.py" "$src" "$version" "$TMP/pg_tables_$n.tsv" >"$TMP/pg_floor_$n.sql" || return 1
-  local queries
-  queries=$(grep -c '' "$TMP/pg_floor_$n.sql")
-  t0=$(now)
-  "$psql" "${conn[@]}" -d "$db" -q -A -t -v ON_ERROR_STOP=1 -f "$TMP/pg_floor_$n.sql" >/dev/null || return 1
-  R[pg,$n,floor]=$(since "$t0")
-  echo "  floor (the reader's $queries queries through psql -f): ${R[pg,$n,floor]} s; reader / floor = $(ratio "${R[pg,$n,wall_s]}" "${R[pg,$n,floor]}")x"
+bench_postgresql() {
+  local n=$1 db=bench_$1
+  echo "== PostgreSQL, $n tables =="
+  pg_schema "$n" "$db" || return 1
+  measure pg "$n" 1 "${PG_DSN//%DB%/$db}" "$KEL_TEST_PG_PORT" \
+    "'$PG_BIN/pg_dump' -h 127.0.0.1 -p %PORT% -U '$KEL_TEST_PG_USER' --schema-only -d $db -f /dev/null"
 }
 
-# ---------------------------------------------------------------- MariaDB
 bench_mariadb() {
-  local n=$1 db=bench_$1 t0
-  local conn=(--no-defaults --protocol=TCP -h 127.0.0.1 -P "$KEL_TEST_MYSQL_PORT" -u "$KEL_TEST_MYSQL_USER" "-p$KEL_TEST_MYSQL_PWD")
+  local n=$1 db=bench_$1
+  local conn="--no-defaults --protocol=TCP -h 127.0.0.1 -u $KEL_TEST_MYSQL_USER -p$KEL_TEST_MYSQL_PWD"
   echo "== MariaDB, $n tables =="
-  mariadb "${conn[@]}" -e "DROP DATABASE IF EXISTS $db; CREATE DATABASE $db" || return 1
-  python3 "$here/make_schema.py" mariadb "$n" >"$TMP/my_$n.sql"
-  t0=$(now)
-  mariadb "${conn[@]}" "$db" <"$TMP/my_$n.sql" || return 1
-  echo "  schema built in $(since "$t0") s"
-
-  run_reader my "$n" 2 "Driver={MariaDB Unicode};Server=127.0.0.1;Port=$KEL_TEST_MYSQL_PORT;Database=$db;Uid=$KEL_TEST_MYSQL_USER;Pwd=$KEL_TEST_MYSQL_PWD"
-
-  t0=$(now)
-  mariadb-dump "${conn[@]}" --no-data "$db" >/dev/null || return 1
-  R[my,$n,dump]=$(since "$t0")
-  echo "  mariadb-dump --no-data: ${R[my,$n,dump]} s; reader / mariadb-dump = $(ratio "${R[my,$n,wall_s]}" "${R[my,$n,dump]}")x"
+  mariadb $conn -P "$KEL_TEST_MYSQL_PORT" -e "DROP DATABASE IF EXISTS $db; CREATE DATABASE $db" || return 1
+  python3 "$here/make_schema.py" mariadb "$n" | mariadb $conn -P "$KEL_TEST_MYSQL_PORT" "$db" || return 1
+  measure my "$n" 2 "Driver={MariaDB Unicode};Server=127.0.0.1;Port=%PORT%;Database=$db;Uid=$KEL_TEST_MYSQL_USER;Pwd=$KEL_TEST_MYSQL_PWD" \
+    "$KEL_TEST_MYSQL_PORT" "mariadb-dump $conn -P %PORT% --no-data $db >/dev/null"
 }
 
-# ---------------------------------------------------------------- SQLite
 bench_sqlite() {
-  local n=$1 file=$TMP/bench_$1.db t0
+  local n=$1 file=$TMP/bench_$1.db
   echo "== SQLite, $n tables =="
-  python3 "$here/make_schema.py" sqlite "$n" >"$TMP/sq_$n.sql"
-  t0=$(now)
-  sqlite3 "$file" <"$TMP/sq_$n.sql" || return 1
-  echo "  schema built in $(since "$t0") s"
-
-  run_reader sq "$n" 5 "Driver=SQLite3;Database=$file"
-
-  t0=$(now)
-  sqlite3 "$file" .schema >/dev/null || return 1
-  R[sq,$n,dump]=$(since "$t0")
-  echo "  sqlite3 .schema: ${R[sq,$n,dump]} s; reader / .schema = $(ratio "${R[sq,$n,wall_s]}" "${R[sq,$n,dump]}")x"
+  python3 "$here/make_schema.py" sqlite "$n" | sqlite3 "$file" || return 1
+  measure sq "$n" 5 "Driver=SQLite3;Database=$file" "" "sqlite3 '$file' .schema"
 }
+
+if [ -n "$MEMORY" ]; then
+  [ -n "${KEL_TEST_PG_PORT:-}" ] || { log "no PostgreSQL server"; exit 1; }
+  echo "Whole host import on PostgreSQL: peak memory and time by number of tables"
+  for n in 1 "$HALF" "$N"; do
+    pg_schema "$n" "bench_mem_$n" || exit 1
+    host_import 1 "$(dsn=${PG_DSN//%DB%/bench_mem_$n}; echo "${dsn//%PORT%/$KEL_TEST_PG_PORT}")" || exit 1
+    R[$n,wall]=$T_WALL; R[$n,rss]=$T_RSS
+    echo "  $n tables: $T_WALL s, CPU $T_CPU s, peak $T_RSS MB"
+  done
+  echo "  per table over 1 table: $(awk -v a="${R[$N,rss]}" -v b="${R[1,rss]}" -v n="$N" 'BEGIN { printf "%.1f", (a - b) * 1024 / (n - 1) }') KB at $N tables," \
+       "$(awk -v a="${R[$HALF,rss]}" -v b="${R[1,rss]}" -v n="$HALF" 'BEGIN { printf "%.1f", (a - b) * 1024 / (n - 1) }') KB at $HALF"
+  echo "  time, $N tables against $HALF: $(ratio "${R[$N,wall]}" "${R[$HALF,wall]}")x"
+  exit 0
+fi
 
 status=0
 if [ -n "${KEL_TEST_PG_PORT:-}" ]; then
   ENGINES+=(pg)
-  for n in "$N" "$HALF"; do bench_postgresql "$n" || { log "PostgreSQL benchmark on $n tables failed"; status=1; }; done
+  for n in "$HALF" "$N"; do bench_postgresql "$n" || { log "PostgreSQL benchmark on $n tables failed"; status=1; }; done
 else
   log "no PostgreSQL server: skipped"
 fi
 if [ -n "${KEL_TEST_MYSQL_PORT:-}" ]; then
   ENGINES+=(my)
-  for n in "$N" "$HALF"; do bench_mariadb "$n" || { log "MariaDB benchmark on $n tables failed"; status=1; }; done
+  for n in "$HALF" "$N"; do bench_mariadb "$n" || { log "MariaDB benchmark on $n tables failed"; status=1; }; done
 else
   log "no MariaDB server: skipped"
 fi
 ENGINES+=(sq)
-for n in "$N" "$HALF"; do bench_sqlite "$n" || { log "SQLite benchmark on $n tables failed"; status=1; }; done
+for n in "$HALF" "$N"; do bench_sqlite "$n" || { log "SQLite benchmark on $n tables failed"; status=1; }; done
 
-# ---------------------------------------------------------------- summary
 declare -A NAME=([pg]=PostgreSQL [my]=MariaDB [sq]=SQLite)
 echo
-echo "Summary (reader = startProcess() alone; dump = pg_dump --schema-only / mariadb-dump --no-data / sqlite3 .schema)"
-printf '%-10s %6s %7s %8s %7s %6s %8s %7s %9s %8s %9s\n' \
-  engine tables columns "wall s" "CPU s" "CPU%" "peak MB" "dump s" "wall/dump" "floor s" "wall/floor"
+echo "Summary: import = kelmar --import (reader, importer, project); dump = pg_dump --schema-only / mariadb-dump --no-data / sqlite3 .schema;"
+echo "far = through the proxy, +$DELAY ms per round trip; trips = round trips counted by the proxy"
+printf '%-10s %6s %8s %8s %8s %8s %6s %8s %6s %9s %9s %9s %9s\n' engine tables "reader s" "import s" "CPU s" "peak MB" trips "dump s" trips \
+  "imp/dump" "far imp s" "far dump" "imp/dump"
 for e in "${ENGINES[@]}"; do
-  for n in "$N" "$HALF"; do
-    [ -n "${R[$e,$n,wall_s]:-}" ] || continue
-    floor=${R[$e,$n,floor]:-}
-    printf '%-10s %6s %7s %8s %7s %6s %8s %7s %9s %8s %9s\n' "${NAME[$e]}" "${R[$e,$n,tables]}" "${R[$e,$n,columns]}" \
-      "${R[$e,$n,wall_s]}" "${R[$e,$n,cpu_s]}" "${R[$e,$n,cpu_pct_of_wall]}" "${R[$e,$n,peak_rss_mb]}" "${R[$e,$n,dump]:--}" \
-      "$(ratio "${R[$e,$n,wall_s]}" "${R[$e,$n,dump]:-0}")" "${floor:--}" \
-      "$( [ -n "$floor" ] && ratio "${R[$e,$n,wall_s]}" "$floor" || echo -)"
+  for n in "$HALF" "$N"; do
+    [ -n "${R[$e,$n,wall]:-}" ] || continue
+    printf '%-10s %6s %8s %8s %8s %8s %6s %8s %6s %9s %9s %9s %9s\n' "${NAME[$e]}" "${R[$e,$n,tables]:--}" "${R[$e,$n,reader_wall]:--}" "${R[$e,$n,wall]}" \
+      "${R[$e,$n,cpu]}" "${R[$e,$n,rss]}" "${R[$e,$n,trips]:--}" "${R[$e,$n,dump]}" "${R[$e,$n,dump_trips]:--}" "$(ratio "${R[$e,$n,wall]}" "${R[$e,$n,dump]}")" \
+      "${R[$e,$n,far]:--}" "${R[$e,$n,dump_far]:--}" "$( [ -n "${R[$e,$n,far]:-}" ] && ratio "${R[$e,$n,far]}" "${R[$e,$n,dump_far]}" || echo -)"
   done
-done
-echo
-echo "Scaling, $N tables against $HALF (target: at most 2.00 for twice the tables)"
-for e in "${ENGINES[@]}"; do
-  [ -n "${R[$e,$N,wall_s]:-}" ] && [ -n "${R[$e,$HALF,wall_s]:-}" ] || continue
-  line="  ${NAME[$e]}: reader $(ratio "${R[$e,$N,wall_s]}" "${R[$e,$HALF,wall_s]}")x"
-  line+=", dump $(ratio "${R[$e,$N,dump]:-0}" "${R[$e,$HALF,dump]:-0}")x"
-  [ -z "${R[$e,$N,floor]:-}" ] || line+=", floor $(ratio "${R[$e,$N,floor]}" "${R[$e,$HALF,floor]:-0}")x"
-  echo "$line"
-done
-echo
-echo "Targets, $N tables: reader CPU at most 15% of wall, peak memory under 50 MB, PostgreSQL wall / floor at most 1.25x"
-for e in "${ENGINES[@]}"; do
-  [ -n "${R[$e,$N,wall_s]:-}" ] || continue
-  line="  ${NAME[$e]}: CPU ${R[$e,$N,cpu_pct_of_wall]}% of wall, peak ${R[$e,$N,peak_rss_mb]} MB"
-  [ -z "${R[$e,$N,floor]:-}" ] || line+=", wall / floor $(ratio "${R[$e,$N,wall_s]}" "${R[$e,$N,floor]}")x"
-  echo "$line"
 done
 echo
 echo "total benchmark time: $((SECONDS - started)) s"

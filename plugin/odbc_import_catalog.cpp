@@ -1,5 +1,7 @@
 #include "odbc_import_catalog.h"
 
+#include <vx/VxDao.h>
+
 #include "odbc_import_keys.h"
 #include "odbc_import_statements.h"
 
@@ -22,6 +24,14 @@ vx::VxBool odbc_import_catalog::run(odbc_import_statements& statements, vx::VxSq
 QPair<QString, QString> odbc_import_catalog::rowTable(const vx::VxSqlQuery& query, long row) const
 {
    return qMakePair(text(query, row, "table_namespace"), text(query, row, "table_name"));
+}
+
+vx::VxBool odbc_import_catalog::runOnce(vx::VxSqlQuery& query, const QString& sFailure) const
+{
+   // sent as it is: a statement prepared first costs more round trips (prepare, describe, deallocate) than
+   // it saves when it runs once
+   const QSqlError error = vx::dao::call_query_without_prepare(query, m_pDatabase);
+   return (error.isValid() ? vx::VxBool(false, 0, sFailure + error.text()) : vx::VxBool(true));
 }
 
 vx::VxBool odbc_import_catalog::startProcess()
@@ -60,12 +70,12 @@ vx::VxBool odbc_import_catalog::readTables(bool bCatalogueWide, QString& sRefuse
 {
    odbc_import_statements statements(m_pDatabase);
    vx::VxSqlQuery tables = tablesQuery();
-   const vx::VxBool fetched = run(statements, tables, "An error occurred fetching all tables :\n");
+   const vx::VxBool fetched = runOnce(tables, "An error occurred fetching all tables :\n");
    if (! fetched.getValue()) { return fetched; }
    vx::VxSqlQuery views = viewsQuery();
    if (hasViewsQuery())
    {
-      const vx::VxBool fetchedViews = run(statements, views, "An error occurred fetching all views :\n");
+      const vx::VxBool fetchedViews = runOnce(views, "An error occurred fetching all views :\n");
       if (! fetchedViews.getValue()) { return fetchedViews; }
    }
    // an account that sees views only still has something to import
@@ -84,8 +94,8 @@ vx::VxBool odbc_import_catalog::readTables(bool bCatalogueWide, QString& sRefuse
       for (int q = 0; q < 3; ++q)
       {
          if (all[q].sql().isEmpty()) { continue; }
-         const QSqlError error = statements.run(all[q]);
-         if (error.isValid()) { sRefused = error.text(); return vx::VxBool(false, 0, sRefused); }
+         const vx::VxBool read = runOnce(all[q], QString());
+         if (! read.getValue()) { sRefused = read.getDesc(); return read; }
          byTable[q] = groupByTable(all[q]);
       }
    }

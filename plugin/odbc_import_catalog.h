@@ -73,6 +73,7 @@ protected:
    virtual vx::VxBool beginRead() { return vx::VxBool(true); }
    /** Ends what beginRead() began, whether the read succeeded or failed. */
    virtual void endRead(bool bSucceeded) { Q_UNUSED(bSucceeded); }
+   /** The tables (and views) query: no bindings. */
    virtual vx::VxSqlQuery tablesQuery() const = 0;
    /** False when the row is not a table to import (system tables). */
    virtual bool readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const = 0;
@@ -96,7 +97,7 @@ protected:
    virtual vx::VxSqlQuery columnsFallbackQuery(const table_row& table) const { Q_UNUSED(table); return vx::VxSqlQuery(); }
 
    /** The catalogue-wide queries: rows of every table the tables query may return, those of one table in the
-       order its per-table query gives them. No SQL text (the default): the engine reads table by table. */
+       order its per-table query gives them; no bindings. No SQL text (the default): the engine reads table by table. */
    virtual vx::VxSqlQuery allPrimaryKeysQuery() const { return vx::VxSqlQuery(); }
    virtual vx::VxSqlQuery allRelationsQuery() const { return vx::VxSqlQuery(); }
    virtual vx::VxSqlQuery allColumnsQuery() const { return vx::VxSqlQuery(); }
@@ -128,6 +129,8 @@ private:
    /** The tables query and the other queries, catalogue-wide or table by table, between beginRead() and
        endRead(). sRefused: the error of a catalogue-wide query that failed (nothing is read then). */
    vx::VxBool readTables(bool bCatalogueWide, QString& sRefused);
+   /** Runs a query without bindings that the read sends once (tables, views, catalogue-wide); a failure gives the message prefix + error text. */
+   vx::VxBool runOnce(vx::VxSqlQuery& query, const QString& sFailure) const;
    /** Runs query; a failure gives the message prefix + error text. */
    static vx::VxBool run(odbc_import_statements& statements, vx::VxSqlQuery& query, const QString& sFailure);
    /** Positions of the rows of query, by table. */

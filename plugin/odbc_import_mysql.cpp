@@ -14,10 +14,8 @@ const char* const k_current_database = "SELECT DATABASE(), VERSION();";
 // MariaDB reports a system-versioned table ("WITH SYSTEM VERSIONING") as "SYSTEM VERSIONED": it is a table too.
 const char* const k_tables =
    "SELECT table_name, table_schema, table_type, table_comment FROM information_schema.tables "
-   "WHERE (table_type = 'BASE TABLE' OR table_type = 'SYSTEM VERSIONED' OR table_type = 'VIEW') AND table_schema = :table_namespace;";
+   "WHERE (table_type = 'BASE TABLE' OR table_type = 'SYSTEM VERSIONED' OR table_type = 'VIEW') AND table_schema = DATABASE();";
 
-const char* const k_primary_key =
-   "SELECT column_name FROM information_schema.columns WHERE column_key = 'PRI' AND table_schema = :table_namespace AND table_name = :table_name;";
 
 const char* const k_relations =
    "SELECT table_name, column_name, constraint_name, referenced_table_name, referenced_column_name FROM information_schema.key_column_usage "
@@ -25,26 +23,23 @@ const char* const k_relations =
    "ORDER BY constraint_name, ordinal_position;";
 
 const char* const k_columns =
-   "SELECT column_name, data_type, column_type, column_comment, column_default, is_nullable FROM information_schema.columns "
+   "SELECT column_name, data_type, column_type, column_comment, column_default, is_nullable, column_key FROM information_schema.columns "
    "WHERE table_schema = :table_namespace AND table_name = :table_name ORDER BY ordinal_position;";
 
 // The catalogue-wide queries, each replacing its per-table query above for every table of the current
-// database at once; rows name their table, those of one table come in the per-table query's order.
-
-// Replaces k_primary_key.
-const char* const k_all_primary_keys =
-   "SELECT table_name, column_name FROM information_schema.columns WHERE column_key = 'PRI' AND table_schema = :table_namespace;";
+// database at once; rows name their table, those of one table come in the per-table query's order. The
+// database is named by the server (DATABASE()), not bound: a query that runs once is not prepared.
 
 // Replaces k_relations.
 const char* const k_all_relations =
    "SELECT table_name, column_name, constraint_name, referenced_table_name, referenced_column_name FROM information_schema.key_column_usage "
-   "WHERE constraint_name <> 'PRIMARY' AND referenced_table_name IS NOT NULL AND table_schema = :table_namespace "
+   "WHERE constraint_name <> 'PRIMARY' AND referenced_table_name IS NOT NULL AND table_schema = DATABASE() "
    "ORDER BY constraint_name, ordinal_position;";
 
 // Replaces k_columns.
 const char* const k_all_columns =
-   "SELECT table_name, column_name, column_type, column_comment, column_default, is_nullable FROM information_schema.columns "
-   "WHERE table_schema = :table_namespace ORDER BY ordinal_position;";
+   "SELECT table_name, column_name, column_type, column_comment, column_default, is_nullable, column_key FROM information_schema.columns "
+   "WHERE table_schema = DATABASE() ORDER BY ordinal_position;";
 
 } // namespace sql
 
@@ -67,7 +62,7 @@ bool quotesDefaults(QString sVersion)
 vx::VxBool odbc_import_mysql::readPreamble()
 {
    vx::VxSqlQuery query(sql::k_current_database);
-   const QSqlError error = vx::dao::call_query(query, m_pDatabase);
+   const QSqlError error = vx::dao::call_query_without_prepare(query, m_pDatabase);
    if (error.isValid()) { return vx::VxBool(false, 0, "An error occurred getting current database :\n" + error.text()); }
    // no row and NULL both mean that the connection has no database selected
    m_sCurrentDatabase = query.getSqlResultAt(0, 0L).toString();
@@ -76,7 +71,7 @@ vx::VxBool odbc_import_mysql::readPreamble()
    return vx::VxBool(true);
 }
 
-vx::VxSqlQuery odbc_import_mysql::tablesQuery() const { return inCurrentDatabase(sql::k_tables); }
+vx::VxSqlQuery odbc_import_mysql::tablesQuery() const { return vx::VxSqlQuery(sql::k_tables); }
 
 bool odbc_import_mysql::readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const
 {
@@ -89,9 +84,10 @@ bool odbc_import_mysql::readTableRow(const vx::VxSqlQuery& query, long row, tabl
    return true;
 }
 
-vx::VxSqlQuery odbc_import_mysql::primaryKeyQuery(const table_row& table) const { return boundQuery(sql::k_primary_key, table); }
+// the columns query marks the key columns ("PRI"): there is no primary-key query, one round trip less
+vx::VxSqlQuery odbc_import_mysql::primaryKeyQuery(const table_row&) const { return vx::VxSqlQuery(); }
 
-QString odbc_import_mysql::readPrimaryKeyColumn(const vx::VxSqlQuery& query, long row) const { return text(query, row, "column_name"); }
+QString odbc_import_mysql::readPrimaryKeyColumn(const vx::VxSqlQuery&, long) const { return QString(); }
 
 vx::VxSqlQuery odbc_import_mysql::relationsQuery(const table_row& table) const { return boundQuery(sql::k_relations, table); }
 
@@ -108,7 +104,7 @@ odbc_import_catalog::relation_row odbc_import_mysql::readRelationRow(const vx::V
 
 vx::VxSqlQuery odbc_import_mysql::columnsQuery(const table_row& table) const { return boundQuery(sql::k_columns, table); }
 
-odbc_import_catalog::column_row odbc_import_mysql::readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList& lstPrimaryKey) const
+odbc_import_catalog::column_row odbc_import_mysql::readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList&) const
 {
    column_row column;
    column.name = text(query, row, "column_name");
@@ -121,22 +117,13 @@ odbc_import_catalog::column_row odbc_import_mysql::readColumnRow(const vx::VxSql
    if (m_bQuotedDefaults && (column.defaultValue == QLatin1String("NULL"))) { column.defaultValue.clear(); }
    const QString sNullable = text(query, row, "is_nullable");
    column.notNull = ((sNullable.compare("NO", Qt::CaseInsensitive) == 0) || (sNullable == "0"));
-   column.isPrimaryKey = lstPrimaryKey.contains(column.name);
+   column.isPrimaryKey = (text(query, row, "column_key") == QLatin1String("PRI"));
    return column;
 }
 
-vx::VxSqlQuery odbc_import_mysql::inCurrentDatabase(const char* sql) const
-{
-   vx::VxSqlQuery query(sql);
-   query.bind(":table_namespace", QVariant(m_sCurrentDatabase), QSql::In);
-   return query;
-}
+vx::VxSqlQuery odbc_import_mysql::allRelationsQuery() const { return vx::VxSqlQuery(sql::k_all_relations); }
 
-vx::VxSqlQuery odbc_import_mysql::allPrimaryKeysQuery() const { return inCurrentDatabase(sql::k_all_primary_keys); }
-
-vx::VxSqlQuery odbc_import_mysql::allRelationsQuery() const { return inCurrentDatabase(sql::k_all_relations); }
-
-vx::VxSqlQuery odbc_import_mysql::allColumnsQuery() const { return inCurrentDatabase(sql::k_all_columns); }
+vx::VxSqlQuery odbc_import_mysql::allColumnsQuery() const { return vx::VxSqlQuery(sql::k_all_columns); }
 
 QPair<QString, QString> odbc_import_mysql::rowTable(const vx::VxSqlQuery& query, long row) const
 {

@@ -18,13 +18,13 @@ protected:
    vx::VxBool readPreamble() override;
    vx::VxSqlQuery tablesQuery() const override;
    bool readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const override;
+   bool hasPrimaryKeyQuery() const override { return false; }
    vx::VxSqlQuery primaryKeyQuery(const table_row& table) const override;
    QString readPrimaryKeyColumn(const vx::VxSqlQuery& query, long row) const override;
    vx::VxSqlQuery relationsQuery(const table_row& table) const override;
    relation_row readRelationRow(const vx::VxSqlQuery& query, long row) const override;
    vx::VxSqlQuery columnsQuery(const table_row& table) const override;
    column_row readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList& lstPrimaryKey) const override;
-   vx::VxSqlQuery allPrimaryKeysQuery() const override;
    vx::VxSqlQuery allRelationsQuery() const override;
    vx::VxSqlQuery allColumnsQuery() const override;
    QPair<QString, QString> rowTable(const vx::VxSqlQuery& query, long row) const override;
@@ -32,8 +32,6 @@ protected:
 
 private:
    QVariant getColumnType(const QString& sSqlType) const override;
-   /** A query of sql with ":table_namespace" bound to the current database. */
-   vx::VxSqlQuery inCurrentDatabase(const char* sql) const;
 
    bool m_bQuotedDefaults = false;   // the server quotes string defaults (MariaDB 10.2.7 and later)
 };

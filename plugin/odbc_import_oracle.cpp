@@ -103,7 +103,7 @@ vx::VxBool odbc_import_oracle::readPreamble()
 {
    // "11.2.0.4.0"; unreadable: 0, whose texts every version has
    vx::VxSqlQuery query(sql::k_version);
-   const QStringList lst = (vx::dao::call_query(query, m_pDatabase).isValid() ? QStringList() : query.getSqlResultAt(0, 0L).toString().split('.'));
+   const QStringList lst = (vx::dao::call_query_without_prepare(query, m_pDatabase).isValid() ? QStringList() : query.getSqlResultAt(0, 0L).toString().split('.'));
    m_iServerVersion = lst.value(0).toInt() * 100 + lst.value(1).toInt();
    qDebug("[Kelmar] Oracle database version : %ld", static_cast<long>(m_iServerVersion));
    return vx::VxBool(true);

@@ -17,9 +17,10 @@ const char* const k_begin = "START TRANSACTION ISOLATION LEVEL REPEATABLE READ, 
 const char* const k_commit = "COMMIT;";
 const char* const k_rollback = "ROLLBACK;";
 
+// The tables query, then the catalogue-wide ones, run once and unprepared: a round trip each.
 // Before 10: no declarative partitioning.
 const char* const k_tables_v9 =
-   "SELECT c.relname AS table_name, c.relkind AS table_type, obj_description(c.oid, 'pg_class') AS table_comment, n.nspname AS table_namespace "
+   "SELECT c.relname::text AS table_name, c.relkind::text AS table_type, obj_description(c.oid, 'pg_class') AS table_comment, n.nspname::text AS table_namespace "
    "FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
    "WHERE (c.relkind = 'r' OR c.relkind = 'v') AND n.nspname != 'pg_catalog' AND n.nspname != 'information_schema' "
    "ORDER BY c.relkind, n.nspname, c.relname;";
@@ -27,7 +28,7 @@ const char* const k_tables_v9 =
 // 10 and later: a partitioned table (relkind 'p') is read as the table it is, sorted among the other
 // tables before the views; its partitions are left out.
 const char* const k_tables_v10 =
-   "SELECT c.relname AS table_name, c.relkind AS table_type, obj_description(c.oid, 'pg_class') AS table_comment, n.nspname AS table_namespace "
+   "SELECT c.relname::text AS table_name, c.relkind::text AS table_type, obj_description(c.oid, 'pg_class') AS table_comment, n.nspname::text AS table_namespace "
    "FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
    "WHERE (c.relkind = 'r' OR c.relkind = 'p' OR c.relkind = 'v') AND NOT c.relispartition "
    "AND n.nspname != 'pg_catalog' AND n.nspname != 'information_schema' "
@@ -102,11 +103,12 @@ const char* const k_columns_v12 =
 // The catalogue-wide queries: each replaces its per-table query above, run once for every table of the
 // schemas the tables query reads; each row names its table (table_namespace, table_name), and the rows of
 // one table come in the order of the per-table query. Rows of tables that are not read (partitions) are
-// left aside by the reader.
+// left aside by the reader. As in the tables query, every column is an expression (::text): for a plain
+// column of a catalogue table psqlODBC looks that table up first, one more round trip.
 
 // Replaces k_primary_key (every version before 11); the order of a key's columns is not read.
 const char* const k_all_primary_keys =
-   "SELECT n.nspname AS table_namespace, c.relname AS table_name, a.attname AS key_pk "
+   "SELECT n.nspname::text AS table_namespace, c.relname::text AS table_name, a.attname::text AS key_pk "
    "FROM pg_catalog.pg_index i INNER JOIN pg_catalog.pg_class c ON (c.oid = i.indrelid) "
    "INNER JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
    "CROSS JOIN LATERAL unnest(i.indkey) WITH ORDINALITY AS k(attnum, position) "
@@ -115,7 +117,7 @@ const char* const k_all_primary_keys =
 
 // Replaces k_primary_key_v11: a covered column (INCLUDE) is no key column.
 const char* const k_all_primary_keys_v11 =
-   "SELECT n.nspname AS table_namespace, c.relname AS table_name, a.attname AS key_pk "
+   "SELECT n.nspname::text AS table_namespace, c.relname::text AS table_name, a.attname::text AS key_pk "
    "FROM pg_catalog.pg_index i INNER JOIN pg_catalog.pg_class c ON (c.oid = i.indrelid) "
    "INNER JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
    "CROSS JOIN LATERAL unnest(i.indkey) WITH ORDINALITY AS k(attnum, position) "
@@ -124,8 +126,8 @@ const char* const k_all_primary_keys_v11 =
 
 // Replaces k_relations_v9 and k_relations_v10 (before 10 no table has relkind 'p').
 const char* const k_all_relations_v10 =
-   "SELECT n.nspname AS table_namespace, cl.relname AS table_name, a.attname AS attribute, clf.relname AS table_ref, nf.nspname AS namespace_ref, "
-   "af.attname AS attribute_ref, ct.conname AS constraint_name "
+   "SELECT n.nspname::text AS table_namespace, cl.relname::text AS table_name, a.attname::text AS attribute, clf.relname::text AS table_ref, nf.nspname::text AS namespace_ref, "
+   "af.attname::text AS attribute_ref, ct.conname::text AS constraint_name "
    "FROM pg_catalog.pg_constraint ct CROSS JOIN LATERAL unnest(ct.conkey, ct.confkey) WITH ORDINALITY AS k(attnum, attnum_ref, position) "
    "JOIN pg_catalog.pg_class cl ON (cl.oid = ct.conrelid AND (cl.relkind = 'r' OR cl.relkind = 'p')) JOIN pg_catalog.pg_namespace n ON (n.oid = cl.relnamespace) "
    "JOIN pg_catalog.pg_attribute a ON (a.attrelid = ct.conrelid AND a.attnum = k.attnum) "
@@ -135,8 +137,8 @@ const char* const k_all_relations_v10 =
 
 // Replaces k_relations_v11.
 const char* const k_all_relations_v11 =
-   "SELECT n.nspname AS table_namespace, cl.relname AS table_name, a.attname AS attribute, clf.relname AS table_ref, nf.nspname AS namespace_ref, "
-   "af.attname AS attribute_ref, ct.conname AS constraint_name "
+   "SELECT n.nspname::text AS table_namespace, cl.relname::text AS table_name, a.attname::text AS attribute, clf.relname::text AS table_ref, nf.nspname::text AS namespace_ref, "
+   "af.attname::text AS attribute_ref, ct.conname::text AS constraint_name "
    "FROM pg_catalog.pg_constraint ct CROSS JOIN LATERAL unnest(ct.conkey, ct.confkey) WITH ORDINALITY AS k(attnum, attnum_ref, position) "
    "JOIN pg_catalog.pg_class cl ON (cl.oid = ct.conrelid AND (cl.relkind = 'r' OR cl.relkind = 'p')) JOIN pg_catalog.pg_namespace n ON (n.oid = cl.relnamespace) "
    "JOIN pg_catalog.pg_attribute a ON (a.attrelid = ct.conrelid AND a.attnum = k.attnum) "
@@ -146,8 +148,8 @@ const char* const k_all_relations_v11 =
 
 // Replaces k_columns_v11.
 const char* const k_all_columns_v11 =
-   "SELECT n.nspname AS table_namespace, c.relname AS table_name, a.attname, a.attnotnull, col_description(c.oid, a.attnum) AS comment, "
-   "d.adsrc AS default_value, t.typname AS typname "
+   "SELECT n.nspname::text AS table_namespace, c.relname::text AS table_name, a.attname::text AS attname, a.attnotnull::text AS attnotnull, col_description(c.oid, a.attnum) AS comment, "
+   "d.adsrc AS default_value, t.typname::text AS typname "
    "FROM pg_catalog.pg_class c INNER JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
    "INNER JOIN pg_catalog.pg_attribute a ON (c.oid = a.attrelid) INNER JOIN pg_catalog.pg_type t ON (t.oid = a.atttypid) "
    "LEFT JOIN pg_catalog.pg_attrdef d ON ((a.attrelid, a.attnum) = (d.adrelid, d.adnum)) "
@@ -156,8 +158,8 @@ const char* const k_all_columns_v11 =
 
 // Replaces k_columns_v12.
 const char* const k_all_columns_v12 =
-   "SELECT n.nspname AS table_namespace, c.relname AS table_name, a.attname, a.attnotnull, col_description(c.oid, a.attnum) AS comment, "
-   "(CASE WHEN a.attgenerated = '' THEN pg_get_expr(d.adbin, d.adrelid) END) AS default_value, t.typname AS typname "
+   "SELECT n.nspname::text AS table_namespace, c.relname::text AS table_name, a.attname::text AS attname, a.attnotnull::text AS attnotnull, col_description(c.oid, a.attnum) AS comment, "
+   "(CASE WHEN a.attgenerated = '' THEN pg_get_expr(d.adbin, d.adrelid) END) AS default_value, t.typname::text AS typname "
    "FROM pg_catalog.pg_class c INNER JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
    "INNER JOIN pg_catalog.pg_attribute a ON (c.oid = a.attrelid) INNER JOIN pg_catalog.pg_type t ON (t.oid = a.atttypid) "
    "LEFT JOIN pg_catalog.pg_attrdef d ON ((a.attrelid, a.attnum) = (d.adrelid, d.adnum)) "

@@ -30,8 +30,10 @@ struct loaded_plugin
    plugin::import_interface* instance = nullptr;
 };
 
-void out(const QString& s) { std::fputs(qPrintable(s + "\n"), stdout); std::fflush(stdout); }
-void err(const QString& s) { std::fputs(qPrintable(s + "\n"), stderr); std::fflush(stderr); }
+// stdout is buffered (a line per property: a write each would be thousands); what goes to stderr
+// comes after what was printed before it
+void out(const QString& s) { std::fputs(qPrintable(s + "\n"), stdout); }
+void err(const QString& s) { std::fflush(stdout); std::fputs(qPrintable(s + "\n"), stderr); std::fflush(stderr); }
 
 /** The value of "--name VALUE" or "--name=VALUE" among the host's own options. */
 QString hostOption(const QStringList& args, const QString& name)
@@ -185,6 +187,8 @@ int main(int argc, char* argv[])
    plugin::import_interface* pImport = nullptr;
    for (const loaded_plugin& p : lstPlugins) { if (p.instance->getName() == sImport) { pImport = p.instance; } }
    if (! pImport) { err("kelmar: no import plug-in named '" + sImport + "'"); return 2; }
+   // the main window is never shown here: an import's undo step would rebuild its list and diagram for nobody
+   QObject::disconnect(mainWnd.getUndoStack(), &QUndoStack::indexChanged, &mainWnd, &view::main_wnd::doReloadProject);
    // a settings dialog on a platform without a display would wait for an answer forever
    const QStringList lstMissing = (kelmar::hasDisplay() ? QStringList() : kelmar::missingRequiredOptions(*pImport, mainWnd));
    if (! lstMissing.isEmpty())
