@@ -178,6 +178,8 @@ int main(int argc, char* argv[])
    {
       QList<plugin::import_interface*> lstInstances;
       for (const loaded_plugin& p : lstPlugins) { lstInstances << p.instance; }
+      // the window runs until the user closes it: what was printed is out before
+      std::fflush(stdout);
       const int iStatus = kelmar::runMainWindow(mainWnd, lstInstances);
       context::ctx_global::setMainWnd(nullptr);
       context::ctx_project::closeProject();
