@@ -105,9 +105,12 @@ bool isSqliteDatabase(const QString& sPath)
    return (file.open(QIODevice::ReadOnly) && (file.read(16) == QByteArray("SQLite format 3", 16)));
 }
 
-/** Empty when the dump may be written there: never over the project or another SQLite database. */
+/** Empty when the dump may be written there: never over the project, another SQLite database, or anything but a regular file. */
 QString checkDumpPath(const QString& sDump, const QString& sProject)
 {
+   // before anything opens it: reading a pipe waits for a writer, and a device is no place for a dump
+   struct stat st {};
+   if ((::stat(QFile::encodeName(sDump).constData(), &st) == 0) && ! S_ISREG(st.st_mode)) { return "kelmar: --dump-tables " + sDump + " is not a regular file, not replaced by a dump"; }
    if (fileIdentity(sDump) == fileIdentity(sProject)) { return "kelmar: --dump-tables " + sDump + " is the project file"; }
    if (isSqliteDatabase(sDump)) { return "kelmar: --dump-tables " + sDump + " is a SQLite database, not replaced by a dump"; }
    return QString();
@@ -207,8 +210,12 @@ int main(int argc, char* argv[])
    // nothing read (the import failed before it had tables): an earlier dump stays as it was
    if (! sDump.isEmpty() && pImporter->getListOfTables())
    {
-      dump.write(kelmar::tablesToJson(pImporter->getListOfTables()));
-      if (! dump.commit()) { err("kelmar: cannot write " + sDump + " : " + dump.errorString()); iStatus = 1; }
+      // a short write (the disk full) leaves the earlier dump as it was, never a piece of this one
+      const QByteArray json = kelmar::tablesToJson(pImporter->getListOfTables());
+      const qint64 iWritten = dump.write(json);
+      const QString sWhy = ((iWritten == json.size()) ? QString() : QString("only %1 of %2 bytes could be written").arg(qMax<qint64>(iWritten, 0)).arg(json.size()));
+      if (! sWhy.isEmpty()) { dump.cancelWriting(); }
+      if (! dump.commit()) { err("kelmar: cannot write " + sDump + " : " + (sWhy.isEmpty() ? dump.errorString() : sWhy)); iStatus = 1; }
    }
    if (result.getValue())
    {
