@@ -17,11 +17,12 @@
 
 #include <odbc_import.h>
 #include <odbc_import_process.h>
+#include <odbc_import_engine.h>
 #include <context/ctx_project.h>
 #include <plugin/generic_importer.h>
 #include <view/entity_diagram.h>
 #include <view/main_wnd.h>
-#include <view/wnd_odbc_import.h>
+#include <wnd_odbc_import.h>
 
 namespace {
 
@@ -52,7 +53,7 @@ int main(int argc, char* argv[])
       QSqlDatabase db = QSqlDatabase::addDatabase("QODBC", "bench");
       db.setDatabaseName(sDsn);
       if (! db.open()) { std::fprintf(stderr, "%s\n", qPrintable(db.lastError().text())); return 1; }
-      std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_process::createReader(5, &db));
+      std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_engine::createReader(5, &db));
       dReader = seconds([&]() { pReader->startProcess(); });
       pAll = pReader->getListOfTables();
    }

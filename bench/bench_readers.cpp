@@ -32,6 +32,7 @@
 
 #include "odbc_import_connection.h"
 #include "odbc_import_process.h"
+#include "odbc_import_engine.h"
 
 namespace {
 
@@ -172,7 +173,7 @@ int main(int argc, char** argv)
       const double connectSeconds = static_cast<double>(connectTimer.nsecsElapsed()) / 1e9;
 
       const usage before = now();
-      std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_process::createReader(type, &db));
+      std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_engine::createReader(type, &db));
       QElapsedTimer timer;
       timer.start();
       const vx::VxBool result = pReader->startProcess();
@@ -200,8 +201,9 @@ int main(int argc, char** argv)
       std::printf("process_cpu_s=%.3f\n", after.cpuUser + after.cpuSystem);
       std::printf("peak_rss_mb=%.1f\n", static_cast<double>(after.maxRssKb) / 1024.0);
       pReader.reset();
+      const QString sName = db.connectionName();
       db = QSqlDatabase();
-      vx::VxSqlDatabase::closeDatabase(*pContext);
+      QSqlDatabase::removeDatabase(sName);
    }
    return status;
 }

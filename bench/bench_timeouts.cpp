@@ -12,11 +12,14 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <vx/VxSqlDatabase.h>
+
 #include <context/ctx_custom.h>
 #include <context/ctx_scoped.h>
 
 #include "odbc_import_connection.h"
 #include "odbc_import_process.h"
+#include "odbc_import_engine.h"
 #include "silent_proxy.h"
 
 namespace {
@@ -29,20 +32,22 @@ void measure(const char* sEngine, int iDatabaseType, const QString& sDsnPattern,
    QString sError;
    QElapsedTimer timer;
    timer.start();
+   QString sName;
    {
       context::ctx_scoped scoped(pContext);
       QSqlError error;
       QSqlDatabase db = vx::VxSqlDatabase::getDatabase(error);
+      sName = db.connectionName();
       if (! db.isOpen()) { sError = error.text(); }
       else if (bAfterLogin)
       {
          proxy.stall();
          timer.restart();
-         std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_process::createReader(iDatabaseType, &db));
+         std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_engine::createReader(iDatabaseType, &db));
          sError = pReader->startProcess().getDesc();
       }
    }
-   vx::VxSqlDatabase::closeDatabase(*pContext);
+   QSqlDatabase::removeDatabase(sName);
    std::printf("%-10s silent %-14s %6.1f s  %s: %s\n", sEngine, (bAfterLogin ? "in the read" : "at the login"), timer.elapsed() / 1000.0,
                (proxy.released() ? "not bounded" : "ended by the driver"), qPrintable(sError.simplified().left(110)));
    std::fflush(stdout);

@@ -11,9 +11,10 @@
 #include <undo_redo/undo_project.h>
 #include <view/main_wnd.h>
 
+#include "odbc_import_engine.h"
 #include "odbc_import_no_gui.h"
-#include "view/wnd_odbc_import.h"
-#include "view/wnd_odbc_import_result.h"
+#include "wnd_odbc_import.h"
+#include "wnd_odbc_import_result.h"
 
 namespace plugin {
 
@@ -31,7 +32,7 @@ QString odbc_import::getCommandLineInfos() const
 {
    static const char* const options[] = {
       "--KelOdbcImport_dsn=\"<ODBC DSN>\" : [Required] ODBC DSN to connect to database",
-      "--KelOdbcImport_db_type=<numeric value> : [Required] Database engine type (0=generic, 1=postgresql, 2=mysql, 3=oracle, 4=mssqlserver, 5=sqlite)",
+      "--KelOdbcImport_db_type=<numeric value> : [Required] Database engine type (%ENGINES%)",
       "--KelOdbcImport_filter_regexp=\"<Regular Expression>\" : [Optional] Filter to select tables from database to import",
       "--KelOdbcImport_login=\"<DB Login>\" : [Optional] Login to connect to database",
       "--KelOdbcImport_pwd=\"<DB Password>\" : [Optional] Password to connect to database",
@@ -45,9 +46,11 @@ QString odbc_import::getCommandLineInfos() const
       "--KelOdbcImport_relation_collection=<numeric value> : [Optional] Collection used for relationships (1=vx::VxCollection, 2=std::vector, 3=std::list, 8=QHash, 10=QList)",
       "--KelOdbcImport_mapping_sql_to_cpp=\"sql1~cpp1;sql2~cpp2;etc...\" : [Optional] List of mappings from SQL type to C++ type",
       "--KelOdbcImport_verbose=0/1 : [Optional] Display more details during the import process" };
+   QStringList lstEngines;
+   for (const odbc_import_engine::row& engine : odbc_import_engine::rows()) { lstEngines << (QString::number(engine.engine) + "=" + QString::fromLatin1(engine.helpName)); }
    QString sInfos;
    for (const char* sOption : options) { sInfos += "\n  " + QString::fromLatin1(sOption); }
-   return sInfos;
+   return sInfos.replace("%ENGINES%", lstEngines.join(", "));
 }
 
 QIcon odbc_import::getIcon() const { return QIcon(":/odbc_import/images/odbc_import.png"); }
@@ -62,7 +65,7 @@ bool odbc_import::showSettings() { return false; }
 // the dialog stores its own settings in the project
 QSqlError odbc_import::loadSettings() { return QSqlError(); }
 
-QSqlError odbc_import::saveSettings() { return loadSettings(); }
+QSqlError odbc_import::saveSettings() { return QSqlError(); }
 
 void odbc_import::clearSettings() { ; }
 
@@ -110,16 +113,8 @@ bool runSettingsDialog(odbc_import* pPlugin, generic_importer& importer, bool& b
    wnd.get()->exec();
    const view::wnd_odbc_import* pWnd = wnd.get();
    if (! pWnd || (pWnd->result() == QDialog::Rejected) || ! pWnd->getListOfTables()) { return false; }
-   importer.setListOfTables(pWnd->getListOfTables());
-   importer.setDeleteNamespace(pWnd->getDeleteNamespace());
-   importer.setNamespace(pWnd->getNamespace());
-   importer.setImportComment(pWnd->getImportComment());
-   importer.setImportDefaultValue(pWnd->getImportDefaultValue());
-   importer.setDecoration(static_cast<model::property_type::enum_decoration>(pWnd->getDecoration()));
-   importer.setCollection(static_cast<model::property_type::enum_collection>(pWnd->getCollection()));
-   importer.setBoostOptionalForNullValue(pWnd->getBoostOptionalForNullValue());
-   importer.setListOfTypeMapping(pWnd->getListOfTypeMapping());
-   bOrganizeDiagram = pWnd->getOrganizeDiagramLayout();
+   pWnd->getOptions().applyTo(importer, pWnd->getListOfTables());
+   bOrganizeDiagram = pWnd->getOptions().bOrganizeDiagramLayout;
    return true;
 }
 } // namespace

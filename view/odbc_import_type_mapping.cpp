@@ -107,7 +107,7 @@ void odbc_import_type_mapping::fill()
    initTableWidget();
    if (! m_pTable) { return; }
    tools::scoped_in_event inFill(m_bInFill, true, -1);
-   const long lCount = m_lstTypeMapping.count();
+   const long lCount = m_listOfTypeMapping.count();
    m_pTable->setUpdatesEnabled(false);
    m_pTable->setRowCount(static_cast<int>(lCount) + 1);
    const bool bWasHidden = m_pTable->isHidden();
@@ -116,8 +116,8 @@ void odbc_import_type_mapping::fill()
    int iRow = -1;
    for (long i = 0; i < lCount; ++i)
    {
-      const QString sSqlType = m_lstTypeMapping.getKeyByIndex(i);
-      const QString sCppType = m_lstTypeMapping.getByIndex(i);
+      const QString sSqlType = m_listOfTypeMapping.getKeyByIndex(i);
+      const QString sCppType = m_listOfTypeMapping.getByIndex(i);
       if (sSqlType.isEmpty() || sCppType.isEmpty()) { continue; }
       addTableRow(sCppType, sSqlType, ++iRow);
    }
@@ -133,7 +133,7 @@ void odbc_import_type_mapping::fill()
 void odbc_import_type_mapping::file()
 {
    if (! m_pTable) { return; }
-   m_lstTypeMapping.clear();
+   m_listOfTypeMapping.clear();
    for (int iRow = 0; iRow < m_pTable->rowCount(); ++iRow)
    {
       const auto* pSqlType = qobject_cast<QLineEdit*>(cellWidget(iRow, col_sql_type));
@@ -142,13 +142,13 @@ void odbc_import_type_mapping::file()
       const QString sCppType = (pCppType ? pCppType->text() : QString());
       if (sSqlType.isEmpty() || sCppType.isEmpty()) { continue; }
       // the list keeps the first entry of a key: the upper row wins
-      m_lstTypeMapping.insert(sSqlType, sCppType);
+      m_listOfTypeMapping.insert(sSqlType, sCppType);
    }
 }
 
 void odbc_import_type_mapping::clear()
 {
-   m_lstTypeMapping.clear();
+   m_listOfTypeMapping.clear();
    clearTableWidget();
 }
 
@@ -204,14 +204,18 @@ int odbc_import_type_mapping::senderRow(bool* pHasItem) const
    return ((pItem && m_pTable) ? m_pTable->row(pItem) : -1);
 }
 
+// typing into either column of the empty row makes it a row of the list: the next empty row follows
 void odbc_import_type_mapping::doColCppTypeChanged(const QString& sText)
 {
    Q_UNUSED(sText);
-   if (m_bInFill) { return; }
-   checkTableRowNew();
+   if (! m_bInFill) { checkTableRowNew(); }
 }
 
-void odbc_import_type_mapping::doColSqlTypeChanged(const QString& sText) { doColCppTypeChanged(sText); }
+void odbc_import_type_mapping::doColSqlTypeChanged(const QString& sText)
+{
+   Q_UNUSED(sText);
+   if (! m_bInFill) { checkTableRowNew(); }
+}
 
 void odbc_import_type_mapping::doColSqlTypeReturnPressed()
 {

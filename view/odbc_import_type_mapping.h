@@ -36,8 +36,8 @@ public:
    void fill();
    /** Takes the table's complete rows into the list, in row order (a repeated SQL type keeps the upper row). */
    void file();
-   type_lst_type_mapping getListOfTypeMapping() const { return m_lstTypeMapping; }
-   void setListOfTypeMapping(const type_lst_type_mapping& lst) { m_lstTypeMapping = lst; }
+   type_lst_type_mapping getListOfTypeMapping() const { return m_listOfTypeMapping; }
+   void setListOfTypeMapping(const type_lst_type_mapping& lst) { m_listOfTypeMapping = lst; }
    void clear();
    /** Shares the table's width between the SQL-type and C++-type columns. */
    void resizeTableWidget();
@@ -70,7 +70,7 @@ private:
    QString m_sBaseTitle;
    bool m_bInFill = false;
    tools::event_filter* m_pScrollBarWatcher = nullptr;
-   type_lst_type_mapping m_lstTypeMapping;
+   type_lst_type_mapping m_listOfTypeMapping;
 };
 
 } // namespace view

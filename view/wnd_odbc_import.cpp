@@ -12,16 +12,16 @@
 #include <tools/validator_helper.h>
 #include <tools/wait_cursor.h>
 
-#include "odbc_import.h"
+#include <plugin/import_interface.h>
+
+#include "odbc_import_engine.h"
 #include "odbc_import_type_mapping.h"
 
 namespace view {
 
 namespace {
-const int k_iRoleNumber = (Qt::UserRole + 1);
-
 /** The role-257 number of a host model's current entry; 0 without one. */
-int currentNumber(const QComboBox* pCombo) { return pCombo->currentData(k_iRoleNumber).toInt(); }
+int currentNumber(const QComboBox* pCombo) { return pCombo->currentData(wnd_odbc_import::k_iRoleNumber).toInt(); }
 } // namespace
 
 bool wnd_odbc_import::s_bInTreeItemChanged = false;
@@ -34,6 +34,7 @@ wnd_odbc_import::wnd_odbc_import(QWidget* parent, Qt::WindowFlags flags) : QDial
 
 wnd_odbc_import::~wnd_odbc_import()
 {
+   cancelConnect();
    m_pTypeMapping.reset();
    m_listOfTypeMapping.clear();
    m_pListOfTables.reset();
@@ -51,14 +52,14 @@ void wnd_odbc_import::init()
    m_cboDecoration->setCurrentIndex(m_cboDecoration->findData(QVariant(5), k_iRoleNumber, Qt::MatchExactly | Qt::MatchCaseSensitive));
    m_cboCollection->setCurrentIndex(m_cboCollection->findData(QVariant(1), k_iRoleNumber, Qt::MatchExactly | Qt::MatchCaseSensitive));
 
-   // engine type numbers of the readers; the texts are stored as they are, so they are not translated
-   const char* const lstEngines[] = { "Generic", "PostgreSQL", "MySQL (or MariaDB)", "Oracle", "MS SQL Server", "SQLite" };
-   for (int i = 0; i < 6; ++i) { m_cboDatabaseType->addItem(QString::fromLatin1(lstEngines[i]), QVariant(i)); }
-   m_cboDatabaseType->setCurrentIndex(m_cboDatabaseType->findData(QVariant(0), Qt::UserRole));
-   m_txtWarning->setVisible(m_cboDatabaseType->currentData(Qt::UserRole).toInt() == 0);
+   // the texts are stored as they are, so they are not translated
+   for (const plugin::odbc_import_engine::row& engine : plugin::odbc_import_engine::rows()) { m_cboDatabaseType->addItem(QString::fromLatin1(engine.text), QVariant(int(engine.engine))); }
+   m_cboDatabaseType->setCurrentIndex(m_cboDatabaseType->findData(QVariant(int(plugin::odbc_import_engine::engine_generic)), Qt::UserRole));
+   m_txtWarning->setVisible(m_cboDatabaseType->currentData(Qt::UserRole).toInt() == plugin::odbc_import_engine::engine_generic);
 
    connect(m_btnOk, &QPushButton::clicked, this, &wnd_odbc_import::doBtnOk);
-   connect(m_btnCancel, &QPushButton::clicked, this, &QWidget::close);
+   // while a connection runs, Cancel ends it and the dialog stays
+   connect(m_btnCancel, &QPushButton::clicked, this, [this]() { if (m_bProcessing) { cancelConnect(); } else { close(); } });
    connect(m_btnConnect, &QPushButton::clicked, this, &wnd_odbc_import::doBtnConnect);
    connect(m_btnCollapseSchema, &QPushButton::clicked, this, &wnd_odbc_import::doBtnCollapseSchema);
    connect(m_btnExpandSchema, &QPushButton::clicked, this, &wnd_odbc_import::doBtnExpandSchema);
@@ -69,7 +70,7 @@ void wnd_odbc_import::init()
    connect(pShortcutHelp, &QShortcut::activated, this, &wnd_odbc_import::doClickBtnHelpManual);
 }
 
-void wnd_odbc_import::initFromPlugin(plugin::odbc_import* pPlugin)
+void wnd_odbc_import::initFromPlugin(plugin::import_interface* pPlugin)
 {
    m_pPlugin = pPlugin;
    loadSettings();
@@ -83,15 +84,16 @@ void wnd_odbc_import::doBtnOk()
 {
    if (! m_pPlugin) { return; }
    tools::wait_cursor wait;
-   m_bDeleteNamespace = m_chkDeleteNamespace->isChecked();
-   m_sNamespace = m_txtNamespace->text();
-   m_bImportComment = m_chkImportComment->isChecked();
-   m_bImportDefaultValue = m_chkImportDefaultValue->isChecked();
-   m_iDecoration = currentNumber(m_cboDecoration);
-   m_iCollection = currentNumber(m_cboCollection);
-   m_bBoostOptionalForNullValue = m_chkBoostOptionalForNullValue->isChecked();
-   m_bOrganizeDiagramLayout = m_chkOrganizeLayout->isChecked();
+   m_options.bDeleteNamespace = m_chkDeleteNamespace->isChecked();
+   m_options.sNamespace = m_txtNamespace->text();
+   m_options.bImportComment = m_chkImportComment->isChecked();
+   m_options.bImportDefaultValue = m_chkImportDefaultValue->isChecked();
+   m_options.iDecoration = currentNumber(m_cboDecoration);
+   m_options.iCollection = currentNumber(m_cboCollection);
+   m_options.bBoostOptionalForNullValue = m_chkBoostOptionalForNullValue->isChecked();
+   m_options.bOrganizeDiagramLayout = m_chkOrganizeLayout->isChecked();
    fileTypeMapping();
+   m_options.lstTypeMapping = m_listOfTypeMapping;
    filterListOfTables(m_pRootItem);
    storeSettings();
    accept();
@@ -99,13 +101,14 @@ void wnd_odbc_import::doBtnOk()
 
 void wnd_odbc_import::reject()
 {
-   if (m_bProcessing) { return; }
+   if (m_bProcessing && ! m_bConnectCancelled) { cancelConnect(); return; }
    QDialog::reject();
 }
 
+// the window's close button ends a running connection and closes the dialog all the same
 void wnd_odbc_import::closeEvent(QCloseEvent* event)
 {
-   if (m_bProcessing) { event->ignore(); return; }
+   cancelConnect();
    fileTypeMapping();
    storeSettings();
    QDialog::closeEvent(event);
@@ -153,7 +156,7 @@ void wnd_odbc_import::expandSchemas(bool bExpanded)
 void wnd_odbc_import::doCboDatabaseTypeChanged(int index)
 {
    Q_UNUSED(index);
-   m_txtWarning->setVisible(m_cboDatabaseType->currentData(Qt::UserRole).toInt() == 0);
+   m_txtWarning->setVisible(m_cboDatabaseType->currentData(Qt::UserRole).toInt() == plugin::odbc_import_engine::engine_generic);
 }
 
 void wnd_odbc_import::doClickBtnHelpManual()

@@ -11,9 +11,12 @@
 
 #include <model/app_model.h>
 
+#include "odbc_import_options.h"
 #include "ui_wnd_odbc_import.h"
 
-namespace plugin { class odbc_import; }
+class QEventLoop;
+
+namespace plugin { class import_interface; class odbc_import_read; }
 
 namespace view {
 
@@ -31,26 +34,31 @@ public:
    typedef std::shared_ptr<vx::VxCollection<long, std::shared_ptr<model::app_table>>> type_lst_table_ptr;
    typedef vx::VxCollection<QString, QString> type_lst_type_mapping;
 
+   /** Role of the numbers of the host's combo models and of the keys of the tree's nodes (257). */
+   static constexpr int k_iRoleNumber = (Qt::UserRole + 1);
+
    enum enum_tree_item { item_root = 1001, item_schema = 1002, item_table = 1003, item_view = 1004, item_primary_key = 1005, item_relationship = 1006, item_column = 1007 };
 
    wnd_odbc_import(QWidget* parent, Qt::WindowFlags flags);
    ~wnd_odbc_import() override;
 
    /** Loads the stored settings of the opened project and shows the stored type mapping. */
-   void initFromPlugin(plugin::odbc_import* pPlugin);
+   void initFromPlugin(plugin::import_interface* pPlugin);
 
    type_lst_table_ptr getListOfTables() const { return m_pListOfTables; }
-   bool getDeleteNamespace() const { return m_bDeleteNamespace; }
-   QString getNamespace() const { return m_sNamespace; }
-   bool getImportComment() const { return m_bImportComment; }
-   bool getImportDefaultValue() const { return m_bImportDefaultValue; }
-   int getDecoration() const { return m_iDecoration; }
-   int getCollection() const { return m_iCollection; }
-   bool getBoostOptionalForNullValue() const { return m_bBoostOptionalForNullValue; }
+   /** The options confirmed with OK, the type mapping among them. */
+   const plugin::odbc_import_options& getOptions() const { return m_options; }
+   bool getDeleteNamespace() const { return m_options.bDeleteNamespace; }
+   QString getNamespace() const { return m_options.sNamespace; }
+   bool getImportComment() const { return m_options.bImportComment; }
+   bool getImportDefaultValue() const { return m_options.bImportDefaultValue; }
+   int getDecoration() const { return m_options.iDecoration; }
+   int getCollection() const { return m_options.iCollection; }
+   bool getBoostOptionalForNullValue() const { return m_options.bBoostOptionalForNullValue; }
    type_lst_type_mapping getListOfTypeMapping() const { return m_listOfTypeMapping; }
-   bool getOrganizeDiagramLayout() const { return m_bOrganizeDiagramLayout; }
+   bool getOrganizeDiagramLayout() const { return m_options.bOrganizeDiagramLayout; }
 
-   /** Escape and the like: refused while a connection runs, the dialog must keep blocking the host then. */
+   /** Escape: while the catalogue is read, it ends the read and the dialog stays. */
    void reject() override;
 
 protected Q_SLOTS:
@@ -70,7 +78,8 @@ protected:
 
 private:
    void init();
-   void fillTreeOfItems();
+   /** The tree of pTables, built apart from the widget; null when the connection was cancelled meanwhile. */
+   QTreeWidgetItem* fillTreeOfItems(const type_lst_table_ptr& pTables);
    /** Keeps in the list only the tables and views checked under parent, each tagged with the namespace. */
    void filterListOfTables(QTreeWidgetItem* parent);
    void dropUncheckedTables(QTreeWidgetItem* parent, QSet<long>& setDropped);
@@ -81,28 +90,29 @@ private:
    void storeSettings();
    void applySetting(const QString& sKey, const QVariant& vValue);
 
-   /** Opens the connection of the custom context (made current) and reads its catalogue into m_pListOfTables. */
-   void readDatabase(int iDatabaseType);
+   /** Drops the tree and terminates the tables of the last connection. */
+   void clearTables();
+   /** Ends a running connection: the read goes on alone until it stops and releases its connection; the dialog stays as it was before. */
+   void cancelConnect();
+   /** OK is enabled while a table or view is checked. */
+   void updateOkButton();
    void setConnectProgress(int iPercent);
    void warn(const QString& sText);
    void showCollapseExpand(bool bVisible);
    /** Collapses or expands the schema nodes (the tables keep their state). */
    void expandSchemas(bool bExpanded);
 
-   plugin::odbc_import* m_pPlugin = nullptr;
+   plugin::import_interface* m_pPlugin = nullptr;
    type_lst_table_ptr m_pListOfTables;
    QTreeWidgetItem* m_pRootItem = nullptr;
    bool m_bProcessing = false;
-   bool m_bDeleteNamespace = false;
-   QString m_sNamespace;
-   bool m_bImportComment = false;
-   bool m_bImportDefaultValue = false;
-   int m_iDecoration = 5;
-   int m_iCollection = 1;
-   bool m_bBoostOptionalForNullValue = false;
+   plugin::odbc_import_options m_options;
    std::shared_ptr<view::odbc_import_type_mapping> m_pTypeMapping;
    type_lst_type_mapping m_listOfTypeMapping;
-   bool m_bOrganizeDiagramLayout = true;
+   // the read Connect waits for, and the loop that waits: both null when no read runs
+   plugin::odbc_import_read* m_pRead = nullptr;
+   QEventLoop* m_pReadLoop = nullptr;
+   bool m_bConnectCancelled = false;
    // a dialog that could not read the stored settings shows defaults: it must not write them over the stored ones
    bool m_bSettingsLoadFailed = false;
 

@@ -11,8 +11,8 @@
 #include <model/plugin_params.h>
 #include <tools/wait_cursor.h>
 
-#include "odbc_import.h"
-#include "vx/VxSerializeQt.h"
+#include <plugin/import_interface.h>
+#include <vx/VxSerializeQt.h>
 
 namespace view {
 
@@ -20,9 +20,7 @@ namespace {
 
 typedef vx::VxCollection<long, std::shared_ptr<model::plugin_params>> type_lst_plugin_params;
 
-const int k_iRoleNumber = (Qt::UserRole + 1);
-
-QString settingsGuid(const plugin::odbc_import* pPlugin) { return (pPlugin->getGuid() + "_WND_ODBC_IMPORT"); }
+QString settingsGuid(const plugin::import_interface* pPlugin) { return (pPlugin->getGuid() + "_WND_ODBC_IMPORT"); }
 
 vx::VxSqlQuery settingsQuery(const QString& sGuid)
 {

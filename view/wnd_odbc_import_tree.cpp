@@ -6,23 +6,18 @@
 #include <QSet>
 #include <QTextDocument>
 
-#include <vx/VxSqlDatabase.h>
+#include <QEventLoop>
+#include <QPointer>
 
-#include <context/ctx_custom.h>
-#include <context/ctx_scoped.h>
 #include <plugin/generic_importer.h>
 #include <tools/scoped_in_event.h>
 #include <tools/wait_cursor.h>
 
-#include "odbc_import.h"
-#include "odbc_import_connection.h"
-#include "odbc_import_process.h"
+#include "odbc_import_read.h"
 
 namespace view {
 
 namespace {
-
-const int k_iRoleKey = (Qt::UserRole + 1);
 
 void processEvents()
 {
@@ -37,7 +32,7 @@ QTreeWidgetItem* addNode(QTreeWidgetItem* pParent, int iType, const QString& sTe
    auto* pItem = new QTreeWidgetItem(pParent, iType);
    pItem->setText(0, sText);
    pItem->setIcon(0, QIcon(QString(":/odbc_import/images/") + sIcon));
-   if (vKey.isValid()) { pItem->setData(0, k_iRoleKey, vKey); }
+   if (vKey.isValid()) { pItem->setData(0, wnd_odbc_import::k_iRoleNumber, vKey); }
    if (bCheckable)
    {
       pItem->setFlags(pItem->flags() | Qt::ItemIsUserCheckable);
@@ -50,7 +45,7 @@ QTreeWidgetItem* addNode(QTreeWidgetItem* pParent, int iType, const QString& sTe
 
 } // namespace
 
-void wnd_odbc_import::doBtnConnect()
+void wnd_odbc_import::clearTables()
 {
    m_btnOk->setEnabled(false);
    showCollapseExpand(false);
@@ -61,41 +56,110 @@ void wnd_odbc_import::doBtnConnect()
       if (const auto pTable = m_pListOfTables->getByIndex(i)) { pTable->terminate(); }
    }
    m_pListOfTables = std::make_shared<model::type_lst_table>();
-   if (! m_pPlugin) { return; }
-   if (m_txtConnectionString->text().isEmpty()) { warn(tr("DSN or connection string cannot be empty.")); return; }
-
-   // no current entry reads as the generic engine
-   const int iDatabaseType = m_cboDatabaseType->currentData(Qt::UserRole).toInt();
-   context::ctx_custom* pContext = vx::VxSingleton<context::ctx_custom>::getSingleton();
-   plugin::odbc_import_connection::fillContext(pContext, iDatabaseType, m_txtConnectionString->text(), m_txtLogin->text(), m_txtPassword->text());
-   tools::wait_cursor wait;
-   tools::scoped_in_event processing(m_bProcessing, true, -1);
-   context::ctx_scoped scoped(pContext);
-   readDatabase(iDatabaseType);
-   // the reader is gone: the connection is not kept open for nothing
-   vx::VxSqlDatabase::closeDatabase(*pContext);
 }
 
-void wnd_odbc_import::readDatabase(int iDatabaseType)
+// The read runs on a thread of its own while this waits in an event loop: the windows keep
+// repainting, and Cancel, Escape or closing end the wait at once. The tree of the last connection
+// stays until the new one is complete, so that a cancelled Connect leaves the dialog as it was.
+void wnd_odbc_import::doBtnConnect()
 {
-   QSqlError error;
-   QSqlDatabase database = vx::VxSqlDatabase::getDatabase(error);
-   if (! database.isOpen() || error.isValid()) { warn(tr("Error connecting to database :\n") + error.text()); return; }
-
-   std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_process::createReader(iDatabaseType, (&database)));
-   connect(pReader.get(), &plugin::odbc_import_process::onProcessState, this, &wnd_odbc_import::doProcessState);
-   m_btnConnect->setEnabled(false);
-   processEvents();
-   const vx::VxBool read = pReader->startProcess();
-   if (read.getValue())
+   if (m_bProcessing) { return; }
+   if (! m_pPlugin || m_txtConnectionString->text().isEmpty())
    {
-      m_pListOfTables = pReader->getListOfTables();
-      fillTreeOfItems();
-      if (! pReader->getWarnings().isEmpty()) { warn(pReader->getWarnings().join("\n")); }
+      clearTables();
+      if (m_pPlugin) { warn(tr("DSN or connection string cannot be empty.")); }
+      return;
    }
-   else { warn(read.getDesc()); }
+
+   plugin::odbc_import_source source;
+   // no current entry reads as the generic engine
+   source.iDatabaseType = m_cboDatabaseType->currentData(Qt::UserRole).toInt();
+   source.sDsn = m_txtConnectionString->text();
+   source.sLogin = m_txtLogin->text();
+   source.sPassword = m_txtPassword->text();
+   const QPointer<wnd_odbc_import> pThis(this);
+   tools::wait_cursor wait;
+   m_bProcessing = true;
+   m_bConnectCancelled = false;
+   m_btnOk->setEnabled(false);
+   m_btnConnect->setEnabled(false);
+   m_lstItemsToImport->setEnabled(false);
+   QEventLoop loop;
+   m_pRead = new plugin::odbc_import_read(source);
+   m_pReadLoop = (&loop);
+   connect(m_pRead, &plugin::odbc_import_read::onProcessState, this, &wnd_odbc_import::doProcessState);
+   connect(m_pRead, &plugin::odbc_import_read::onFinished, &loop, &QEventLoop::quit);
+   m_pRead->start();
+   loop.exec();
+   // the host may have closed the dialog meanwhile
+   if (! pThis) { return; }
+   m_pReadLoop = nullptr;
+
+   if (! m_bConnectCancelled)
+   {
+      // it deletes itself once this returns to the event loop
+      const plugin::odbc_import_read* pRead = m_pRead;
+      m_pRead = nullptr;
+      const vx::VxBool read = pRead->getResult();
+      const type_lst_table_ptr pTables = pRead->getListOfTables();
+      QTreeWidgetItem* pRoot = (read.getValue() ? fillTreeOfItems(pTables) : nullptr);
+      if (! pThis) { return; }
+      if (! m_bConnectCancelled)
+      {
+         clearTables();
+         if (pRoot)
+         {
+            m_pListOfTables = pTables;
+            m_pRootItem = pRoot;
+            m_lstItemsToImport->addTopLevelItem(pRoot);
+            pRoot->setExpanded(true);
+            // items sort and expand only in a widget
+            bool bSchemas = false;
+            for (int i = 0; i < pRoot->childCount(); ++i)
+            {
+               if (pRoot->child(i)->type() != item_schema) { continue; }
+               pRoot->child(i)->sortChildren(0, Qt::AscendingOrder);
+               pRoot->child(i)->setExpanded(bSchemas = true);
+            }
+            pRoot->sortChildren(0, Qt::AscendingOrder);
+            showCollapseExpand(bSchemas);
+            // the column still fills the view, but never gets narrower than the texts shown now: long ones scroll
+            QHeaderView* pHeader = m_lstItemsToImport->header();
+            pHeader->setStretchLastSection(false);
+            m_lstItemsToImport->resizeColumnToContents(0);
+            pHeader->setMinimumSectionSize(pHeader->sectionSize(0));
+            pHeader->setStretchLastSection(true);
+            // what the reader left out is said, the rest is shown
+            if (! pRead->getWarnings().isEmpty()) { warn(pRead->getWarnings().join("\n")); }
+         }
+         else if (pRead->isConnectionError()) { warn(tr("Error connecting to database :\n") + read.getDesc()); }
+         else { warn(read.getDesc()); }
+      }
+      // a tree built for nothing: its tables were never shown
+      else if (pRoot)
+      {
+         delete pRoot;
+         for (long i = 0; pTables && (i < pTables->count()); ++i) { if (const auto pTable = pTables->getByIndex(i)) { pTable->terminate(); } }
+      }
+   }
+   m_bProcessing = false;
+   m_lstItemsToImport->setEnabled(true);
+   updateOkButton();
    m_btnConnect->setText(tr("Connect to database"));
    m_btnConnect->setEnabled(true);
+}
+
+void wnd_odbc_import::cancelConnect()
+{
+   if (! m_bProcessing) { return; }
+   m_bConnectCancelled = true;
+   if (m_pRead)
+   {
+      disconnect(m_pRead, nullptr, this, nullptr);
+      m_pRead->abandon();
+      m_pRead = nullptr;
+   }
+   if (m_pReadLoop) { m_pReadLoop->quit(); }
 }
 
 void wnd_odbc_import::doProcessState(int iPercent)
@@ -103,31 +167,30 @@ void wnd_odbc_import::doProcessState(int iPercent)
    setConnectProgress(iPercent / 2);
 }
 
+// shown at once, also while the tree is filled on this thread
 void wnd_odbc_import::setConnectProgress(int iPercent)
 {
    m_btnConnect->setText(tr("Connect to database") + " (" + QString::number(iPercent) + "%)");
-   processEvents();
+   m_btnConnect->repaint();
 }
 
-void wnd_odbc_import::fillTreeOfItems()
+QTreeWidgetItem* wnd_odbc_import::fillTreeOfItems(const type_lst_table_ptr& pTables)
 {
-   m_lstItemsToImport->clear();
-   m_pRootItem = nullptr;
-   if (! m_pListOfTables) { return; }
-   m_lstItemsToImport->setUpdatesEnabled(false);
-   m_pRootItem = new QTreeWidgetItem(m_lstItemsToImport, item_root);
-   m_pRootItem->setText(0, tr("List of tables and views to import (click on this root item to check or uncheck all children)"));
-   m_pRootItem->setIcon(0, QIcon(":/odbc_import/images/database.png"));
-   m_pRootItem->setFlags(m_pRootItem->flags() | Qt::ItemIsUserCheckable);
-   m_pRootItem->setCheckState(0, Qt::Unchecked);
-   m_pRootItem->setExpanded(true);
+   if (! pTables) { return nullptr; }
+   const QPointer<wnd_odbc_import> pThis(this);
+   // not in the widget yet: doBtnConnect puts it there, expanded, once it is complete
+   std::unique_ptr<QTreeWidgetItem> pRoot(new QTreeWidgetItem(item_root));
+   pRoot->setText(0, tr("List of tables and views to import (click on this root item to check or uncheck all children)"));
+   pRoot->setIcon(0, QIcon(":/odbc_import/images/database.png"));
+   pRoot->setFlags(pRoot->flags() | Qt::ItemIsUserCheckable);
+   pRoot->setCheckState(0, Qt::Unchecked);
 
-   const qint32 iCount = static_cast<qint32>(m_pListOfTables->count());
+   const qint32 iCount = static_cast<qint32>(pTables->count());
    QStringList lstNamespaces;
    QSet<QString> setNamespaces;
    for (long i = 0; i < iCount; ++i)
    {
-      const auto pTable = m_pListOfTables->getByIndex(i);
+      const auto pTable = pTables->getByIndex(i);
       if (! pTable || ! pTable->getListOfColumns() || setNamespaces.contains(pTable->getNamespace())) { continue; }
       setNamespaces.insert(pTable->getNamespace());
       lstNamespaces.append(pTable->getNamespace());
@@ -136,29 +199,29 @@ void wnd_odbc_import::fillTreeOfItems()
    if (lstNamespaces.count() >= 2)
    {
       lstNamespaces.sort(Qt::CaseSensitive);
-      showCollapseExpand(true);
       for (const QString& sNamespace : lstNamespaces)
       {
-         QTreeWidgetItem* pSchema = addNode(m_pRootItem, item_schema, "{} " + sNamespace, "schema.png", QVariant(), true);
-         pSchema->setExpanded(true);
+         QTreeWidgetItem* pSchema = addNode(pRoot.get(), item_schema, "{} " + sNamespace, "schema.png", QVariant(), true);
          hashSchemas.insert(sNamespace, pSchema);
       }
    }
 
    const plugin::generic_importer::type_lst_type_mapping lstNoMapping;
    qint32 iShown = 0;
-   for (long i = 0; i < m_pListOfTables->count(); ++i)
+   for (long i = 0; i < pTables->count(); ++i)
    {
-      const auto pTable = m_pListOfTables->getByIndex(i);
+      const auto pTable = pTables->getByIndex(i);
       if (! pTable || ! pTable->getListOfColumns()) { continue; }
       setConnectProgress((iCount == 0) ? 100 : (((iCount + iShown) * 100) / (2 * iCount)));
+      processEvents();
+      if (! pThis || m_bConnectCancelled) { return nullptr; }
       ++iShown;
 
       const QString sNamespace = pTable->getNamespace();
-      QTreeWidgetItem* pParent = hashSchemas.value(sNamespace, m_pRootItem);
+      QTreeWidgetItem* pParent = hashSchemas.value(sNamespace, pRoot.get());
       const bool bView = pTable->getIsView();
       const QString sText = (sNamespace.isEmpty() ? pTable->getName() : (sNamespace + "." + pTable->getName()));
-      const QVariant vKey(static_cast<qlonglong>(m_pListOfTables->getKeyByIndex(i)));
+      const QVariant vKey(static_cast<qlonglong>(pTables->getKeyByIndex(i)));
       QTreeWidgetItem* pTableItem = addNode(pParent, (bView ? item_view : item_table), sText, (bView ? "view.png" : "table.png"), vKey, true);
 
       const auto pPrimaryKey = pTable->getPrimaryKey();
@@ -183,19 +246,8 @@ void wnd_odbc_import::fillTreeOfItems()
       }
    }
 
-   for (QTreeWidgetItem* pSchema : hashSchemas)
-   {
-      pSchema->setText(0, pSchema->text(0) + " (" + QString::number(pSchema->childCount()) + ")");
-      pSchema->sortChildren(0, Qt::AscendingOrder);
-   }
-   m_pRootItem->sortChildren(0, Qt::AscendingOrder);
-   // the column still fills the view, but never gets narrower than the texts shown now: long ones scroll
-   QHeaderView* pHeader = m_lstItemsToImport->header();
-   pHeader->setStretchLastSection(false);
-   m_lstItemsToImport->resizeColumnToContents(0);
-   pHeader->setMinimumSectionSize(pHeader->sectionSize(0));
-   pHeader->setStretchLastSection(true);
-   m_lstItemsToImport->setUpdatesEnabled(true);
+   for (QTreeWidgetItem* pSchema : hashSchemas) { pSchema->setText(0, pSchema->text(0) + " (" + QString::number(pSchema->childCount()) + ")"); }
+   return pRoot.release();
 }
 
 void wnd_odbc_import::doTreeItemChanged(QTreeWidgetItem* item, int column)
@@ -218,6 +270,11 @@ void wnd_odbc_import::doTreeItemChanged(QTreeWidgetItem* item, int column)
       }
    }
 
+   updateOkButton();
+}
+
+void wnd_odbc_import::updateOkButton()
+{
    m_btnOk->setEnabled(false);
    for (int i = 0; m_pRootItem && (i < m_pRootItem->childCount()) && ! m_btnOk->isEnabled(); ++i)
    {
@@ -232,15 +289,7 @@ void wnd_odbc_import::filterListOfTables(QTreeWidgetItem* parent)
    if (! parent || ! m_pListOfTables) { return; }
    QSet<long> setDropped;
    dropUncheckedTables(parent, setDropped);
-   if (setDropped.isEmpty()) { return; }
-   // one pass over the list instead of a removal (and renumbering) per table: the kept ones keep their order
-   model::type_lst_table lstKept;
-   for (long i = 0; i < m_pListOfTables->count(); ++i)
-   {
-      const long lKey = m_pListOfTables->getKeyByIndex(i);
-      if (! setDropped.contains(lKey)) { lstKept.insert(lKey, m_pListOfTables->getByIndex(i)); }
-   }
-   (*m_pListOfTables) = lstKept;
+   plugin::odbc_import_read::removeTables(*m_pListOfTables, setDropped);
 }
 
 void wnd_odbc_import::dropUncheckedTables(QTreeWidgetItem* parent, QSet<long>& setDropped)
@@ -249,7 +298,7 @@ void wnd_odbc_import::dropUncheckedTables(QTreeWidgetItem* parent, QSet<long>& s
    {
       QTreeWidgetItem* pChild = parent->child(i);
       if (pChild->type() == item_schema) { dropUncheckedTables(pChild, setDropped); continue; }
-      const long lKey = static_cast<long>(static_cast<qint32>(pChild->data(0, k_iRoleKey).toLongLong()));
+      const long lKey = static_cast<long>(static_cast<qint32>(pChild->data(0, k_iRoleNumber).toLongLong()));
       const auto pTable = m_pListOfTables->getByKey(lKey);
       if (! pTable) { continue; }
       if (pChild->checkState(0) == Qt::Checked) { pTable->setMetaData("TABLE_ROOT_NAMESPACE", QVariant(m_txtNamespace->text())); continue; }

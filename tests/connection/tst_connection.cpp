@@ -4,11 +4,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <vx/VxSqlDatabase.h>
+
 #include <context/ctx_custom.h>
 #include <context/ctx_scoped.h>
 
 #include "odbc_import_connection.h"
 #include "odbc_import_process.h"
+#include "odbc_import_engine.h"
 #include "silent_proxy.h"
 #include "test_env.h"
 
@@ -29,9 +32,10 @@ public:
    }
    ~plugin_connection()
    {
+      const QString sName = m_db.connectionName();
       m_db = QSqlDatabase();
       m_pScoped.reset();
-      vx::VxSqlDatabase::closeDatabase(*m_pContext);
+      QSqlDatabase::removeDatabase(sName);
    }
    QSqlDatabase* db() { return &m_db; }
    /** Empty when open, else the error. */
@@ -52,7 +56,7 @@ private:
 /** Table names the engine's reader finds, or its error. */
 QStringList readTables(int iDatabaseType, QSqlDatabase* pDb)
 {
-   std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_process::createReader(iDatabaseType, pDb));
+   std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_engine::createReader(iDatabaseType, pDb));
    const vx::VxBool read = pReader->startProcess();
    if (! read.getValue()) { return QStringList("failed: " + read.getDesc()); }
    QStringList lst;

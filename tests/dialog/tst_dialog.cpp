@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -19,11 +20,13 @@
 #include <context/ctx_project.h>
 #include <odbc_import.h>
 #include <odbc_import_process.h>
+#include <odbc_import_engine.h>
 #include <view/main_wnd.h>
-#include <view/wnd_odbc_import.h>
+#include <wnd_odbc_import.h>
 #include <vx/VxSerializeQt.h>
 
 #include "modal_watch.h"
+#include "silent_proxy.h"
 #include "test_env.h"
 
 namespace {
@@ -40,26 +43,32 @@ QStringList connectTo(wnd* pWnd, const QString& sDsn, const QString& sEngine)
 {
    w<QLineEdit>(pWnd, "m_txtConnectionString")->setText(sDsn);
    w<QComboBox>(pWnd, "m_cboDatabaseType")->setCurrentIndex(w<QComboBox>(pWnd, "m_cboDatabaseType")->findText(sEngine));
-   kel_test::modal_watch watch;
+   // answers the warnings only: the dialog itself (modal in an import) must not be rejected meanwhile
+   kel_test::modal_watch watch([](QDialog*) {});
    w<QPushButton>(pWnd, "m_btnConnect")->click();
    return watch.messages;
 }
 
 tree_item* rootItem(const wnd* pWnd) { return w<QTreeWidget>(pWnd, "m_lstItemsToImport")->topLevelItem(0); }
 
-/** Every text the connect button shows while it is pressed, each change once; the first change may run an action. */
-struct button_texts : QTimer
+/** Every text the connect button shows (paints) while it is pressed, each change once; one text may run an action. */
+struct button_texts : QObject
 {
-   explicit button_texts(QPushButton* p, std::function<void()> onFirst = {}) : lst(p->text())
+   explicit button_texts(QPushButton* p, const QString& sAt = QString(), std::function<void()> action = {}) : lst(p->text()), m_pButton(p), m_sAt(sAt), m_action(std::move(action))
    {
-      connect(this, &QTimer::timeout, [this, p, onFirst]() mutable {
-         if (p->text() == lst.last()) { return; }
-         lst << p->text();
-         if (onFirst) { std::function<void()> f; f.swap(onFirst); f(); }
-      });
-      start(0);
+      p->installEventFilter(this);
+   }
+   bool eventFilter(QObject* pWatched, QEvent* pEvent) override
+   {
+      if ((pWatched != m_pButton) || (pEvent->type() != QEvent::Paint) || (m_pButton->text() == lst.last())) { return false; }
+      lst << m_pButton->text();
+      if (m_action && (lst.last() == m_sAt)) { QTimer::singleShot(0, this, m_action); m_action = nullptr; }
+      return false;
    }
    QStringList lst;
+   QPushButton* m_pButton;
+   QString m_sAt;
+   std::function<void()> m_action;
 };
 
 QString progress(int i) { return QString("Connect to database (%1%)").arg(i); }
@@ -473,7 +482,7 @@ private Q_SLOTS:
       if (expected.isEmpty())
       {
          kel_test::connection connection(dsn);
-         std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_process::createReader(engine == "SQLite" ? 5 : 1, connection.db()));
+         std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_engine::createReader(engine == "SQLite" ? 5 : 1, connection.db()));
          const vx::VxBool read = pReader->startProcess();
          QVERIFY(! read.getValue() && ! read.getDesc().isEmpty());
          expected = read.getDesc();
@@ -498,30 +507,103 @@ private Q_SLOTS:
       QCOMPARE(kel_test::shownText(pColumn->toolTip(0)), pColumn->text(0));
    }
 
-   void keysDuringConnection_data()
+   /** A catalogue of 2,000 tables (made once per run): the SQLite file's or the PostgreSQL database's connection string. */
+   QString bigCatalogue(bool bPostgreSQL)
    {
-      QTest::addColumn<QString>("key");
-      for (const char* s : { "Escape", "Cancel", "close", "Return" }) { QTest::newRow(s) << QString(s); }
+      static QString s_sSqlite, s_sPostgreSQL;
+      QString& sDsn = (bPostgreSQL ? s_sPostgreSQL : s_sSqlite);
+      if (! sDsn.isEmpty()) { return sDsn; }
+      if (bPostgreSQL)
+      {
+         const QString sError = kel_test::createDatabase(kel_test::k_postgresql, "kel_cancel", { "DO $$ BEGIN FOR i IN 1..2000 LOOP "
+            "EXECUTE format('CREATE TABLE t%s (id serial PRIMARY KEY, name text, ref int)', i); END LOOP; END $$" });
+         return (sError.isEmpty() ? (sDsn = kel_test::postgresqlDsn("kel_cancel")) : QString());
+      }
+      QStringList lstDdl("BEGIN");
+      for (int i = 1; i <= 2000; ++i) { lstDdl << QString("CREATE TABLE t%1 (id INTEGER PRIMARY KEY, name TEXT, ref INT)").arg(i); }
+      return (kel_test::makeSqlite(m_dir.filePath("big.db"), lstDdl << "COMMIT").isEmpty() ? (sDsn = kel_test::sqliteDsn(m_dir.filePath("big.db"))) : QString());
    }
 
-   // while the catalogue is read the dialog stays, keeps blocking, and the read runs to its end
-   void keysDuringConnection()
+   void cancelRead_data()
    {
+      QTest::addColumn<QString>("engine");
+      QTest::addColumn<QString>("at");     // the button text that leads to the key; empty: at once
+      QTest::addColumn<QString>("key");
+      QTest::newRow("SQLite, at once, Cancel") << "SQLite" << "" << "Cancel";
+      QTest::newRow("SQLite, mid-read, Escape") << "SQLite" << progress(25) << "Escape";
+      QTest::newRow("SQLite, last table, close") << "SQLite" << progress(50) << "close";
+      QTest::newRow("PostgreSQL, at once, Escape") << "PostgreSQL" << "" << "Escape";
+      QTest::newRow("PostgreSQL, mid-read, Cancel") << "PostgreSQL" << progress(25) << "Cancel";
+      QTest::newRow("PostgreSQL, last table, Cancel") << "PostgreSQL" << progress(50) << "Cancel";
+      // the server answers the login and then nothing: the wait ends all the same
+      QTest::newRow("PostgreSQL silent after login, Cancel") << "silent" << progress(0) << "Cancel";
+      // no default button: the read runs to its end
+      QTest::newRow("shop, Return") << "shop" << progress(10) << "Return";
+   }
+
+   // Cancel and Escape end a read and leave the dialog as it was before Connect; the close button closes it;
+   // the windows go on with their events meanwhile, and the read's connection is released
+   void cancelRead()
+   {
+      QFETCH(QString, engine);
+      QFETCH(QString, at);
       QFETCH(QString, key);
+      const bool bPostgreSQL = (engine != "SQLite") && (engine != "shop");
+      if (bPostgreSQL) { KEL_REQUIRE_POSTGRESQL(); }
+      QString sDsn = ((engine == "shop") ? m_sShopDsn : bigCatalogue(bPostgreSQL));
+      QVERIFY(! sDsn.isEmpty());
+      std::unique_ptr<kel_test::silent_proxy> pProxy;
+      if (engine == "silent")
+      {
+         const QString sPort = kel_test::env("KEL_TEST_PG_PORT");
+         pProxy.reset(new kel_test::silent_proxy(sPort.toInt(), 30));
+         sDsn.replace("Port=" + sPort, QString("Port=%1").arg(pProxy->port()));
+      }
       m_pWnd->show();
       QApplication::setActiveWindow(m_pWnd.get());
-      int iFinished = 0;
+      connectShop(m_pWnd.get());
+      tableNodes(m_pWnd.get()).at(1)->setCheckState(0, Qt::Checked);
+      const QStringList lstConnections = QSqlDatabase::connectionNames();
+      int iFinished = 0, iTicks = 0;
       connect(m_pWnd.get(), &QDialog::finished, this, [&iFinished]() { ++iFinished; });
-      const button_texts progressTexts(button("m_btnConnect"), [&]() {
+      QTimer ticks;
+      connect(&ticks, &QTimer::timeout, [&iTicks]() { ++iTicks; });
+      QElapsedTimer sinceKey;
+      const std::function<void()> pressKey = [&]() {
+         sinceKey.start();
          if (key == "Escape") { QTest::keyClick(m_pWnd.get(), Qt::Key_Escape); }
          else if (key == "Cancel") { button("m_btnCancel")->click(); }
          else if (key == "close") { m_pWnd->close(); }
          else { QTest::keyClick(w(m_pWnd.get(), "m_txtLogin"), Qt::Key_Return); }
-      });
-      connectShop(m_pWnd.get());
-      QCOMPARE(iFinished, 0);
-      QVERIFY(m_pWnd->isVisible());
-      QCOMPARE(progressTexts.lst.last(), progress(90));
+      };
+      const std::function<void()> onText = [&]() {
+         if (! pProxy) { pressKey(); return; }
+         pProxy->stall();
+         ticks.start(50);
+         QTimer::singleShot(500, pressKey);
+      };
+      button_texts texts(button("m_btnConnect"), at, onText);
+      if (at.isEmpty()) { QTimer::singleShot(0, pressKey); }
+      QCOMPARE(connectTo(m_pWnd.get(), sDsn, bPostgreSQL ? "PostgreSQL" : "SQLite"), QStringList());
+      const qint64 iWaited = sinceKey.elapsed();
+      if (key == "Return")
+      {
+         QCOMPARE(texts.lst.last(), progress(90));
+         QCOMPARE(m_pWnd->getListOfTables()->count(), 5L);
+         return;
+      }
+      QVERIFY2(iWaited < 1000, qPrintable(QString("%1 ms").arg(iWaited)));
+      if (pProxy) { QVERIFY(iTicks >= 5); }
+      QCOMPARE(iFinished, (key == "close") ? 1 : 0);
+      QCOMPARE(m_pWnd->isVisible(), key != "close");
+      QCOMPARE(texts.lst.contains(progress(60)), false);
+      QCOMPARE(tableNodes(m_pWnd.get()).count(), 5);
+      QCOMPARE(m_pWnd->getListOfTables()->count(), 5L);
+      QVERIFY(button("m_btnOk")->isEnabled() && button("m_btnConnect")->isEnabled());
+      QCOMPARE(button("m_btnConnect")->text(), QString("Connect to database"));
+      pProxy.reset();
+      const auto opened = [&lstConnections]() { QStringList lst = QSqlDatabase::connectionNames(); for (const QString& s : lstConnections) { lst.removeAll(s); } return lst; };
+      QTRY_COMPARE_WITH_TIMEOUT(opened(), QStringList(), 10000);
    }
 
    void storedRows_data()

@@ -7,7 +7,7 @@
 #include <QTableWidget>
 #include <QtTest>
 
-#include <view/odbc_import_type_mapping.h>
+#include <odbc_import_type_mapping.h>
 
 class tst_type_mapping : public QObject
 {

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include <vx/VxDao.h>
+#include <vx/VxSqlDatabase.h>
 #include <vx/VxSession.h>
 #include <vx/VxSqlQuery.h>
 

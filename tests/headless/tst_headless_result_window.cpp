@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "view/wnd_odbc_import_result.h"
+#include "wnd_odbc_import_result.h"
 
 class tst_headless_result_window : public QObject
 {

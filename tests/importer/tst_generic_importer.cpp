@@ -9,6 +9,7 @@
 #include <plugin/generic_importer.h>
 
 #include "odbc_import_process.h"
+#include "odbc_import_engine.h"
 #include "test_env.h"
 
 namespace {
@@ -66,7 +67,7 @@ class tst_generic_importer : public QObject
    {
       kel_test::connection source(sDsn);
       if (! source.isOpen()) { return vx::VxBool(false, 0, source.openError()); }
-      std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_process::createReader(iDatabaseType, source.db()));
+      std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_engine::createReader(iDatabaseType, source.db()));
       const vx::VxBool read = pReader->startProcess();
       if (! read.getValue()) { return read; }
       plugin::generic_importer importer;

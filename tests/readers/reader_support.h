@@ -8,6 +8,7 @@
 
 #include <model/app_model.h>
 #include <odbc_import_process.h>
+#include <odbc_import_engine.h>
 
 #include "test_env.h"
 
@@ -62,7 +63,7 @@ inline read_result runReader(plugin::odbc_import_process* pReader, const std::fu
 /** Creates the reader of the engine type on db, as an import does, and runs it once. */
 inline read_result runReader(int iType, QSqlDatabase* pDatabase, const std::function<void(int)>& onProgress = {})
 {
-   return runReader(plugin::odbc_import_process::createReader(iType, pDatabase), onProgress);
+   return runReader(plugin::odbc_import_engine::createReader(iType, pDatabase).release(), onProgress);
 }
 
 /** The table of that namespace and name, null when absent. */

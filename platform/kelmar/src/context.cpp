@@ -5,7 +5,7 @@
 #include <QVariant>
 #include <QUrl>
 
-#include <vx/VxSqlDatabase.h>
+#include <vx/VxSqlDatabaseHost.h>
 
 #include <context/ctx_global.h>
 #include <context/ctx_project.h>
@@ -14,6 +14,10 @@
 namespace context {
 
 namespace { view::main_wnd* g_pMainWnd = nullptr; }
+
+ctx_scoped::ctx_scoped(ctx_base* pContext) : m_pPrevious(vx::VxSqlDatabaseHost::setCurrentContext(pContext)) { ; }
+
+ctx_scoped::~ctx_scoped() { vx::VxSqlDatabaseHost::setCurrentContext(m_pPrevious); }
 
 view::main_wnd* ctx_global::getMainWnd() { return g_pMainWnd; }
 
@@ -82,7 +86,7 @@ vx::VxBool ctx_project::openProject(const QString& sFilePath)
    if (! sError.isEmpty())
    {
       db = QSqlDatabase();
-      vx::VxSqlDatabase::closeDatabase(*self);
+      vx::VxSqlDatabaseHost::closeDatabase(*self);
       return vx::VxBool(false, 0, sError);
    }
    self->m_pProject = std::make_shared<model::project>(self->getDatabaseName());
@@ -94,7 +98,7 @@ void ctx_project::closeProject()
    ctx_project* self = getSingleton();
    if (! self->m_pProject) { return; }
    self->m_pProject.reset();
-   vx::VxSqlDatabase::closeDatabase(*self);
+   vx::VxSqlDatabaseHost::closeDatabase(*self);
 }
 
 } // namespace context

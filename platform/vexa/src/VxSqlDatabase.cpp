@@ -1,43 +1,37 @@
-#include <vx/VxSqlDatabase.h>
+#include <vx/VxSqlDatabaseHost.h>
 
 #include <QCryptographicHash>
-#include <QMutex>
 #include <QThread>
 
 namespace vx {
 
 namespace {
 
-QMutex g_mutex;
-IxSqlContext* g_pCurrent = nullptr;
+// each thread its own: a thread reading a plug-in's database does not change what another one uses
+thread_local IxSqlContext* g_pCurrent = nullptr;
 
 QString connectionName(const IxSqlContext& context)
 {
-   const QString settings = context.getDriverName() + '\n' + context.getDatabaseName() + '\n' + context.getUserName() + '\n' + context.getPassword() + '\n' + context.getConnectOptions();
+   const QString settings = context.getDriverName() + '\n' + context.getDatabaseName() + '\n' + context.getUserName() + '\n' + context.getPassword();
    const QByteArray digest = QCryptographicHash::hash(settings.toUtf8(), QCryptographicHash::Sha1).toHex();
    return ("vx_" + QString::fromLatin1(digest) + "_" + QString::number(reinterpret_cast<quintptr>(QThread::currentThread()), 16));
 }
 
 } // namespace
 
-IxSqlContext* VxSqlDatabase::setCurrentContext(IxSqlContext* pContext)
+IxSqlContext* VxSqlDatabaseHost::setCurrentContext(IxSqlContext* pContext)
 {
-   QMutexLocker locker(&g_mutex);
    IxSqlContext* pOld = g_pCurrent;
    g_pCurrent = pContext;
    return pOld;
 }
 
-IxSqlContext* VxSqlDatabase::getCurrentContext()
-{
-   QMutexLocker locker(&g_mutex);
-   return g_pCurrent;
-}
+IxSqlContext* VxSqlDatabaseHost::getCurrentContext() { return g_pCurrent; }
 
 QSqlDatabase VxSqlDatabase::getDatabase(QSqlError& error)
 {
    error = QSqlError();
-   IxSqlContext* pContext = getCurrentContext();
+   IxSqlContext* pContext = VxSqlDatabaseHost::getCurrentContext();
    if (! pContext) { error = QSqlError("no database context is current", QString(), QSqlError::ConnectionError); return QSqlDatabase(); }
    const QString name = connectionName(*pContext);
    QSqlDatabase db = (QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false) : QSqlDatabase::addDatabase(pContext->getDriverName(), name));
@@ -46,12 +40,11 @@ QSqlDatabase VxSqlDatabase::getDatabase(QSqlError& error)
    db.setDatabaseName(pContext->getDatabaseName());
    db.setUserName(pContext->getUserName());
    db.setPassword(pContext->getPassword());
-   db.setConnectOptions(pContext->getConnectOptions());
    if (! db.open()) { error = db.lastError(); }
    return db;
 }
 
-void VxSqlDatabase::closeDatabase(const IxSqlContext& context)
+void VxSqlDatabaseHost::closeDatabase(const IxSqlContext& context)
 {
    const QString name = connectionName(context);
    if (! QSqlDatabase::contains(name)) { return; }

@@ -13,22 +13,19 @@ public:
    QString getDatabaseName() const override { return m_sDatabaseName; }
    QString getUserName() const override { return m_sUserName; }
    QString getPassword() const override { return m_sPassword; }
-   QString getConnectOptions() const override { return m_sConnectOptions; }
 
    void setDriverName(const QString& s) { m_sDriverName = s; }
    void setDatabaseName(const QString& s) { m_sDatabaseName = s; }
    void setUserName(const QString& s) { m_sUserName = s; }
    void setPassword(const QString& s) { m_sPassword = s; }
-   void setConnectOptions(const QString& s) { m_sConnectOptions = s; }
 
-   void clear() { m_sDriverName.clear(); m_sDatabaseName.clear(); m_sUserName.clear(); m_sPassword.clear(); m_sConnectOptions.clear(); }
+   void clear() { m_sDriverName.clear(); m_sDatabaseName.clear(); m_sUserName.clear(); m_sPassword.clear(); }
 
 private:
    QString m_sDriverName;
    QString m_sDatabaseName;
    QString m_sUserName;
    QString m_sPassword;
-   QString m_sConnectOptions;
 };
 
 } // namespace context

@@ -1,8 +1,6 @@
 #ifndef CONTEXT_CTX_SCOPED_H
 #define CONTEXT_CTX_SCOPED_H
 
-#include <vx/VxSqlDatabase.h>
-
 #include "ctx_base.h"
 
 namespace context {
@@ -11,8 +9,9 @@ namespace context {
 class ctx_scoped
 {
 public:
-   explicit ctx_scoped(ctx_base* pContext) : m_pPrevious(vx::VxSqlDatabase::setCurrentContext(pContext)) { ; }
-   ~ctx_scoped() { vx::VxSqlDatabase::setCurrentContext(m_pPrevious); }
+   /** On the calling thread: another thread's current context stays as it is. */
+   explicit ctx_scoped(ctx_base* pContext);
+   ~ctx_scoped();
    ctx_scoped(const ctx_scoped&) = delete;
    ctx_scoped& operator=(const ctx_scoped&) = delete;
 

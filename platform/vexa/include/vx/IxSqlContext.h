@@ -15,8 +15,6 @@ public:
    virtual QString getDatabaseName() const = 0;
    virtual QString getUserName() const = 0;
    virtual QString getPassword() const = 0;
-   /** Driver options set before the connection opens (QSqlDatabase::setConnectOptions). */
-   virtual QString getConnectOptions() const = 0;
 };
 
 } // namespace vx

@@ -1,6 +1,6 @@
 #include "odbc_import_mssqlserver.h"
 
-#include "odbc_import_column_type.h"
+#include "odbc_import_engine.h"
 
 namespace plugin {
 
@@ -116,6 +116,6 @@ vx::VxSqlQuery odbc_import_mssqlserver::allRelationsQuery() const { return vx::V
 
 vx::VxSqlQuery odbc_import_mssqlserver::allColumnsQuery() const { return vx::VxSqlQuery(sql::k_all_columns); }
 
-QVariant odbc_import_mssqlserver::getColumnType(const QString& sSqlType) const { return odbc_import_column_type::fromShared(sSqlType); }
+QVariant odbc_import_mssqlserver::getColumnType(const QString& sSqlType) const { return odbc_import_engine::get(odbc_import_engine::engine_mssqlserver).columnType(sSqlType); }
 
 } // namespace plugin

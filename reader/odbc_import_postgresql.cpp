@@ -2,7 +2,7 @@
 
 #include <vx/VxDao.h>
 
-#include "odbc_import_column_type.h"
+#include "odbc_import_engine.h"
 
 namespace plugin {
 
@@ -286,6 +286,6 @@ vx::VxSqlQuery odbc_import_postgresql::allColumnsQuery() const
    return vx::VxSqlQuery((m_iServerVersion >= 120000) ? sql::k_all_columns_v12 : sql::k_all_columns_v11);
 }
 
-QVariant odbc_import_postgresql::getColumnType(const QString& sSqlType) const { return odbc_import_column_type::fromPostgreSQL(sSqlType); }
+QVariant odbc_import_postgresql::getColumnType(const QString& sSqlType) const { return odbc_import_engine::get(odbc_import_engine::engine_postgresql).columnType(sSqlType); }
 
 } // namespace plugin

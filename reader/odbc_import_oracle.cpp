@@ -2,7 +2,7 @@
 
 #include <vx/VxDao.h>
 
-#include "odbc_import_column_type.h"
+#include "odbc_import_engine.h"
 
 namespace plugin {
 
@@ -173,6 +173,6 @@ vx::VxSqlQuery odbc_import_oracle::allColumnsQuery() const
    return vx::VxSqlQuery((m_iServerVersion >= k_iVersion12c) ? sql::k_all_columns : sql::k_all_columns_v11);
 }
 
-QVariant odbc_import_oracle::getColumnType(const QString& sSqlType) const { return odbc_import_column_type::fromShared(sSqlType); }
+QVariant odbc_import_oracle::getColumnType(const QString& sSqlType) const { return odbc_import_engine::get(odbc_import_engine::engine_oracle).columnType(sSqlType); }
 
 } // namespace plugin

@@ -2,7 +2,7 @@
 
 #include <vx/VxDao.h>
 
-#include "odbc_import_column_type.h"
+#include "odbc_import_engine.h"
 
 namespace plugin {
 
@@ -130,6 +130,6 @@ QPair<QString, QString> odbc_import_mysql::rowTable(const vx::VxSqlQuery& query,
    return qMakePair(m_sCurrentDatabase, text(query, row, "table_name"));
 }
 
-QVariant odbc_import_mysql::getColumnType(const QString& sSqlType) const { return odbc_import_column_type::fromShared(sSqlType); }
+QVariant odbc_import_mysql::getColumnType(const QString& sSqlType) const { return odbc_import_engine::get(odbc_import_engine::engine_mysql).columnType(sSqlType); }
 
 } // namespace plugin

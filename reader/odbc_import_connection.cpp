@@ -6,7 +6,11 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <odbcinst.h>
+
 #include <context/ctx_custom.h>
+
+#include "odbc_import_engine.h"
 
 namespace plugin {
 
@@ -68,22 +72,21 @@ QString valueOf(const QString& s, const attribute& a)
    return sValue;
 }
 
-enum class driver_family { other, postgresql, mysql, sqlite3 };
+// A data source's own setting in odbc.ini (the user's, then the system's), empty when it sets none.
+QString dsnSetting(const QString& sDsn, const char* sKey)
+{
+   char szValue[1024] = {};
+   const int iLength = SQLGetPrivateProfileString(sDsn.toLocal8Bit().constData(), sKey, "", szValue, sizeof(szValue), "odbc.ini");
+   return ((iLength > 0) ? QString::fromLocal8Bit(szValue, qMin<int>(iLength, sizeof(szValue) - 1)) : QString());
+}
 
-// by the Driver= of the string; a data source name says nothing of its driver, the engine type does
-driver_family familyOf(const QString& s, const QList<attribute>& lst, int iDatabaseType)
+// By the Driver= of the string, else by the driver odbc.ini names for its data source, else by the engine type.
+const odbc_import_engine::row& engineOf(const QString& s, const QList<attribute>& lst, const QString& sDsn, int iDatabaseType)
 {
    const int i = indexOfKey(lst, "DRIVER");
-   if (i < 0)
-   {
-      if (iDatabaseType == 1) { return driver_family::postgresql; }
-      if (iDatabaseType == 2) { return driver_family::mysql; }
-      return ((iDatabaseType == 5) ? driver_family::sqlite3 : driver_family::other);
-   }
-   const QString sDriver = valueOf(s, lst.at(i)).toLower();
-   if (sDriver.contains("postgres") || sDriver.contains("psql")) { return driver_family::postgresql; }
-   if (sDriver.contains("maria") || sDriver.contains("mysql")) { return driver_family::mysql; }
-   return (sDriver.contains("sqlite3") ? driver_family::sqlite3 : driver_family::other);
+   const QString sDriver = ((i >= 0) ? valueOf(s, lst.at(i)) : (sDsn.isEmpty() ? QString() : dsnSetting(sDsn, "Driver")));
+   const odbc_import_engine::row* pRow = odbc_import_engine::fromDriverName(sDriver);
+   return (pRow ? (*pRow) : odbc_import_engine::get(iDatabaseType));
 }
 
 // What Qt's ODBC driver puts before its database name to make the connection string it hands on.
@@ -129,9 +132,11 @@ void odbc_import_connection::fillContext(context::ctx_custom* pContext, int iDat
    QString sConnection = (qodbcPrefix(sDsn) + sDsn);
    while (sConnection.endsWith(';') || (! sConnection.isEmpty() && sConnection.at(sConnection.size() - 1).isSpace())) { sConnection.chop(1); }
    const QList<attribute> lst = parseAttributes(sConnection);
-   const driver_family family = familyOf(sConnection, lst, iDatabaseType);
+   const int iDsn = indexOfKey(lst, "DSN");
+   const QString sDataSource = ((iDsn >= 0) ? valueOf(sConnection, lst.at(iDsn)) : QString());
+   const odbc_import_engine::row& engine = engineOf(sConnection, lst, sDataSource, iDatabaseType);
    const int iDatabase = indexOfKey(lst, "DATABASE");
-   if ((family == driver_family::sqlite3) && (iDatabase >= 0))
+   if ((engine.engine == odbc_import_engine::engine_sqlite) && (iDatabase >= 0))
    {
       const QString sPath = valueOf(sConnection, lst.at(iDatabase));
       const attribute& a = lst.at(iDatabase);
@@ -142,35 +147,17 @@ void odbc_import_connection::fillContext(context::ctx_custom* pContext, int iDat
    QStringList lstMore;
    if (! sLogin.isEmpty()) { lstMore << ("UID=" + quoteValue(sLogin)); }
    if (! sPassword.isEmpty()) { lstMore << ("PWD=" + quoteValue(sPassword)); }
-   // the driver's own keywords where it has them; a value the user gave stays
-   const auto addKeyword = [&](const char* sKey, int iValue) { if (indexOfKey(lst, sKey) < 0) { lstMore << (QString::fromLatin1(sKey) + "=" + QString::number(iValue)); } };
-   if (family == driver_family::mysql)
+   // the driver's own keywords (its timeouts); a value the user gave, in the string or in the data source, stays
+   for (const QString& sKeyword : engine.driverKeywords(g_iLoginTimeout, g_iReadTimeout))
    {
-      // Connector/ODBC ignores ODBC's login timeout
-      addKeyword("CONN_TIMEOUT", g_iLoginTimeout);
-      addKeyword("READ_TIMEOUT", g_iReadTimeout);
-      addKeyword("WRITE_TIMEOUT", g_iReadTimeout);
-   }
-   else if (family == driver_family::sqlite3)
-   {
-      // reading a path that does not exist must not leave an empty database there
-      addKeyword("NoCreat", 1);
-   }
-   else if (family == driver_family::postgresql)
-   {
-      // psqlODBC has no read timeout; TCP keepalives at least end a read whose network is gone
-      addKeyword("KeepaliveTime", qMax(1, g_iReadTimeout / 3));
-      addKeyword("KeepaliveInterval", qMax(1, g_iReadTimeout / 12));
-      // rollback on error at transaction level: by default psqlODBC wraps every statement of a
-      // transaction (the reader's consistent read) in a savepoint, one more round trip each
-      if (indexOfKey(lst, "Protocol") < 0) { lstMore << QStringLiteral("Protocol=7.4-1"); }
+      const QString sKey = sKeyword.section('=', 0, 0);
+      if ((indexOfKey(lst, sKey) < 0) && (sDataSource.isEmpty() || dsnSetting(sDataSource, qPrintable(sKey)).isEmpty())) { lstMore << sKeyword; }
    }
    if (! lstMore.isEmpty()) { sConnection += (";" + lstMore.join(';')); }
 
    pContext->clear();
    pContext->setDriverName("QODBC");
    pContext->setDatabaseName(qodbcDatabaseName(sConnection));
-   pContext->setConnectOptions(QString("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%2").arg(g_iLoginTimeout).arg(g_iReadTimeout));
 }
 
 QString odbc_import_connection::maskPassword(const QString& sConnection)

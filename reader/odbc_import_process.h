@@ -34,9 +34,6 @@ public:
    /** What the last run left out, one text each (a view the database cannot describe); empty when it read everything. */
    QStringList getWarnings() const { return m_lstWarnings; }
 
-   /** The reader of an engine type (0 generic, 1 PostgreSQL, 2 MySQL, 3 Oracle, 4 SQL Server, 5 SQLite, anything else generic); the caller deletes it. */
-   static odbc_import_process* createReader(int iDatabaseType, QSqlDatabase* pDatabase);
-
    /** The key a text hashes to (Qt's string hash, seed 0, as a signed 32-bit number); odbc_import_keys gives it to an entry where it is free. */
    static long getKey(const QString& sText) { return odbc_import_keys::hashOf(sText); }
 

@@ -2,7 +2,7 @@
 
 #include <vx/VxDao.h>
 
-#include "odbc_import_column_type.h"
+#include "odbc_import_engine.h"
 
 namespace plugin {
 
@@ -120,6 +120,6 @@ odbc_import_catalog::column_row odbc_import_sqlite::readColumnRow(const vx::VxSq
    return column;
 }
 
-QVariant odbc_import_sqlite::getColumnType(const QString& sSqlType) const { return odbc_import_column_type::fromSQLite(sSqlType); }
+QVariant odbc_import_sqlite::getColumnType(const QString& sSqlType) const { return odbc_import_engine::get(odbc_import_engine::engine_sqlite).columnType(sSqlType); }
 
 } // namespace plugin

@@ -1,0 +1,93 @@
+#include "odbc_import_read.h"
+
+#include <QMutex>
+#include <QThread>
+
+#include <vx/VxSqlDatabase.h>
+
+#include <context/ctx_custom.h>
+#include <context/ctx_scoped.h>
+
+#include "odbc_import_connection.h"
+#include "odbc_import_engine.h"
+
+namespace plugin {
+
+namespace {
+
+// The plug-in's connection context is one for the process: a read fills it and opens its connection
+// before another may fill it again.
+QMutex g_contextMutex;
+
+// Closed and forgotten by its name: the next read opens a connection of its own.
+void releaseConnection(QSqlDatabase& database)
+{
+   const QString sName = database.connectionName();
+   database.close();
+   database = QSqlDatabase();
+   if (! sName.isEmpty()) { QSqlDatabase::removeDatabase(sName); }
+}
+
+} // namespace
+
+vx::VxBool odbc_import_read::run()
+{
+   m_bConnectionError = false;
+   m_pListOfTables.reset();
+   m_lstWarnings.clear();
+   QSqlDatabase database;
+   QSqlError error;
+   {
+      QMutexLocker lock(&g_contextMutex);
+      context::ctx_custom* pContext = vx::VxSingleton<context::ctx_custom>::getSingleton();
+      odbc_import_connection::fillContext(pContext, m_source.iDatabaseType, m_source.sDsn, m_source.sLogin, m_source.sPassword);
+      context::ctx_scoped scoped(pContext);
+      database = vx::VxSqlDatabase::getDatabase(error);
+   }
+   if (! database.isOpen() || error.isValid())
+   {
+      m_bConnectionError = true;
+      releaseConnection(database);
+      return (m_result = vx::VxBool(false, 0, error.text()));
+   }
+
+   Q_EMIT onConnected();
+   {
+      std::unique_ptr<odbc_import_process> pReader = odbc_import_engine::createReader(m_source.iDatabaseType, (&database));
+      // runs on the reading thread: an abandoned read closes its connection, so that every query left fails at once
+      QObject::connect(pReader.get(), &odbc_import_process::onProcessState, [this, &database](int iPercent) {
+         if (! m_bAbandoned) { Q_EMIT onProcessState(iPercent); }
+         else if (database.isOpen()) { database.close(); }
+      });
+      m_result = pReader->startProcess();
+      if (m_result.getValue()) { m_pListOfTables = pReader->getListOfTables(); m_lstWarnings = pReader->getWarnings(); }
+   }
+   releaseConnection(database);
+   return m_result;
+}
+
+void odbc_import_read::start()
+{
+   QThread* pThread = QThread::create([this]() { run(); });
+   connect(pThread, &QThread::finished, this, [this, pThread]() {
+      pThread->wait();
+      delete pThread;
+      if (! m_bAbandoned) { Q_EMIT onFinished(); }
+      deleteLater();
+   });
+   pThread->start();
+}
+
+void odbc_import_read::removeTables(model::type_lst_table& lst, const QSet<long>& setDropped)
+{
+   if (setDropped.isEmpty()) { return; }
+   model::type_lst_table lstKept;
+   for (long i = 0; i < lst.count(); ++i)
+   {
+      const long lKey = lst.getKeyByIndex(i);
+      if (! setDropped.contains(lKey)) { lstKept.insert(lKey, lst.getByIndex(i)); }
+   }
+   lst = lstKept;
+}
+
+} // namespace plugin
