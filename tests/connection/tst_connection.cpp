@@ -79,7 +79,8 @@ private Q_SLOTS:
       // a data source of the user's own, for the driver manager of this process only
       QFile ini(m_dir.filePath("odbc.ini"));
       QVERIFY(ini.open(QIODevice::WriteOnly));
-      ini.write(("[kel_shop]\nDriver=SQLite3\nDatabase=" + m_dir.filePath("dsn.db") + "\n").toUtf8());
+      ini.write(("[kel_shop]\nDriver=SQLite3\nDatabase=" + m_dir.filePath("dsn.db") + "\n"
+                 "[kel_new]\nDriver=SQLite3\nNoCreat=0\nDatabase=" + m_dir.filePath("new.db") + "\n").toUtf8());
       ini.close();
       qputenv("ODBCINI", QFile::encodeName(ini.fileName()));
       QCOMPARE(kel_test::makeSqlite(m_dir.filePath("dsn.db"), { "CREATE TABLE shop (id INTEGER PRIMARY KEY)" }), QString());
@@ -163,6 +164,9 @@ private Q_SLOTS:
       plugin_connection connection(kel_test::k_sqlite, "kel_shop", "me;Server=x");
       QVERIFY2(connection.openError().isEmpty(), qPrintable(connection.openError()));
       QCOMPARE(readTables(kel_test::k_sqlite, connection.db()), QStringList("shop"));
+      // what the data source sets stays: this one may create its file
+      plugin_connection created(kel_test::k_sqlite, "kel_new");
+      QVERIFY2(created.openError().isEmpty(), qPrintable(created.openError()));
    }
 
    // the path reaches SQLite whole: the file is read, and no other file appears beside it; a path that

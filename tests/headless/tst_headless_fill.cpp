@@ -72,7 +72,11 @@ class tst_headless_fill : public QObject
    vx::VxBool fill(const QStringList& lstArgs)
    {
       m_wnd.setAppArgs(lstArgs);
-      return plugin::odbc_import_no_gui::fillGenericImporter(m_pPlugin);
+      const QStringList lstConnections = QSqlDatabase::connectionNames();
+      const vx::VxBool result = plugin::odbc_import_no_gui::fillGenericImporter(m_pPlugin);
+      // the read closes its connection, whatever its end
+      if (QSqlDatabase::connectionNames() != lstConnections) { QTest::qFail("a connection of the read stays open", __FILE__, __LINE__); }
+      return result;
    }
 
 private Q_SLOTS:
