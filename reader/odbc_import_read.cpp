@@ -20,12 +20,11 @@ namespace {
 QMutex g_contextMutex;
 
 // Closed and forgotten by its name: the next read opens a connection of its own.
-void releaseConnection(QSqlDatabase& database)
+void releaseConnection(const QString& sName)
 {
-   const QString sName = database.connectionName();
-   database.close();
-   database = QSqlDatabase();
-   if (! sName.isEmpty()) { QSqlDatabase::removeDatabase(sName); }
+   if (sName.isEmpty()) { return; }
+   QSqlDatabase::database(sName, false).close();
+   QSqlDatabase::removeDatabase(sName);
 }
 
 } // namespace
@@ -44,25 +43,29 @@ vx::VxBool odbc_import_read::run()
       context::ctx_scoped scoped(pContext);
       database = vx::VxSqlDatabase::getDatabase(error);
    }
+   const QString sName = database.connectionName();
    if (! database.isOpen() || error.isValid())
    {
       m_bConnectionError = true;
-      releaseConnection(database);
+      database = QSqlDatabase();
+      releaseConnection(sName);
       return (m_result = vx::VxBool(false, 0, error.text()));
    }
 
    Q_EMIT onConnected();
    {
       std::unique_ptr<odbc_import_process> pReader = odbc_import_engine::createReader(m_source.iDatabaseType, (&database));
-      // runs on the reading thread: an abandoned read closes its connection, so that every query left fails at once
+      // runs on the reading thread: an abandoned read goes on with no database, so that every query left
+      // fails at once (closing the connection under the reader's open statements would not do)
       QObject::connect(pReader.get(), &odbc_import_process::onProcessState, [this, &database](int iPercent) {
          if (! m_bAbandoned) { Q_EMIT onProcessState(iPercent); }
-         else if (database.isOpen()) { database.close(); }
+         else if (database.isValid()) { database = QSqlDatabase(); }
       });
       m_result = pReader->startProcess();
       if (m_result.getValue()) { m_pListOfTables = pReader->getListOfTables(); m_lstWarnings = pReader->getWarnings(); }
    }
-   releaseConnection(database);
+   database = QSqlDatabase();
+   releaseConnection(sName);
    return m_result;
 }
 

@@ -97,11 +97,12 @@ void wnd_odbc_import::doBtnConnect()
 
    if (! m_bConnectCancelled)
    {
-      // it deletes itself once this returns to the event loop
-      const plugin::odbc_import_read* pRead = m_pRead;
+      // it deletes itself at the next turn of the event loop: its results are taken now
+      const vx::VxBool read = m_pRead->getResult();
+      const bool bConnectionError = m_pRead->isConnectionError();
+      const type_lst_table_ptr pTables = m_pRead->getListOfTables();
+      const QStringList lstWarnings = m_pRead->getWarnings();
       m_pRead = nullptr;
-      const vx::VxBool read = pRead->getResult();
-      const type_lst_table_ptr pTables = pRead->getListOfTables();
       QTreeWidgetItem* pRoot = (read.getValue() ? fillTreeOfItems(pTables) : nullptr);
       if (! pThis) { return; }
       if (! m_bConnectCancelled)
@@ -130,9 +131,9 @@ void wnd_odbc_import::doBtnConnect()
             pHeader->setMinimumSectionSize(pHeader->sectionSize(0));
             pHeader->setStretchLastSection(true);
             // what the reader left out is said, the rest is shown
-            if (! pRead->getWarnings().isEmpty()) { warn(pRead->getWarnings().join("\n")); }
+            if (! lstWarnings.isEmpty()) { warn(lstWarnings.join("\n")); }
          }
-         else if (pRead->isConnectionError()) { warn(tr("Error connecting to database :\n") + read.getDesc()); }
+         else if (bConnectionError) { warn(tr("Error connecting to database :\n") + read.getDesc()); }
          else { warn(read.getDesc()); }
       }
       // a tree built for nothing: its tables were never shown
