@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -49,6 +50,8 @@ public:
    int port() const { return m_iPort; }
    /** From now on nothing passes in either direction. */
    void stall() { m_bSilent = true; }
+   /** Goes silent when the client sends these bytes (they do not pass): a server that hangs at that statement. */
+   void stallAt(const std::string& sText) { m_sStallAt = sText; }
    /** True when the proxy had to close connections itself: the client never gave up. */
    bool released() const { return m_bReleased; }
 
@@ -84,10 +87,11 @@ private:
    }
 
    // false when a side closed: the link is dropped
-   static bool pass(int from, int to)
+   bool pass(int from, int to)
    {
       char buffer[16384];
       const ssize_t n = ::recv(from, buffer, sizeof(buffer), 0);
+      if ((n > 0) && ! m_sStallAt.empty() && (std::string(buffer, static_cast<size_t>(n)).find(m_sStallAt) != std::string::npos)) { m_bSilent = true; return true; }
       return ((n > 0) && (::send(to, buffer, static_cast<size_t>(n), MSG_NOSIGNAL) == n));
    }
 
@@ -135,6 +139,7 @@ private:
    std::atomic<bool> m_bSilent { false };
    std::atomic<bool> m_bStop { false };
    std::atomic<bool> m_bReleased { false };
+   std::string m_sStallAt;
    std::vector<link> m_lstLinks;
    std::thread m_thread;
 };

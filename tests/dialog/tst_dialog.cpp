@@ -537,7 +537,7 @@ private Q_SLOTS:
       QTest::newRow("PostgreSQL, mid-read, Cancel") << "PostgreSQL" << progress(25) << "Cancel";
       QTest::newRow("PostgreSQL, last table, Cancel") << "PostgreSQL" << progress(50) << "Cancel";
       // the server answers the login and then nothing: the wait ends all the same
-      QTest::newRow("PostgreSQL silent after login, Cancel") << "silent" << progress(0) << "Cancel";
+      QTest::newRow("PostgreSQL silent after login, Cancel") << "silent" << "" << "Cancel";
       // no default button: the read runs to its end
       QTest::newRow("shop, Return") << "shop" << progress(10) << "Return";
    }
@@ -558,6 +558,8 @@ private Q_SLOTS:
       {
          const QString sPort = kel_test::env("KEL_TEST_PG_PORT");
          pProxy.reset(new kel_test::silent_proxy(sPort.toInt(), 30));
+         // logged in, the reader's first statement gets no answer
+         pProxy->stallAt("server_version_num");
          sDsn.replace("Port=" + sPort, QString("Port=%1").arg(pProxy->port()));
       }
       m_pWnd->show();
@@ -577,14 +579,9 @@ private Q_SLOTS:
          else if (key == "close") { m_pWnd->close(); }
          else { QTest::keyClick(w(m_pWnd.get(), "m_txtLogin"), Qt::Key_Return); }
       };
-      const std::function<void()> onText = [&]() {
-         if (! pProxy) { pressKey(); return; }
-         pProxy->stall();
-         ticks.start(50);
-         QTimer::singleShot(500, pressKey);
-      };
-      button_texts texts(button("m_btnConnect"), at, onText);
-      if (at.isEmpty()) { QTimer::singleShot(0, pressKey); }
+      button_texts texts(button("m_btnConnect"), at, pressKey);
+      ticks.start(50);
+      if (at.isEmpty()) { QTimer::singleShot(pProxy ? 500 : 0, pressKey); }
       QCOMPARE(connectTo(m_pWnd.get(), sDsn, bPostgreSQL ? "PostgreSQL" : "SQLite"), QStringList());
       const qint64 iWaited = sinceKey.elapsed();
       if (key == "Return")
@@ -594,6 +591,7 @@ private Q_SLOTS:
          return;
       }
       QVERIFY2(iWaited < 1000, qPrintable(QString("%1 ms").arg(iWaited)));
+      // the silent server: the windows went on with their events while the read hung
       if (pProxy) { QVERIFY(iTicks >= 5); }
       QCOMPARE(iFinished, (key == "close") ? 1 : 0);
       QCOMPARE(m_pWnd->isVisible(), key != "close");
