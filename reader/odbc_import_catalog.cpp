@@ -59,13 +59,6 @@ vx::VxBool odbc_import_catalog::startProcess()
    }
 }
 
-QHash<odbc_import_catalog::table_id, QVector<int>> odbc_import_catalog::groupByTable(const vx::VxSqlQuery& query) const
-{
-   QHash<table_id, QVector<int>> hash;
-   for (long r = 0; r < query.getSqlResultRowCount(); ++r) { hash[rowTable(query, r)].append(static_cast<int>(r)); }
-   return hash;
-}
-
 vx::VxBool odbc_import_catalog::readTables(bool bCatalogueWide, QString& sRefused)
 {
    odbc_import_statements statements(m_pDatabase);
@@ -83,21 +76,15 @@ vx::VxBool odbc_import_catalog::readTables(bool bCatalogueWide, QString& sRefuse
    const long lRows = lTables + views.getSqlResultRowCount();
    if (lRows <= 0) { return vx::VxBool(false, 0, "No table found, please check your database type or select the generic import"); }
 
-   // the primary keys, relationships and columns of every table, in 0 (table by table) or 3 queries
-   vx::VxSqlQuery all[3];
-   QHash<table_id, QVector<int>> byTable[3];
-   if (bCatalogueWide)
+   // the primary keys, relationships and columns of every table in 3 queries, each result read into the
+   // tables' contents and let go before the next query: the model shares the texts it keeps of a row
+   QHash<table_id, table_content> hashContents;
+   for (int q = (hasPrimaryKeyQuery() ? 0 : 1); bCatalogueWide && (q < 3); ++q)
    {
-      all[0] = (hasPrimaryKeyQuery() ? allPrimaryKeysQuery() : vx::VxSqlQuery());
-      all[1] = allRelationsQuery();
-      all[2] = allColumnsQuery();
-      for (int q = 0; q < 3; ++q)
-      {
-         if (all[q].sql().isEmpty()) { continue; }
-         const vx::VxBool read = runOnce(all[q], QString());
-         if (! read.getValue()) { sRefused = read.getDesc(); return read; }
-         byTable[q] = groupByTable(all[q]);
-      }
+      vx::VxSqlQuery query = ((q == 0) ? allPrimaryKeysQuery() : ((q == 1) ? allRelationsQuery() : allColumnsQuery()));
+      const vx::VxBool read = runOnce(query, QString());
+      if (! read.getValue()) { sRefused = read.getDesc(); return read; }
+      for (long r = 0; r < query.getSqlResultRowCount(); ++r) { readContent(query, r, q, hashContents[rowTable(query, r)]); }
    }
 
    odbc_import_keys tableKeys;
@@ -110,29 +97,31 @@ vx::VxBool odbc_import_catalog::readTables(bool bCatalogueWide, QString& sRefuse
       bool bNew = false;
       const long lTableKey = tableKeys.take(row.nameSpace + "." + row.name, odbc_import_keys::tableIdentity(row.nameSpace, row.name), bNew);
       if (! bNew) { continue; }
-      vx::VxSqlQuery own[3];
-      table_rows rows[3];
-      if (bCatalogueWide)
-      {
-         const table_id id(row.rawNamespace, row.name);
-         for (int q = 0; q < 3; ++q) { rows[q] = { &all[q], byTable[q].value(id) }; }
-      }
+      table_content content;
+      if (bCatalogueWide) { content = hashContents.take(table_id(row.rawNamespace, row.name)); }
       else
       {
          bool bLeftOut = false;
-         const vx::VxBool queried = queryTable(statements, row, own, rows, bLeftOut);
+         const vx::VxBool queried = queryTable(statements, row, content, bLeftOut);
          if (! queried.getValue()) { return queried; }
          if (bLeftOut) { continue; }
       }
-      readTable(row, lTableKey, rows[0], rows[1], rows[2]);
+      readTable(row, lTableKey, content);
    }
    return vx::VxBool(true);
 }
 
-vx::VxBool odbc_import_catalog::queryTable(odbc_import_statements& statements, const table_row& row, vx::VxSqlQuery (&queries)[3], table_rows (&rows)[3],
-                                           bool& bLeftOut)
+void odbc_import_catalog::readContent(const vx::VxSqlQuery& query, long row, int iQuery, table_content& content) const
+{
+   if (iQuery == 0) { content.primaryKey.append(readPrimaryKeyColumn(query, row)); }
+   else if (iQuery == 1) { content.relations.append(readRelationRow(query, row)); }
+   else { content.columns.append(readColumnRow(query, row, content.primaryKey)); }
+}
+
+vx::VxBool odbc_import_catalog::queryTable(odbc_import_statements& statements, const table_row& row, table_content& content, bool& bLeftOut)
 {
    const QString sFor = "' :\n";
+   vx::VxSqlQuery queries[3];
    if (hasPrimaryKeyQuery())
    {
       queries[0] = primaryKeyQuery(row);
@@ -160,13 +149,12 @@ vx::VxBool odbc_import_catalog::queryTable(odbc_import_statements& statements, c
    }
    for (int q = 0; q < 3; ++q)
    {
-      rows[q].query = &queries[q];
-      for (long r = 0; r < queries[q].getSqlResultRowCount(); ++r) { rows[q].rows.append(static_cast<int>(r)); }
+      for (long r = 0; r < queries[q].getSqlResultRowCount(); ++r) { readContent(queries[q], r, q, content); }
    }
    return vx::VxBool(true);
 }
 
-void odbc_import_catalog::readTable(const table_row& row, long lTableKey, const table_rows& primaryKey, const table_rows& relations, const table_rows& columns)
+void odbc_import_catalog::readTable(const table_row& row, long lTableKey, const table_content& content)
 {
    auto pTable = std::make_shared<model::app_table>();
    auto pPrimaryKey = std::make_shared<model::app_primary_key>();
@@ -183,24 +171,15 @@ void odbc_import_catalog::readTable(const table_row& row, long lTableKey, const 
    pTable->setListOfColumns(pColumns);
    pTable->setListOfRelations(pRelations);
 
-   QStringList lstPrimaryKey;
-   for (int r : primaryKey.rows) { lstPrimaryKey.append(readPrimaryKeyColumn(*primaryKey.query, r)); }
-
-   QVector<relation_row> lstRelations;
    QMultiHash<QString, int> hashRelations;
-   for (int r : relations.rows)
-   {
-      lstRelations.append(readRelationRow(*relations.query, r));
-      hashRelations.insert(lstRelations.last().column, lstRelations.count() - 1);
-   }
+   for (int r = 0; r < content.relations.count(); ++r) { hashRelations.insert(content.relations.at(r).column, r); }
 
    odbc_import_keys columnKeys, relationKeys;
    long lColumns = 0;
-   for (int r : columns.rows)
+   for (const column_row& column : content.columns)
    {
-      const column_row column = readColumnRow(*columns.query, r, lstPrimaryKey);
       if (column.isHidden) { continue; }
-      addColumn(column, pTable, lstRelations, hashRelations, columnKeys, relationKeys);
+      addColumn(column, pTable, content.relations, hashRelations, columnKeys, relationKeys);
       ++lColumns;
    }
    if (row.isView && (lColumns == 0)) { m_lstWarnings.append(leftOut(row) + "the database describes no column of it"); return; }

@@ -118,11 +118,12 @@ protected:
    QString m_sCurrentDatabase;
 
 private:
-   /** Result rows of one table: the rows of query at these positions, in this order. */
-   struct table_rows
+   /** What the primary-key, relationship and columns queries say of one table, rows in their order. */
+   struct table_content
    {
-      const vx::VxSqlQuery* query = nullptr;
-      QVector<int> rows;
+      QStringList primaryKey;
+      QVector<relation_row> relations;
+      QVector<column_row> columns;
    };
    using table_id = QPair<QString, QString>;
 
@@ -133,14 +134,13 @@ private:
    vx::VxBool runOnce(vx::VxSqlQuery& query, const QString& sFailure) const;
    /** Runs query; a failure gives the message prefix + error text. */
    static vx::VxBool run(odbc_import_statements& statements, vx::VxSqlQuery& query, const QString& sFailure);
-   /** Positions of the rows of query, by table. */
-   QHash<table_id, QVector<int>> groupByTable(const vx::VxSqlQuery& query) const;
-   /** Runs the per-table queries of the table into the three queries; every row of each is the table's. */
-   /** bLeftOut: a view that the database cannot describe, left out with a warning. */
-   vx::VxBool queryTable(odbc_import_statements& statements, const table_row& row, vx::VxSqlQuery (&queries)[3], table_rows (&rows)[3], bool& bLeftOut);
+   /** Reads row of the primary-key (iQuery 0), relationship (1) or columns query (2) into the content of its table. */
+   void readContent(const vx::VxSqlQuery& query, long row, int iQuery, table_content& content) const;
+   /** Runs the per-table queries of the table and reads them into content. bLeftOut: a view that the database cannot describe, left out with a warning. */
+   vx::VxBool queryTable(odbc_import_statements& statements, const table_row& row, table_content& content, bool& bLeftOut);
    /** The start of the warning for a view left out. */
    static QString leftOut(const table_row& row);
-   void readTable(const table_row& row, long lTableKey, const table_rows& primaryKey, const table_rows& relations, const table_rows& columns);
+   void readTable(const table_row& row, long lTableKey, const table_content& content);
    /** columnKeys and relationKeys: the keys given so far in the table's column lists and list of relations. */
    void addColumn(const column_row& row, const std::shared_ptr<model::app_table>& pTable, const QVector<relation_row>& lstRelations,
                   const QMultiHash<QString, int>& hashRelations, odbc_import_keys& columnKeys, odbc_import_keys& relationKeys);

@@ -217,6 +217,10 @@ int main(int argc, char* argv[])
       if (! sWhy.isEmpty()) { dump.cancelWriting(); }
       if (! dump.commit()) { err("kelmar: cannot write " + sDump + " : " + (sWhy.isEmpty() ? dump.errorString() : sWhy)); iStatus = 1; }
    }
+   // nobody undoes here, and the entities printed come from the project: what the import read and its undo
+   // step go before the project is read back
+   pImporter->setListOfTables(nullptr);
+   mainWnd.getUndoStack()->clear();
    if (result.getValue())
    {
       if (pImporter->getRunCount() > 0) { out(pImporter->getCountMessage()); }

@@ -168,6 +168,8 @@ QList<entity> project::getEntities(vx::VxBool* pResult) const
    QSqlError error;
    QSqlDatabase db = vx::VxSqlDatabase::getDatabase(error);
    QSqlQuery q(db);
+   // each row is read once: no copy of the whole table kept beside the entities made of it
+   q.setForwardOnly(true);
    if (! error.isValid() && ! q.exec("SELECT entity_namespace, entity_name, description, generated_by, definition FROM t_entity ORDER BY entity_id")) { error = q.lastError(); }
    while (! error.isValid() && q.next())
    {
