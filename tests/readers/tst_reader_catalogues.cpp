@@ -421,8 +421,8 @@ private Q_SLOTS:
    void textsSent()
    {
       KEL_REQUIRE_POSTGRESQL();
-      const QStringList lstOracle = kel_emulation::readerTexts(QString(KEL_SOURCE_DIR) + "/reader/odbc_import_oracle.cpp");
-      const QStringList lstMsSqlServer = kel_emulation::readerTexts(QString(KEL_SOURCE_DIR) + "/reader/odbc_import_mssqlserver.cpp");
+      const QStringList lstOracle = kel_emulation::readerTexts(QString(KEL_SOURCE_DIR) + "/plugin/reader/odbc_import_oracle.cpp");
+      const QStringList lstMsSqlServer = kel_emulation::readerTexts(QString(KEL_SOURCE_DIR) + "/plugin/reader/odbc_import_mssqlserver.cpp");
       QCOMPARE(lstOracle.count() * 100 + lstMsSqlServer.count(), 1107);
       // the shops read catalogue-wide, and table by table
       QVERIFY(! m_lstSent.isEmpty());
