@@ -3,7 +3,9 @@
 #include <QRegExp>
 #include <QtDebug>
 
+#include <QLineEdit>
 #include <QSet>
+#include <QValidator>
 
 #include <context/ctx_global.h>
 #include <tools/validator_helper.h>
@@ -42,6 +44,16 @@ public:
 private:
    const view::main_wnd* m_pMainWnd;
 };
+
+// The host's rule for a namespace is the validator it gives a field: asked of a field never shown.
+bool isNamespace(const QString& sNamespace)
+{
+   QLineEdit edit;
+   tools::validator_helper::setValidator_Namespace(&edit);
+   QString sText(sNamespace);
+   int iPosition = 0;
+   return (! edit.validator() || (edit.validator()->validate(sText, iPosition) == QValidator::Acceptable));
+}
 
 /** "sql1~cpp1;sql2~cpp2": pairs in order, a repeated SQL type keeping its first C++ type. */
 generic_importer::type_lst_type_mapping parseTypeMapping(const QString& sMapping)
@@ -91,7 +103,7 @@ vx::VxBool odbc_import_no_gui::fillGenericImporter(plugin::odbc_import* plugin)
    if (! bNumber) { return refuse("--KelOdbcImport_db_type : '" + sDatabaseType + "' is not a number"); }
    const bool bFilter = (! sFilter.isEmpty() && (sFilter != "*"));
    if (bFilter && ! filter.isValid()) { return refuse("--KelOdbcImport_filter_regexp : '" + sFilter + "' is not a valid regular expression : " + filter.errorString()); }
-   if (! tools::validator_helper::isNamespace(options.sNamespace)) { return refuse("--KelOdbcImport_namespace : '" + options.sNamespace + "' is not a C++ namespace (such as app or app::db)"); }
+   if (! isNamespace(options.sNamespace)) { return refuse("--KelOdbcImport_namespace : '" + options.sNamespace + "' is not a C++ namespace (such as app or app::db)"); }
 
    if (bVerbose) { qDebug("[Kelmar] KelOdbcImport plugin : connect to database (%s)", odbc_import_connection::maskPassword(source.sDsn).toLocal8Bit().constData()); }
    odbc_import_read read(source);

@@ -109,7 +109,9 @@ QSqlError wnd_odbc_import::saveSettings()
    const vx::VxSqlQuery query = settingsQuery(sGuid);
    if (session.isValid()) { session += vx::dao::delete_by_query<model::plugin_params>(query, session.database()); }
    if (session.isValid()) { session += vx::dao::insert(lstParams, session.database()); }
-   return session.commit();
+   // committed through Qt: a commit that fails (the file locked or full) is the result too
+   if (session.isValid() && ! session.database()->commit()) { session += session.database()->lastError(); }
+   return session.firstError();
 }
 
 } // namespace view

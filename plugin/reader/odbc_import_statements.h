@@ -1,25 +1,18 @@
 #ifndef PLUGIN_ODBC_IMPORT_STATEMENTS_H
 #define PLUGIN_ODBC_IMPORT_STATEMENTS_H
 
-#include <list>
-#include <memory>
-#include <utility>
-
 #include <QSqlDatabase>
 #include <QSqlError>
-#include <QSqlQuery>
 
 #include <vx/VxSqlQuery.h>
 
 namespace plugin {
 
 /**
- * The prepared statements of one catalogue read. The per-table queries send the same SQL text for
- * every table with other values: preparing each text once and running it again with the new values
- * spares the driver a prepare, a describe and a deallocation per query (with psqlODBC four round
- * trips to the server become one, and the server plans each text once). A text that does not repeat
- * (the SQLite pragmas carry the table name) soon leaves the few kept. Results and errors are those of
- * vx::dao::call_query. The statements must not outlive the read: the caller's connection closes after.
+ * Where the per-table queries of one catalogue read go. They are sent through the ORM as they are
+ * (vx::dao::call_query, prepared anew each time): the ORM offers a plug-in no statement kept prepared
+ * between calls, and running its queries through its own QSqlQuery would need the ORM's insides,
+ * which the host's library does not export. The catalogue-wide queries make them the exception.
  */
 class odbc_import_statements
 {
@@ -32,11 +25,7 @@ public:
    QSqlError run(vx::VxSqlQuery& query);
 
 private:
-   // more than the texts a reader repeats
-   static constexpr std::size_t k_iKept = 8;
-
    QSqlDatabase* m_pDatabase = nullptr;
-   std::list<std::pair<QString, std::unique_ptr<QSqlQuery>>> m_lstStatements;   // most recently used first
 };
 
 } // namespace plugin

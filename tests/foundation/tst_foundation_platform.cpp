@@ -5,7 +5,7 @@
 
 #include <vx/VxDao.h>
 #include <vx/VxSqlDatabase.h>
-#include <vx/VxSession.h>
+#include <vx/VxSessionHost.h>
 #include <vx/VxSqlQuery.h>
 
 #include <context/ctx_project.h>
@@ -83,7 +83,7 @@ private Q_SLOTS:
       kel_test::connection reader(m_dir.filePath("project.kel"), "QSQLITE");
       if (locked) { QVERIFY(reader.db()->transaction() && (reader.column(k_sRows).count() == 3)); }
       {
-         vx::VxSession session;
+         vx::VxSessionHost session;
          session += vx::dao::delete_by_query<model::plugin_params>(vx::VxSqlQuery("").where("t_plugin_params.plugin_guid", k_sGuid), session.database());
          QVERIFY(session.isValid());
          session += vx::dao::insert(makeRows(newKeys), session.database());

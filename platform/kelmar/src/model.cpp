@@ -1,4 +1,5 @@
 #include <model/app_model.h>
+#include <model/plugin_params.h>
 #include <model/property_type.h>
 
 namespace model {
@@ -44,3 +45,11 @@ QString property_type::collect(enum_collection collection, const QString& itemTy
 }
 
 } // namespace model
+
+namespace vx {
+namespace dao {
+template QSqlError fetch_by_query<model::plugin_params>(const VxSqlQuery&, type_lst_plugin_params&, QSqlDatabase*);
+template QSqlError delete_by_query<model::plugin_params>(const VxSqlQuery&, QSqlDatabase*);
+template QSqlError insert<model::plugin_params>(const type_lst_plugin_params&, QSqlDatabase*);
+} // namespace dao
+} // namespace vx

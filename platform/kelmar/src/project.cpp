@@ -6,7 +6,7 @@
 #include <QSet>
 #include <QSqlQuery>
 
-#include <vx/VxSession.h>
+#include <vx/VxSessionHost.h>
 #include <vx/VxSqlDatabase.h>
 
 #include <context/ctx_project.h>
@@ -190,7 +190,7 @@ vx::VxBool project::addEntities(const QList<entity>& lst) { return replaceNamesp
 vx::VxBool project::replaceNamespaces(const QStringList& lstNamespaces, const QList<entity>& lst, int* pReplaced)
 {
    context::ctx_scoped scoped(vx::VxSingleton<context::ctx_project>::getSingleton());
-   vx::VxSession session;
+   vx::VxSessionHost session;
    int iReplaced = 0;
    if (session.isValid()) { session += writeEntities(session.database(), lst, iReplaced); }
    if (session.isValid()) { session += deleteEntities(session.database(), lstNamespaces, lst); }
@@ -202,7 +202,7 @@ vx::VxBool project::replaceNamespaces(const QStringList& lstNamespaces, const QL
 vx::VxBool project::replaceEntities(const QList<entity>& lst)
 {
    context::ctx_scoped scoped(vx::VxSingleton<context::ctx_project>::getSingleton());
-   vx::VxSession session;
+   vx::VxSessionHost session;
    QSqlQuery q(*session.database());
    if (session.isValid() && ! q.exec("DELETE FROM t_entity")) { session += q.lastError(); }
    if (session.isValid()) { session += insertEntities(session.database(), lst); }

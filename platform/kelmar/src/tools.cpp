@@ -24,8 +24,6 @@ void validator_helper::setValidator_Namespace(QLineEdit* pLineEdit)
    pLineEdit->setValidator(new QRegularExpressionValidator(namespaceRule(), pLineEdit));
 }
 
-bool validator_helper::isNamespace(const QString& sText) { return namespaceRule().match(sText).hasMatch(); }
-
 namespace {
 
 QStandardItemModel* makeModel(std::initializer_list<std::pair<int, const char*>> entries)

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <vx/VxDao.h>
+
 namespace model {
 
 /** One stored setting of a plug-in: a row of the project's "t_plugin_params" table. */
@@ -34,5 +36,16 @@ private:
 };
 
 } // namespace model
+
+// The persistence of these rows is compiled into the host's core library: a plug-in calls these three
+// operations, not the ORM's insides.
+namespace vx {
+namespace dao {
+typedef VxCollection<long, std::shared_ptr<model::plugin_params>> type_lst_plugin_params;
+extern template QSqlError fetch_by_query<model::plugin_params>(const VxSqlQuery&, type_lst_plugin_params&, QSqlDatabase*);
+extern template QSqlError delete_by_query<model::plugin_params>(const VxSqlQuery&, QSqlDatabase*);
+extern template QSqlError insert<model::plugin_params>(const type_lst_plugin_params&, QSqlDatabase*);
+} // namespace dao
+} // namespace vx
 
 #endif // MODEL_PLUGIN_PARAMS_H

@@ -7,9 +7,9 @@
 namespace vx {
 
 /**
- * One transaction on one connection: the steps add their errors, then commit() commits when no error
- * was collected and gives the result, the commit's own failure included (a locked or full file).
- * A session that ends without commit() rolls back, so a failed step leaves the old rows in place.
+ * One transaction on one connection: the steps add their errors; a session that ends without having
+ * been committed rolls back, so a failed step leaves the old rows in place. (The application commits
+ * with VxSessionHost.h; a plug-in commits its database() through Qt.)
  */
 class VxSession
 {
@@ -24,6 +24,8 @@ public:
    VxSession& operator+=(const QSqlError& error);
    bool isValid() const { return (! m_firstError.isValid()); }
    QSqlError firstError() const { return m_firstError; }
+
+protected:
    /** Commits what the steps did, or rolls it back when one failed; the first error, the commit's included. */
    QSqlError commit();
 
