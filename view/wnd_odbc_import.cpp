@@ -1,6 +1,7 @@
 #include "wnd_odbc_import.h"
 
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QShortcut>
@@ -14,7 +15,9 @@
 
 #include <plugin/import_interface.h>
 
+#include "odbc_import_connection.h"
 #include "odbc_import_engine.h"
+#include "odbc_import_sources.h"
 #include "odbc_import_type_mapping.h"
 
 namespace view {
@@ -65,6 +68,16 @@ void wnd_odbc_import::init()
    connect(m_btnExpandSchema, &QPushButton::clicked, this, &wnd_odbc_import::doBtnExpandSchema);
    connect(m_lstItemsToImport, &QTreeWidget::itemChanged, this, &wnd_odbc_import::doTreeItemChanged);
    connect(m_cboDatabaseType, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &wnd_odbc_import::doCboDatabaseTypeChanged);
+   connect(m_txtFilterTables, &QLineEdit::textChanged, this, &wnd_odbc_import::doTxtFilterTablesChanged);
+
+   // the data sources and drivers the driver manager knows, offered as the user types; any text stays allowed
+   auto* pSources = new QCompleter(plugin::odbc_import_sources::getCompletions(), m_txtConnectionString);
+   pSources->setCaseSensitivity(Qt::CaseInsensitive);
+   pSources->setFilterMode(Qt::MatchContains);
+   m_txtConnectionString->setCompleter(pSources);
+   connect(m_txtConnectionString, &QLineEdit::textEdited, this, &wnd_odbc_import::doTxtConnectionStringEdited);
+   connect(pSources, QOverload<const QString&>::of(&QCompleter::activated), this, &wnd_odbc_import::doTxtConnectionStringEdited);
+
    auto* pShortcutHelp = new QShortcut(QKeySequence(Qt::Key_F1), this, nullptr, nullptr, Qt::WindowShortcut);
    connect(m_btnHelpManual, &QPushButton::clicked, this, &wnd_odbc_import::doClickBtnHelpManual);
    connect(pShortcutHelp, &QShortcut::activated, this, &wnd_odbc_import::doClickBtnHelpManual);
@@ -153,8 +166,20 @@ void wnd_odbc_import::expandSchemas(bool bExpanded)
    }
 }
 
+void wnd_odbc_import::doTxtConnectionStringEdited(const QString& sText)
+{
+   // a type the user chose stays; "Generic" is no choice
+   const bool bGeneric = ((m_cboDatabaseType->currentIndex() >= 0) && (m_cboDatabaseType->currentData(Qt::UserRole).toInt() == plugin::odbc_import_engine::engine_generic));
+   if (! bGeneric && ! m_bDatabaseTypeGuessed) { return; }
+   const plugin::odbc_import_engine::row* pEngine = plugin::odbc_import_engine::fromDriverName(plugin::odbc_import_connection::getValue(sText, "DRIVER"));
+   m_cboDatabaseType->setCurrentIndex(m_cboDatabaseType->findData(int(pEngine ? pEngine->engine : plugin::odbc_import_engine::engine_generic), Qt::UserRole));
+   // after the change, which took it for a choice
+   m_bDatabaseTypeGuessed = (pEngine != nullptr);
+}
+
 void wnd_odbc_import::doCboDatabaseTypeChanged(int index)
 {
+   m_bDatabaseTypeGuessed = false;
    Q_UNUSED(index);
    m_txtWarning->setVisible(m_cboDatabaseType->currentData(Qt::UserRole).toInt() == plugin::odbc_import_engine::engine_generic);
 }

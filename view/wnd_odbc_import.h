@@ -70,6 +70,10 @@ protected Q_SLOTS:
    void doTreeItemChanged(QTreeWidgetItem* item, int column);
    void doCboDatabaseTypeChanged(int index);
    void doProcessState(int iPercent);
+   /** Shows only the tables and views whose name holds the text (any case), and the schemas that keep one. */
+   void doTxtFilterTablesChanged(const QString& sText);
+   /** Guesses the database type from the driver a connection string (or its data source) names, while none was chosen. */
+   void doTxtConnectionStringEdited(const QString& sText);
 
 protected:
    void resizeEvent(QResizeEvent* event) override;
@@ -94,8 +98,9 @@ private:
    void clearTables();
    /** Ends a running connection: the read goes on alone until it stops and releases its connection; the dialog stays as it was before. */
    void cancelConnect();
-   /** OK is enabled while a table or view is checked. */
+   /** OK is enabled while a table or view is checked; the count beside the filter follows. */
    void updateOkButton();
+   void updateCheckedCount();
    void setConnectProgress(int iPercent);
    void warn(const QString& sText);
    void showCollapseExpand(bool bVisible);
@@ -113,6 +118,8 @@ private:
    plugin::odbc_import_read* m_pRead = nullptr;
    QEventLoop* m_pReadLoop = nullptr;
    bool m_bConnectCancelled = false;
+   // the database type shown was guessed from the connection string, not chosen: another guess may replace it
+   bool m_bDatabaseTypeGuessed = false;
    // a dialog that could not read the stored settings shows defaults: it must not write them over the stored ones
    bool m_bSettingsLoadFailed = false;
 

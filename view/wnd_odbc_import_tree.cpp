@@ -13,6 +13,7 @@
 #include <tools/scoped_in_event.h>
 #include <tools/wait_cursor.h>
 
+#include "odbc_import_connect_error.h"
 #include "odbc_import_read.h"
 
 namespace view {
@@ -77,6 +78,7 @@ void wnd_odbc_import::doBtnConnect()
    source.sDsn = m_txtConnectionString->text();
    source.sLogin = m_txtLogin->text();
    source.sPassword = m_txtPassword->text();
+   source.bCheckEngine = true;
    const QPointer<wnd_odbc_import> pThis(this);
    tools::wait_cursor wait;
    m_bProcessing = true;
@@ -130,10 +132,12 @@ void wnd_odbc_import::doBtnConnect()
             m_lstItemsToImport->resizeColumnToContents(0);
             pHeader->setMinimumSectionSize(pHeader->sectionSize(0));
             pHeader->setStretchLastSection(true);
+            // the filter typed before stays in force
+            doTxtFilterTablesChanged(m_txtFilterTables->text());
             // what the reader left out is said, the rest is shown
             if (! lstWarnings.isEmpty()) { warn(lstWarnings.join("\n")); }
          }
-         else if (bConnectionError) { warn(tr("Error connecting to database :\n") + read.getDesc()); }
+         else if (bConnectionError) { warn(plugin::odbc_import_connect_error::getMessage(source.sDsn, read.getDesc())); }
          else { warn(read.getDesc()); }
       }
       // a tree built for nothing: its tables were never shown
@@ -182,6 +186,8 @@ QTreeWidgetItem* wnd_odbc_import::fillTreeOfItems(const type_lst_table_ptr& pTab
    // not in the widget yet: doBtnConnect puts it there, expanded, once it is complete
    std::unique_ptr<QTreeWidgetItem> pRoot(new QTreeWidgetItem(item_root));
    pRoot->setText(0, tr("List of tables and views to import (click on this root item to check or uncheck all children)"));
+   // the text is longer than the tree is wide in most dialogs
+   pRoot->setToolTip(0, pRoot->text(0));
    pRoot->setIcon(0, QIcon(":/odbc_import/images/database.png"));
    pRoot->setFlags(pRoot->flags() | Qt::ItemIsUserCheckable);
    pRoot->setCheckState(0, Qt::Unchecked);
@@ -276,6 +282,7 @@ void wnd_odbc_import::doTreeItemChanged(QTreeWidgetItem* item, int column)
 
 void wnd_odbc_import::updateOkButton()
 {
+   updateCheckedCount();
    m_btnOk->setEnabled(false);
    for (int i = 0; m_pRootItem && (i < m_pRootItem->childCount()) && ! m_btnOk->isEnabled(); ++i)
    {

@@ -6,7 +6,11 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <QSqlDriver>
+
 #include <odbcinst.h>
+#include <sql.h>
+#include <sqlext.h>
 
 #include <context/ctx_custom.h>
 
@@ -171,6 +175,30 @@ QString odbc_import_connection::maskPassword(const QString& sConnection)
       if ((a.sKey.compare("PWD", Qt::CaseInsensitive) == 0) || (a.sKey.compare("PASSWORD", Qt::CaseInsensitive) == 0)) { sMasked.replace(a.iStart, (a.iEnd - a.iStart), "****"); }
    }
    return sMasked;
+}
+
+QString odbc_import_connection::getDbmsName(const QSqlDatabase& database)
+{
+   // QODBC hands out its connection handle as a QVariant holding an SQLHANDLE, a void* to Qt's types
+   const QVariant vHandle = ((database.isOpen() && (database.driverName() == "QODBC")) ? database.driver()->handle() : QVariant());
+   if (! vHandle.isValid() || ((qstrcmp(vHandle.typeName(), "SQLHANDLE") != 0) && (qstrcmp(vHandle.typeName(), "void*") != 0))) { return QString(); }
+   const SQLHDBC hConnection = *static_cast<const SQLHANDLE*>(vHandle.constData());
+   SQLWCHAR name[256] = { 0 };
+   SQLSMALLINT iBytes = 0;
+   if (! hConnection || ! SQL_SUCCEEDED(SQLGetInfoW(hConnection, SQL_DBMS_NAME, name, sizeof(name), &iBytes))) { return QString(); }
+   // unixODBC's SQLWCHAR is UTF-16
+   return QString::fromUtf16(reinterpret_cast<const char16_t*>(name), qMin<int>(iBytes / sizeof(SQLWCHAR), 255)).trimmed();
+}
+
+QString odbc_import_connection::getValue(const QString& sConnection, const QString& sKey)
+{
+   const QList<attribute> lst = parseAttributes(sConnection);
+   const int i = indexOfKey(lst, sKey);
+   if (i >= 0) { return valueOf(sConnection, lst.at(i)); }
+   // a bare name is a data source name, as the driver manager reads it
+   const int iDsn = indexOfKey(lst, "DSN");
+   const QString sDsn = (sConnection.contains('=') ? ((iDsn < 0) ? QString() : valueOf(sConnection, lst.at(iDsn))) : sConnection.trimmed());
+   return ((sDsn.isEmpty() || (sKey.compare("DSN", Qt::CaseInsensitive) == 0)) ? sDsn : dsnSetting(sDsn, qPrintable(sKey)));
 }
 
 QString odbc_import_connection::quoteValue(const QString& sValue)

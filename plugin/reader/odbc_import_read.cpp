@@ -52,6 +52,16 @@ vx::VxBool odbc_import_read::run()
       return (m_result = vx::VxBool(false, 0, error.text()));
    }
 
+   // the wrong reader would fail on the first statement the server does not know, in the server's words
+   bool bNoteOnly = false;
+   const QString sEngine = (m_source.bCheckEngine ? checkEngine(m_source.iDatabaseType, odbc_import_connection::getDbmsName(database), &bNoteOnly) : QString());
+   if (! sEngine.isEmpty() && ! bNoteOnly)
+   {
+      database = QSqlDatabase();
+      releaseConnection(sName);
+      return (m_result = vx::VxBool(false, 0, sEngine));
+   }
+
    Q_EMIT onConnected();
    {
       std::unique_ptr<odbc_import_process> pReader = odbc_import_engine::createReader(m_source.iDatabaseType, (&database));
@@ -63,10 +73,26 @@ vx::VxBool odbc_import_read::run()
       });
       m_result = pReader->startProcess();
       if (m_result.getValue()) { m_pListOfTables = pReader->getListOfTables(); m_lstWarnings = pReader->getWarnings(); }
+      if (m_result.getValue() && ! sEngine.isEmpty()) { m_lstWarnings.prepend(sEngine); }
    }
    database = QSqlDatabase();
    releaseConnection(sName);
    return m_result;
+}
+
+QString odbc_import_read::checkEngine(int iDatabaseType, const QString& sDbmsName, bool* pNoteOnly)
+{
+   const odbc_import_engine::row& chosen = odbc_import_engine::get(iDatabaseType);
+   const odbc_import_engine::row* pServer = odbc_import_engine::fromDbmsName(sDbmsName);
+   if (pNoteOnly) { (*pNoteOnly) = (chosen.engine == odbc_import_engine::engine_generic); }
+   // a server none of the readers knows is the generic reader's, whatever was chosen
+   if (! pServer || (pServer->engine == chosen.engine)) { return QString(); }
+   if (chosen.engine == odbc_import_engine::engine_generic)
+   {
+      return QString("The server is %1: the generic reader reads neither its relationships nor its keys of several columns; "
+                     "its own reader reads them (database type \"%2\").").arg(sDbmsName, pServer->text);
+   }
+   return QString("The database type is \"%1\", but the server is %2: choose the database type \"%3\" and connect again.").arg(chosen.text, sDbmsName, pServer->text);
 }
 
 void odbc_import_read::start()

@@ -21,6 +21,8 @@ struct odbc_import_source
    QString sDsn;
    QString sLogin;
    QString sPassword;
+   /** Whether the server's own name (SQL_DBMS_NAME) is checked against the engine type before the reader runs. */
+   bool bCheckEngine = false;
 };
 
 /**
@@ -53,6 +55,10 @@ public:
 
    /** Drops the tables whose keys setDropped holds, keeping the others in order: one pass over the list. */
    static void removeTables(model::type_lst_table& lst, const QSet<long>& setDropped);
+
+   /** Why the engine type does not suit the server that answered (empty when it does); a note for the generic
+       engine on a server that has a reader of its own. */
+   static QString checkEngine(int iDatabaseType, const QString& sDbmsName, bool* pNoteOnly = nullptr);
 
 Q_SIGNALS:
    /** The connection is open, the reader about to run (on the reading thread). */

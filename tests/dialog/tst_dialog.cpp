@@ -6,8 +6,11 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QElapsedTimer>
+#include <QCompleter>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QStringListModel>
 #include <QPlainTextEdit>
 #include <QPluginLoader>
 #include <QPushButton>
@@ -252,6 +255,11 @@ private Q_SLOTS:
                                                                                "CREATE TABLE supplier (supplier_id INTEGER PRIMARY KEY, name TEXT)" })), QString());
       m_sShopDsn = kel_test::sqliteDsn(sFile);
       context::ctx_global::setMainWnd(&m_wnd);
+      // the test's own data source, in an odbc.ini of its own
+      QFile ini(m_dir.filePath("odbc.ini"));
+      QVERIFY(ini.open(QIODevice::WriteOnly) && (ini.write(("[kel_shop]\nDriver=SQLite3\nDatabase=" + sFile + "\n").toLocal8Bit()) > 0));
+      ini.close();
+      qputenv("ODBCINI", QFile::encodeName(ini.fileName()));
    }
 
    void cleanupTestCase()
@@ -378,6 +386,45 @@ private Q_SLOTS:
       QTest::newRow("sqlite") << "SQLite" << "KEL_TEST_SAKILA_SQLITE" << 16 << 5;
    }
 
+   // the field offers the data sources and the drivers; the type follows the driver the text names (or its data source's
+   // driver) while "Generic" is shown or was guessed, never once the user chose one; the data source connects
+   void dataSources_data()
+   {
+      QTest::addColumn<QString>("sTyped");
+      QTest::addColumn<QString>("sChosen");
+      QTest::addColumn<QString>("sExpected");
+      QTest::newRow("data source") << "kel_shop" << "Generic" << "SQLite";
+      QTest::newRow("PostgreSQL driver") << "Driver={PostgreSQL Unicode};Server=db" << "Generic" << "PostgreSQL";
+      QTest::newRow("MariaDB driver") << "Driver={MariaDB Unicode};" << "Generic" << "MySQL (or MariaDB)";
+      QTest::newRow("FreeTDS, after a guess") << "Driver={MariaDB Unicode};\bDriver=FreeTDS;Server=db" << "Generic" << "MS SQL Server";
+      QTest::newRow("no driver named") << "Server=db;Port=5432" << "Generic" << "Generic";
+      QTest::newRow("chosen by the user") << "Driver={PostgreSQL Unicode};" << "SQLite" << "SQLite";
+   }
+
+   void dataSources()
+   {
+      QFETCH(QString, sTyped);
+      QFETCH(QString, sChosen);
+      QFETCH(QString, sExpected);
+      auto* pDsn = w<QLineEdit>(m_pWnd.get(), "m_txtConnectionString");
+      const QStringList lstOffered = static_cast<QStringListModel*>(pDsn->completer()->model())->stringList();
+      QVERIFY2(lstOffered.contains("kel_shop") && lstOffered.contains("Driver={SQLite3};") && lstOffered.contains("Driver={PostgreSQL Unicode};"), qPrintable(lstOffered.join(", ")));
+      auto* pType = w<QComboBox>(m_pWnd.get(), "m_cboDatabaseType");
+      pType->setCurrentText(sChosen);
+      // "\b": all that was typed is selected and typed over
+      for (const QString& sPart : sTyped.split('\b'))
+      {
+         pDsn->selectAll();
+         QTest::keyClicks(pDsn, sPart);
+      }
+      QCOMPARE(pType->currentText(), sExpected);
+      if (sTyped == "kel_shop")
+      {
+         QCOMPARE(connectTo(m_pWnd.get(), sTyped, sExpected), QStringList());
+         QCOMPARE(tableNodes(m_pWnd.get()).count(), 5);
+      }
+   }
+
    // one namespace: tables and views straight under the root, sorted, tied to their entries by key
    void sakila()
    {
@@ -443,17 +490,40 @@ private Q_SLOTS:
       for (const tree_item* p : lstTables) { if (p->checkState(0) == Qt::Checked) { lstChecked << p->text(0); } }
       QCOMPARE(lstChecked, QStringList({ "sales.orders", "sales.v_orders" }));
       QVERIFY(button("m_btnOk")->isEnabled());
+      // the filter shows the names holding its text in any case (not the schema's), hides schemas left empty, and changes no check mark
+      QLabel* pCount = w<QLabel>(m_pWnd.get(), "m_lblCheckedCount");
+      QCOMPARE(pCount->text(), QString("2 of 6 tables and views checked"));
+      for (const auto& filter : QList<QPair<QString, QString>>({ { "O", "nokey shop sales.orders sales.v_orders | {} Zeta (1)" }, { "sales", " | {}  (3), {} Zeta (1), {} sales (2)" }, { "", "item nokey shop Zeta.z sales.orders sales.v_orders | " } }))
+      {
+         w<QLineEdit>(m_pWnd.get(), "m_txtFilterTables")->setText(filter.first);
+         QStringList lstShown, lstHiddenSchemas;
+         for (const tree_item* p : lstTables) { if (! p->isHidden()) { lstShown << p->text(0); } }
+         for (int i = 0; i < pRoot->childCount(); ++i) { if (pRoot->child(i)->isHidden()) { lstHiddenSchemas << pRoot->child(i)->text(0); } }
+         QCOMPARE(lstShown.join(' ') + " | " + lstHiddenSchemas.join(", "), filter.second);
+         QCOMPARE(pCount->text(), QString("2 of 6 tables and views checked"));
+      }
+      lstTables.at(3)->setCheckState(0, Qt::Checked);
+      QCOMPARE(pCount->text(), QString("3 of 6 tables and views checked"));
+      lstTables.at(3)->setCheckState(0, Qt::Unchecked);
       lstTables.at(0)->setExpanded(true);
       button("m_btnCollapseSchema")->click();
       QVERIFY(! pRoot->child(0)->isExpanded() && ! pRoot->child(2)->isExpanded() && lstTables.at(0)->isExpanded());
       button("m_btnExpandSchema")->click();
       QVERIFY(pRoot->child(0)->isExpanded() && pRoot->child(1)->isExpanded() && pRoot->child(2)->isExpanded());
+      // OK hands over the checked tables, shown or not
+      w<QLineEdit>(m_pWnd.get(), "m_txtFilterTables")->setText("item");
+      button("m_btnOk")->click();
+      QStringList lstKept;
+      for (long i = 0; i < m_pWnd->getListOfTables()->count(); ++i) { lstKept << m_pWnd->getListOfTables()->getByIndex(i)->getName(); }
+      QCOMPARE(lstKept, QStringList({ "orders", "v_orders" }));
    }
 
-   // an engine combo without a current entry (a stored text that matched none) reads as the generic engine: no key nodes, only columns
+   // an engine combo without a current entry (a stored text that matched none) reads as the generic engine: no key nodes, only columns;
+   // a note says which reader reads more
    void noEngineReadsGeneric()
    {
-      QCOMPARE(connectTo(m_pWnd.get(), m_sShopDsn, "no such engine"), QStringList());
+      QCOMPARE(connectTo(m_pWnd.get(), m_sShopDsn, "no such engine"), QStringList("KelOdbcImport: The server is SQLite: the generic reader reads neither its relationships "
+                                                                                  "nor its keys of several columns; its own reader reads them (database type \"SQLite\")."));
       QCOMPARE(w<QComboBox>(m_pWnd.get(), "m_cboDatabaseType")->currentIndex(), -1);
       QCOMPARE(tableNodes(m_pWnd.get()).count(), 5);
       for (const tree_item* pTable : tableNodes(m_pWnd.get()))
@@ -467,10 +537,22 @@ private Q_SLOTS:
       QTest::addColumn<QString>("dsn");
       QTest::addColumn<QString>("engine");
       QTest::addColumn<QString>("expected");   // empty: the reader's own failure
-      const QString sNoDriver("Driver={No Such Driver}");
+      // a first line in plain words, then the driver's own text; the drivers and data sources as unixODBC's own tool lists them
+      const auto failed = [](const QString& sDsn, const QString& sFirst) { return (sFirst + "\n\nError connecting to database :\n" + kel_test::odbcOpenError(sDsn)); };
+      QStringList lstDrivers = kel_test::odbcinst("-q -d"), lstSources = kel_test::odbcinst("-q -s");
+      lstDrivers.sort(Qt::CaseInsensitive);
+      const QString sNoDriver("Driver={No Such Driver}"), sClosed("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=x;Uid=u");
       QTest::newRow("empty data source") << "" << "SQLite" << "DSN or connection string cannot be empty.";
-      QTest::newRow("connection error") << sNoDriver << "SQLite" << ("Error connecting to database :\n" + kel_test::odbcOpenError(sNoDriver));
-      QTest::newRow("reader failure") << m_sShopDsn << "PostgreSQL" << "";
+      QTest::newRow("driver not installed") << sNoDriver << "SQLite" << failed(sNoDriver, "The ODBC driver \"No Such Driver\" is not installed. Installed drivers: " + lstDrivers.join(", ") + ".");
+      QTest::newRow("no such data source") << "nosuch" << "SQLite"
+                                           << failed("nosuch", "No ODBC data source is named \"nosuch\". Data sources: " + lstSources.join(", ") + "; installed drivers: " + lstDrivers.join(", ") + ".");
+      QTest::newRow("server not reached") << sClosed << "PostgreSQL" << failed(sClosed, "The database server could not be reached at 127.0.0.1:1: is it running there, and does it accept connections?");
+      if (! kel_test::env("KEL_TEST_PG_PORT").isEmpty())
+      {
+         const QString sRole = QString(kel_test::postgresqlDsn("postgres")).replace("Uid=" + kel_test::env("KEL_TEST_PG_USER"), "Uid=nobody");
+         QTest::newRow("login refused") << sRole << "PostgreSQL" << failed(sRole, "The server refused the login \"nobody\": check the login and the password.");
+      }
+      QTest::newRow("wrong database type") << m_sShopDsn << "PostgreSQL" << "The database type is \"PostgreSQL\", but the server is SQLite: choose the database type \"SQLite\" and connect again.";
       QTest::newRow("no table") << kel_test::sqliteDsn(m_dir.filePath("empty.db")) << "SQLite" << "";
    }
 

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGraphicsPathItem>
 #include <QGraphicsRectItem>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -61,6 +62,20 @@ bool pathAvoidsBoxes(const QPainterPath& path, const QList<QRectF>& lstBoxes)
    return true;
 }
 
+// three schemas of a small business, related across them
+const QStringList k_lstSchemas({ "CREATE SCHEMA sales", "CREATE SCHEMA stock", "CREATE SCHEMA hr",
+   "CREATE TABLE hr.department (department_id serial PRIMARY KEY, name varchar(60) NOT NULL)",
+   "CREATE TABLE hr.employee (employee_id serial PRIMARY KEY, department_id int REFERENCES hr.department, manager_id int REFERENCES hr.employee, name varchar(80))",
+   "CREATE TABLE stock.warehouse (warehouse_id serial PRIMARY KEY, city varchar(60), manager_id int REFERENCES hr.employee)",
+   "CREATE TABLE stock.product (product_id serial PRIMARY KEY, name varchar(120), price numeric(10,2))",
+   "CREATE TABLE stock.stock_level (warehouse_id int REFERENCES stock.warehouse, product_id int REFERENCES stock.product, quantity int, PRIMARY KEY (warehouse_id, product_id))",
+   "CREATE TABLE stock.reorder_rule (product_id int PRIMARY KEY REFERENCES stock.product, minimum int, batch int)",
+   "CREATE TABLE sales.customer (customer_id serial PRIMARY KEY, name varchar(80), account_manager_id int REFERENCES hr.employee)",
+   "CREATE TABLE sales.orders (order_id serial PRIMARY KEY, customer_id int NOT NULL REFERENCES sales.customer, ordered_on date)",
+   "CREATE TABLE sales.order_line (order_id int REFERENCES sales.orders, line_no int, product_id int REFERENCES stock.product, quantity int, PRIMARY KEY (order_id, line_no))",
+   "CREATE TABLE sales.invoice (invoice_id serial PRIMARY KEY, order_id int REFERENCES sales.orders, amount numeric(10,2))",
+   "CREATE VIEW sales.order_total AS SELECT order_id, sum(quantity) AS items FROM sales.order_line GROUP BY order_id" });
+
 const QString k_sSqliteCatalogue("SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite_%'");
 
 } // namespace
@@ -109,23 +124,29 @@ private Q_SLOTS:
 
    void interactiveImport_data()
    {
-      for (const char* sColumn : { "sNeeds", "sDsn", "sLogin", "sPassword", "sCatalogue" }) { QTest::addColumn<QString>(sColumn); }
+      // sPicture: which window the row shows in the README (with KEL_SCREENSHOT_DIR)
+      for (const char* sColumn : { "sNeeds", "sDsn", "sLogin", "sPassword", "sCatalogue", "sPicture" }) { QTest::addColumn<QString>(sColumn); }
       QTest::addColumn<int>("iEngine");
-      const QString sPgDsn = QString("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=%2").arg(kel_test::env("KEL_TEST_PG_PORT"), kel_test::env("KEL_TEST_SAKILA_PG_DB"));
+      const QString sPgServer = QString("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=").arg(kel_test::env("KEL_TEST_PG_PORT"));
+      const QString sPgDsn = sPgServer + kel_test::env("KEL_TEST_SAKILA_PG_DB");
       const QString sMyDsn = QString("Driver={MariaDB Unicode};Server=127.0.0.1;Port=%1;Database=%2").arg(kel_test::env("KEL_TEST_MYSQL_PORT"), kel_test::env("KEL_TEST_SAKILA_MYSQL_DB"));
-      QTest::newRow("SQLite shop") << "" << kel_test::sqliteDsn(m_dir.filePath("shop.db")) << "" << "" << k_sSqliteCatalogue << int(kel_test::k_sqlite);
-      QTest::newRow("PostgreSQL Sakila") << "KEL_TEST_SAKILA_PG_DB" << sPgDsn << kel_test::env("KEL_TEST_PG_USER") << ""
-                                         << "SELECT table_name FROM information_schema.tables WHERE table_schema NOT IN ('pg_catalog', 'information_schema')" << int(kel_test::k_postgresql);
+      const QString sPgCatalogue("SELECT table_name FROM information_schema.tables WHERE table_schema NOT IN ('pg_catalog', 'information_schema')");
+      QTest::newRow("SQLite shop") << "" << kel_test::sqliteDsn(m_dir.filePath("shop.db")) << "" << "" << k_sSqliteCatalogue << "" << int(kel_test::k_sqlite);
+      QTest::newRow("PostgreSQL Sakila") << "KEL_TEST_SAKILA_PG_DB" << sPgDsn << kel_test::env("KEL_TEST_PG_USER") << "" << sPgCatalogue << "" << int(kel_test::k_postgresql);
       QTest::newRow("MariaDB Sakila") << "KEL_TEST_SAKILA_MYSQL_DB" << sMyDsn << kel_test::env("KEL_TEST_MYSQL_USER") << kel_test::env("KEL_TEST_MYSQL_PWD")
-                                      << "SELECT table_name FROM information_schema.tables WHERE table_schema = DATABASE()" << int(kel_test::k_mysql);
+                                      << "SELECT table_name FROM information_schema.tables WHERE table_schema = DATABASE()" << "main_window.png" << int(kel_test::k_mysql);
+      // several schemas, the tree's filter in use
+      QTest::newRow("PostgreSQL schemas") << "KEL_TEST_PG_PORT" << (sPgServer + "kel_host_schemas") << kel_test::env("KEL_TEST_PG_USER")
+                                          << "" << sPgCatalogue << "dialog_connected.png" << int(kel_test::k_postgresql);
    }
 
    // the import menu entry, the dialog driven to the end, the entities in the window, then Undo and Redo
    void interactiveImport()
    {
       QFETCH(QString, sNeeds); QFETCH(QString, sDsn); QFETCH(QString, sLogin); QFETCH(QString, sPassword);
-      QFETCH(QString, sCatalogue); QFETCH(int, iEngine);
-      if (! sNeeds.isEmpty()) { KEL_REQUIRE(! kel_test::env(qPrintable(sNeeds)).isEmpty(), "Sakila database " + sNeeds + " (run through tests/services/with_servers.sh)"); }
+      QFETCH(QString, sCatalogue); QFETCH(QString, sPicture); QFETCH(int, iEngine);
+      if (! sNeeds.isEmpty()) { KEL_REQUIRE(! kel_test::env(qPrintable(sNeeds)).isEmpty(), sNeeds + " (run through tests/services/with_servers.sh)"); }
+      if (sDsn.contains("kel_host_schemas")) { QCOMPARE(kel_test::createDatabase(kel_test::k_postgresql, "kel_host_schemas", k_lstSchemas), QString()); }
       kel_test::connection source(sDsn + (sLogin.isEmpty() ? QString() : (";Uid=" + sLogin)) + (sPassword.isEmpty() ? QString() : (";Pwd=" + sPassword)));
       QVERIFY2(source.openError().isEmpty(), qPrintable(source.openError()));
       const QStringList lstCatalogue = source.column(sCatalogue);
@@ -177,7 +198,15 @@ private Q_SLOTS:
          }
          auto* pOk = child<QPushButton>(pDialog, "m_btnOk");
          expect(pOk->isEnabled(), "Ok disabled");
-         screenshot(pDialog, "dialog_connected.png");
+         const QString sCount = QString("%1 of %1 tables and views checked").arg(iTables);
+         expect(child<QLabel>(pDialog, "m_lblCheckedCount")->text() == sCount, "count: " + child<QLabel>(pDialog, "m_lblCheckedCount")->text());
+         if (sPicture.startsWith("dialog"))
+         {
+            // what a user looking for the orders sees: every table checked, the tree cut down to the names with "order"
+            QTest::keyClicks(child<QLineEdit>(pDialog, "m_txtFilterTables"), "order");
+            pDialog->resize(1180, 760);
+            screenshot(pDialog, sPicture);
+         }
          if (pOk->isEnabled()) { QTest::mouseClick(pOk, Qt::LeftButton); } else { pDialog->reject(); }
       });
       QAction* pImport = child<QAction>(&wnd, "m_actImport_KelOdbcImport");
@@ -207,7 +236,15 @@ private Q_SLOTS:
       const QString sLog = child<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText();
       QVERIFY(sLog.contains(QString("project finished (%1 entities imported)").arg(lstCatalogue.count())));
       QVERIFY(sLog.contains(QString("%1 entities added, 0 replaced").arg(lstCatalogue.count())));
-      screenshot(&wnd, "main_window.png");
+      if (sPicture.startsWith("main"))
+      {
+         // the whole diagram in a window as large as the screen, and as a picture of its own (the Project menu's export)
+         wnd.resize(wnd.screen()->availableSize() - QSize(10, 40));
+         QTest::qWait(200);
+         child<QAction>(&wnd, "m_actFitToWindow")->trigger();
+         screenshot(&wnd, sPicture);
+         QVERIFY(pDiagram->exportTo(QDir(qEnvironmentVariable("KEL_SCREENSHOT_DIR")).filePath("diagram.png")).getValue());
+      }
 
       // Undo and Redo from the Edit menu, as the user finds them
       QMenu* pEdit = nullptr;
