@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QPluginLoader>
+#include <QProcess>
 #include <QtTest>
 
 #include <plugin/import_interface.h>
@@ -60,6 +61,31 @@ private Q_SLOTS:
          "--KelOdbcImport_mapping_sql_to_cpp=\"sql1~cpp1;sql2~cpp2;etc...\" : [Optional] List of mappings from SQL type to C++ type",
          "--KelOdbcImport_verbose=0/1 : [Optional] Display more details during the import process" };
       QCOMPARE(m_pPlugin->getCommandLineInfos().split('\n'), QStringList("") + QStringList(expected).replaceInStrings(QRegularExpression("^"), "  "));
+   }
+
+   // the real host loads only a plug-in that calls nothing of its libraries beyond what they offer plug-ins:
+   // every symbol it takes from the host's core library and from Vexa is one of these
+   void hostContract()
+   {
+      QProcess nm;
+      nm.start("nm", { "-D", "--undefined-only", "-C", QString(KEL_PLUGIN_FILE) });
+      QVERIFY(nm.waitForFinished() && (nm.exitCode() == 0));
+      const QStringList offered({ "vx::VxSqlQuery::VxSqlQuery(", "vx::VxSqlQuery::bind(", "vx::VxSqlQuery::where(", "vx::VxSqlQuery::getSqlResultAt(",
+         "vx::VxSqlDatabase::getDatabase(", "vx::dao::call_query(", "vx::dao::call_query_without_prepare(", "vx::dao::fetch_by_query<model::plugin_params>(",
+         "vx::dao::delete_by_query<model::plugin_params>(", "vx::dao::insert<model::plugin_params>(", "vx::VxSession::VxSession(", "vx::VxSession::~VxSession(",
+         "vx::VxSession::operator+=(", "view::main_wnd::getAppArg(", "view::main_wnd::addUndoRedoCommand(", "tools::common_model::getModelAllCollection(",
+         "tools::common_model::getModelDecorationForRelationship(", "tools::event_filter::", "tools::validator_helper::setValidator_Namespace(",
+         "plugin::base_interface::on", "plugin::generic_importer::getPropertyType(", "plugin::generic_importer::import(", "plugin::import_interface::",
+         "context::ctx_global::getMainWnd(", "context::ctx_global::getAppHelpManualUrl(", "context::ctx_scoped::", "context::ctx_project::getProject(",
+         "undo_redo::undo_project::backupUndoProject(", "undo_redo::undo_project::backupRedoProject(", "undo_redo::undo_base::m_bCreateUndoRedoInEvent",
+         "for model::app_table", "for plugin::base_interface", "for plugin::import_interface", "for undo_redo::undo_project" });
+      static const QRegularExpression host("\\b(vx|context|model|plugin|view|tools|undo_redo)::");
+      QStringList lstOther;
+      for (const QString& sLine : QString::fromLatin1(nm.readAllStandardOutput()).split('\n'))
+      {
+         if (sLine.contains(host) && std::none_of(offered.begin(), offered.end(), [&sLine](const QString& s) { return sLine.contains(s); })) { lstOther << sLine.trimmed(); }
+      }
+      QCOMPARE(lstOther, QStringList());
    }
 
    // every image of the bundle is a 32x32 icon with transparency; the plug-in's icons are its own image
