@@ -1,5 +1,6 @@
 #include <model/app_model.h>
 #include <model/plugin_params.h>
+#include <vx/VxDaoImpl.h>
 #include <model/property_type.h>
 
 namespace model {

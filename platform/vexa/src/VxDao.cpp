@@ -1,4 +1,4 @@
-#include <vx/VxDao.h>
+#include <vx/VxDaoImpl.h>
 #include <vx/VxSqlDatabase.h>
 
 namespace vx {
@@ -17,7 +17,7 @@ QSqlError exec(QSqlDatabase& db, const QString& sql, const VxSqlQuery* condition
    QSqlQuery local(db);
    QSqlQuery& q = (result ? (*result) : local);
    if (! q.prepare(sql)) { return q.lastError(); }
-   if (condition) { condition->bindTo(q); }
+   if (condition) { VxSqlQueryAccess::bindTo(*condition, q); }
    for (const QVariant& value : values) { q.addBindValue(value); }
    if (! q.exec()) { return q.lastError(); }
    return QSqlError();
@@ -36,11 +36,11 @@ static QSqlError run(VxSqlQuery& query, QSqlDatabase* db, bool bPrepare)
    if (bPrepare)
    {
       if (! q.prepare(query.sql())) { return q.lastError(); }
-      query.bindTo(q);
+      VxSqlQueryAccess::bindTo(query, q);
       if (! q.exec()) { return q.lastError(); }
    }
    else if (! q.exec(query.sql())) { return q.lastError(); }
-   query.readResults(q);
+   VxSqlQueryAccess::readResults(query, q);
    // a connection lost while fetching ends the row loop early: report it instead of a short result
    if (q.lastError().isValid()) { return q.lastError(); }
    return QSqlError();

@@ -29,12 +29,7 @@ public:
 
    /** Restricts the rows of a persistence operation to column = value (several calls: AND). */
    VxSqlQuery& where(const QString& column, const QVariant& value);
-   QString whereClause() const;
 
-   /** Binds every value of this query on q (which has been prepared or not). */
-   void bindTo(QSqlQuery& q) const;
-   /** Keeps every row of an executed query; returns the number of rows read. */
-   long readResults(QSqlQuery& q);
 
    long getSqlResultRowCount() const { return static_cast<long>(m_lstRows.size()); }
    QStringList getSqlResultColumns() const { return m_lstColumns; }
@@ -43,6 +38,14 @@ public:
    QVariant getSqlResultAt(long row, long column) const;
 
 private:
+   friend class VxSqlQueryAccess;   // the persistence operations (VxDaoImpl.h)
+
+   QString whereClause() const;
+   /** Binds every value of this query on q (which has been prepared or not). */
+   void bindTo(QSqlQuery& q) const;
+   /** Keeps every row of an executed query; returns the number of rows read. */
+   long readResults(QSqlQuery& q);
+
    struct Binding { QString name; QVariant value; QSql::ParamType type; };
 
    QString m_sSql;
