@@ -10,12 +10,12 @@ namespace sql {
 
 // A virtual table keeps its data in shadow tables of its own, named after it ("notes" of fts5: notes_data,
 // notes_idx, notes_content, notes_docsize, notes_config; fts3/4, rtree: the other suffixes): they are no
-// tables of the model. The name's bytes come along in hex: the driver drops those that are not UTF-8.
+// tables of the model (their names are listed once: a comparison of every table with every other grows with the
+// square of the tables). The name's bytes come along in hex: the driver drops those that are not UTF-8.
 const char* const k_master =
    "SELECT m.type, m.tbl_name, hex(m.tbl_name) AS name_hex FROM sqlite_master m WHERE (m.type = 'table' OR m.type = 'view') "
-   "AND NOT EXISTS (SELECT 1 FROM sqlite_master v WHERE v.type = 'table' AND v.sql LIKE 'CREATE VIRTUAL TABLE%' "
-   "AND substr(m.tbl_name, 1, length(v.tbl_name) + 1) = v.tbl_name || '_' AND substr(m.tbl_name, length(v.tbl_name) + 2) "
-   "IN ('data', 'idx', 'content', 'docsize', 'config', 'segments', 'segdir', 'stat', 'node', 'parent', 'rowid'));";
+   "AND m.tbl_name NOT IN (SELECT v.tbl_name || '_' || s.column1 FROM sqlite_master v, (VALUES ('data'), ('idx'), ('content'), ('docsize'), "
+   "('config'), ('segments'), ('segdir'), ('stat'), ('node'), ('parent'), ('rowid')) s WHERE v.type = 'table' AND v.sql LIKE 'CREATE VIRTUAL TABLE%');";
 // Pragmas take no bound values: "%table%" is replaced by the quoted table name, so that names with
 // blanks, quotes, dots or keywords ("with blank", "say ""hi""", "select") are read too.
 const char* const k_foreign_keys = "PRAGMA foreign_key_list(%table%);";
