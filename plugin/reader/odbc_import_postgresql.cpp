@@ -103,7 +103,7 @@ const char* const k_columns_v12 =
 // The catalogue-wide queries: each replaces its per-table query above, run once for every table of the
 // schemas the tables query reads; each row names its table (table_namespace, table_name), and the rows of
 // one table come in the order of the per-table query. Rows of tables that are not read (partitions) are
-// left aside by the reader. As in the tables query, every column is an expression (::text): for a plain
+// left aside by the reader. As in the tables query, every column is an expression (::text, COALESCE): for a plain
 // column of a catalogue table psqlODBC looks that table up first, one more round trip.
 
 // Replaces k_primary_key (every version before 11); the order of a key's columns is not read.
@@ -149,7 +149,7 @@ const char* const k_all_relations_v11 =
 // Replaces k_columns_v11; comments joined, not looked up column by column.
 const char* const k_all_columns_v11 =
    "SELECT n.nspname::text AS table_namespace, c.relname::text AS table_name, a.attname::text AS attname, a.attnotnull::text AS attnotnull, "
-   "ds.description AS comment, d.adsrc AS default_value, t.typname::text AS typname "
+   "COALESCE(ds.description, '') AS comment, d.adsrc AS default_value, t.typname::text AS typname "
    "FROM pg_catalog.pg_class c INNER JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
    "INNER JOIN pg_catalog.pg_attribute a ON (c.oid = a.attrelid) INNER JOIN pg_catalog.pg_type t ON (t.oid = a.atttypid) "
    "LEFT JOIN pg_catalog.pg_attrdef d ON ((a.attrelid, a.attnum) = (d.adrelid, d.adnum)) "
@@ -162,7 +162,7 @@ const char* const k_all_columns_v11 =
 // opening every table cost more than the rest of the query.
 const char* const k_all_columns_v12 =
    "SELECT n.nspname::text AS table_namespace, c.relname::text AS table_name, a.attname::text AS attname, a.attnotnull::text AS attnotnull, "
-   "ds.description AS comment, (CASE WHEN a.attgenerated = '' THEN pg_get_expr(d.adbin, 0) END) AS default_value, t.typname::text AS typname "
+   "COALESCE(ds.description, '') AS comment, (CASE WHEN a.attgenerated = '' THEN pg_get_expr(d.adbin, 0) END) AS default_value, t.typname::text AS typname "
    "FROM pg_catalog.pg_class c INNER JOIN pg_catalog.pg_namespace n ON (n.oid = c.relnamespace) "
    "INNER JOIN pg_catalog.pg_attribute a ON (c.oid = a.attrelid) INNER JOIN pg_catalog.pg_type t ON (t.oid = a.atttypid) "
    "LEFT JOIN pg_catalog.pg_attrdef d ON ((a.attrelid, a.attnum) = (d.adrelid, d.adnum)) "
