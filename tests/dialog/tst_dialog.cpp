@@ -317,12 +317,15 @@ private Q_SLOTS:
       const QUrl expected(context::ctx_global::getAppHelpManualUrl() + "#wnd_odbc_import");
       QVERIFY(QFile::exists(expected.toLocalFile()));
       QCOMPARE(m_lstOpened, QList<QUrl>({ expected, expected }));
+      // a wider dialog gives the type columns the room, a higher one the tree
       const QTableWidget* pTable = w<QTableWidget>(m_pWnd.get(), "m_lstTypeMapping");
-      const int iBefore = pTable->columnWidth(2);
-      m_pWnd->resize(1600, 700);
+      const QWidget* pTree = w(m_pWnd.get(), "m_lstItemsToImport");
+      const int iBefore = pTable->columnWidth(2), iTableHeight = pTable->height(), iTreeHeight = pTree->height();
+      m_pWnd->resize(1600, m_pWnd->height() + 400);
       QApplication::processEvents();
       QVERIFY(pTable->columnWidth(2) > iBefore);
       QCOMPARE(pTable->columnWidth(3), pTable->columnWidth(2));
+      QVERIFY2((pTree->height() - iTreeHeight >= 350) && (pTable->height() == iTableHeight), qPrintable(QString("tree %1 -> %2, table %3 -> %4").arg(iTreeHeight).arg(pTree->height()).arg(iTableHeight).arg(pTable->height())));
    }
 
    // the reader's 0 to 100 shows as 0 to 50, the tree fill goes on from 50 up to (2N - 1) * 100 / 2N; check marks go down from the root;
@@ -337,6 +340,7 @@ private Q_SLOTS:
       QCOMPARE(progressTexts.lst << button("m_btnConnect")->text(), QStringList({ "Connect to database", progress(10), progress(20), progress(30), progress(40),
                                                                                  progress(50), progress(60), progress(70), progress(80), progress(90), "Connect to database" }));
       tree_item* pRoot = rootItem(m_pWnd.get());
+      QCOMPARE(pRoot->toolTip(0), pRoot->text(0));   // longer than most trees are wide
       const QList<tree_item*> lstTables = tableNodes(m_pWnd.get());
       pRoot->setCheckState(0, Qt::Checked);
       for (const tree_item* p : lstTables) { QCOMPARE(p->checkState(0), Qt::Checked); }
