@@ -17,7 +17,7 @@
 
 #include "odbc_import_connection.h"
 #include "odbc_import_engine.h"
-#include "odbc_import_sources.h"
+#include "odbc_import_driver_manager.h"
 #include "odbc_import_type_mapping.h"
 
 namespace view {
@@ -71,7 +71,7 @@ void wnd_odbc_import::init()
    connect(m_txtFilterTables, &QLineEdit::textChanged, this, &wnd_odbc_import::doTxtFilterTablesChanged);
 
    // the data sources and drivers the driver manager knows, offered as the user types; any text stays allowed
-   auto* pSources = new QCompleter(plugin::odbc_import_sources::getCompletions(), m_txtConnectionString);
+   auto* pSources = new QCompleter(plugin::odbc_import_driver_manager::getCompletions(), m_txtConnectionString);
    pSources->setCaseSensitivity(Qt::CaseInsensitive);
    pSources->setFilterMode(Qt::MatchContains);
    m_txtConnectionString->setCompleter(pSources);

@@ -4,7 +4,7 @@
 #include <QStringList>
 
 #include "odbc_import_connection.h"
-#include "odbc_import_sources.h"
+#include "odbc_import_driver_manager.h"
 
 namespace plugin {
 
@@ -58,10 +58,10 @@ QString odbc_import_connect_error::getCause(const QString& sConnection, const QS
                                      : QString("The server refused the login \"%1\": check the login and the password.").arg(sLogin));
          }
          case cause::no_driver:
-            return QString("The ODBC driver \"%1\" is not installed. Installed drivers: %2.").arg(sDriver.isEmpty() ? sDataSource : sDriver, listed(odbc_import_sources::getDrivers()));
+            return QString("The ODBC driver \"%1\" is not installed. Installed drivers: %2.").arg(sDriver.isEmpty() ? sDataSource : sDriver, listed(odbc_import_driver_manager::getDrivers()));
          case cause::no_data_source:
             return QString("No ODBC data source is named \"%1\". Data sources: %2; installed drivers: %3.")
-               .arg(sDataSource, listed(odbc_import_sources::getDataSources()), listed(odbc_import_sources::getDrivers()));
+               .arg(sDataSource, listed(odbc_import_driver_manager::getDataSources()), listed(odbc_import_driver_manager::getDrivers()));
          case cause::no_file:
             return QString("The SQLite database \"%1\" does not exist or cannot be opened.").arg(value({ "DATABASE" }));
       }

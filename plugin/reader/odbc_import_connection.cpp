@@ -8,12 +8,9 @@
 
 #include <QSqlDriver>
 
-#include <odbcinst.h>
-#include <sql.h>
-#include <sqlext.h>
-
 #include <context/ctx_custom.h>
 
+#include "odbc_import_driver_manager.h"
 #include "odbc_import_engine.h"
 
 namespace plugin {
@@ -76,19 +73,11 @@ QString valueOf(const QString& s, const attribute& a)
    return sValue;
 }
 
-// A data source's own setting in odbc.ini (the user's, then the system's), empty when it sets none.
-QString dsnSetting(const QString& sDsn, const char* sKey)
-{
-   char szValue[1024] = {};
-   const int iLength = SQLGetPrivateProfileString(sDsn.toLocal8Bit().constData(), sKey, "", szValue, sizeof(szValue), "odbc.ini");
-   return ((iLength > 0) ? QString::fromLocal8Bit(szValue, qMin<int>(iLength, sizeof(szValue) - 1)) : QString());
-}
-
 // By the Driver= of the string, else by the driver odbc.ini names for its data source, else by the engine type.
 const odbc_import_engine::row& engineOf(const QString& s, const QList<attribute>& lst, const QString& sDsn, int iDatabaseType)
 {
    const int i = indexOfKey(lst, "DRIVER");
-   const QString sDriver = ((i >= 0) ? valueOf(s, lst.at(i)) : (sDsn.isEmpty() ? QString() : dsnSetting(sDsn, "Driver")));
+   const QString sDriver = ((i >= 0) ? valueOf(s, lst.at(i)) : (sDsn.isEmpty() ? QString() : odbc_import_driver_manager::getDataSourceSetting(sDsn, "Driver")));
    const odbc_import_engine::row* pRow = odbc_import_engine::fromDriverName(sDriver);
    return (pRow ? (*pRow) : odbc_import_engine::get(iDatabaseType));
 }
@@ -155,7 +144,7 @@ void odbc_import_connection::fillContext(context::ctx_custom* pContext, int iDat
    for (const QString& sKeyword : engine.driverKeywords(g_iLoginTimeout, g_iReadTimeout))
    {
       const QString sKey = sKeyword.section('=', 0, 0);
-      if ((indexOfKey(lst, sKey) < 0) && (sDataSource.isEmpty() || dsnSetting(sDataSource, qPrintable(sKey)).isEmpty())) { lstMore << sKeyword; }
+      if ((indexOfKey(lst, sKey) < 0) && (sDataSource.isEmpty() || odbc_import_driver_manager::getDataSourceSetting(sDataSource, sKey).isEmpty())) { lstMore << sKeyword; }
    }
    if (! lstMore.isEmpty()) { sConnection += (";" + lstMore.join(';')); }
 
@@ -177,19 +166,6 @@ QString odbc_import_connection::maskPassword(const QString& sConnection)
    return sMasked;
 }
 
-QString odbc_import_connection::getDbmsName(const QSqlDatabase& database)
-{
-   // QODBC hands out its connection handle as a QVariant holding an SQLHANDLE, a void* to Qt's types
-   const QVariant vHandle = ((database.isOpen() && (database.driverName() == "QODBC")) ? database.driver()->handle() : QVariant());
-   if (! vHandle.isValid() || ((qstrcmp(vHandle.typeName(), "SQLHANDLE") != 0) && (qstrcmp(vHandle.typeName(), "void*") != 0))) { return QString(); }
-   const SQLHDBC hConnection = *static_cast<const SQLHANDLE*>(vHandle.constData());
-   SQLWCHAR name[256] = { 0 };
-   SQLSMALLINT iBytes = 0;
-   if (! hConnection || ! SQL_SUCCEEDED(SQLGetInfoW(hConnection, SQL_DBMS_NAME, name, sizeof(name), &iBytes))) { return QString(); }
-   // unixODBC's SQLWCHAR is UTF-16
-   return QString::fromUtf16(reinterpret_cast<const char16_t*>(name), qMin<int>(iBytes / sizeof(SQLWCHAR), 255)).trimmed();
-}
-
 QString odbc_import_connection::getValue(const QString& sConnection, const QString& sKey)
 {
    const QList<attribute> lst = parseAttributes(sConnection);
@@ -198,7 +174,7 @@ QString odbc_import_connection::getValue(const QString& sConnection, const QStri
    // a bare name is a data source name, as the driver manager reads it
    const int iDsn = indexOfKey(lst, "DSN");
    const QString sDsn = (sConnection.contains('=') ? ((iDsn < 0) ? QString() : valueOf(sConnection, lst.at(iDsn))) : sConnection.trimmed());
-   return ((sDsn.isEmpty() || (sKey.compare("DSN", Qt::CaseInsensitive) == 0)) ? sDsn : dsnSetting(sDsn, qPrintable(sKey)));
+   return ((sDsn.isEmpty() || (sKey.compare("DSN", Qt::CaseInsensitive) == 0)) ? sDsn : odbc_import_driver_manager::getDataSourceSetting(sDsn, sKey));
 }
 
 QString odbc_import_connection::quoteValue(const QString& sValue)

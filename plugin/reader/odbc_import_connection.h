@@ -22,9 +22,6 @@ public:
    /** The connection string with the value of every PWD or Password replaced by stars: for logs. */
    static QString maskPassword(const QString& sConnection);
 
-   /** The name the server gives itself through its ODBC driver (SQL_DBMS_NAME), empty when the connection has none. */
-   static QString getDbmsName(const QSqlDatabase& database);
-
    /** The value of a keyword of a connection string (any case, braces taken off), else what odbc.ini sets for
        its data source (a bare name is one); empty when neither has it. */
    static QString getValue(const QString& sConnection, const QString& sKey);

@@ -5,66 +5,18 @@
 #include <QSqlIndex>
 #include <QSqlRecord>
 
-#include <sql.h>
-#include <sqlext.h>
+#include "odbc_import_driver_manager.h"
 
 namespace plugin {
-
-namespace {
-
-static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "ODBC wide characters are UTF-16 here, as QString's are");
-
-// The connection's current catalogue, empty where the driver has no catalogues.
-QString currentCatalog(SQLHDBC hDbc)
-{
-   SQLWCHAR szText[512] = {};
-   SQLSMALLINT iInfoBytes = 0;
-   if (! SQL_SUCCEEDED(SQLGetInfoW(hDbc, SQL_CATALOG_NAME, szText, sizeof(szText), &iInfoBytes)) || (szText[0] != u'Y')) { return QString(); }
-   SQLINTEGER iBytes = 0;
-   if (! SQL_SUCCEEDED(SQLGetConnectAttrW(hDbc, SQL_ATTR_CURRENT_CATALOG, szText, sizeof(szText) - sizeof(SQLWCHAR), &iBytes)) || (iBytes <= 0)) { return QString(); }
-   return QString::fromUtf16(reinterpret_cast<const char16_t*>(szText), qMin<int>(iBytes, sizeof(szText) - sizeof(SQLWCHAR)) / sizeof(SQLWCHAR));
-}
-
-// Names of the tables (or views) of one catalogue; false when the driver cannot list them.
-bool listCatalog(SQLHDBC hDbc, const QString& sCatalog, bool bViews, QStringList& lstNames)
-{
-   SQLHSTMT hStmt = SQL_NULL_HSTMT;
-   if (! SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, hDbc, &hStmt))) { return false; }
-   std::u16string sCat = sCatalog.toStdU16String(), sType = (bViews ? u"VIEW" : u"TABLE");
-   SQLRETURN iResult = SQLTablesW(hStmt, reinterpret_cast<SQLWCHAR*>(&sCat[0]), static_cast<SQLSMALLINT>(sCat.size()), nullptr, 0, nullptr, 0,
-                                  reinterpret_cast<SQLWCHAR*>(&sType[0]), static_cast<SQLSMALLINT>(sType.size()));
-   while (SQL_SUCCEEDED(iResult) && SQL_SUCCEEDED(iResult = SQLFetch(hStmt)))
-   {
-      // TABLE_NAME, read in pieces when it is longer than the buffer
-      QString sName;
-      SQLWCHAR szPiece[256];
-      SQLLEN iBytes = 0;
-      while (SQL_SUCCEEDED(iResult = SQLGetData(hStmt, 3, SQL_C_WCHAR, szPiece, sizeof(szPiece), &iBytes)) && (iBytes != SQL_NULL_DATA))
-      {
-         const SQLLEN iFull = static_cast<SQLLEN>(sizeof(szPiece) - sizeof(SQLWCHAR));
-         sName += QString::fromUtf16(reinterpret_cast<const char16_t*>(szPiece), static_cast<int>((((iBytes == SQL_NO_TOTAL) || (iBytes > iFull)) ? iFull : iBytes) / sizeof(SQLWCHAR)));
-         if (iResult == SQL_SUCCESS) { break; }
-      }
-      if (! SQL_SUCCEEDED(iResult) && (iResult != SQL_NO_DATA)) { break; }
-      lstNames.append(sName);
-      iResult = SQL_SUCCESS;
-   }
-   SQLFreeHandle(SQL_HANDLE_STMT, hStmt);
-   return (iResult == SQL_NO_DATA);
-}
-
-} // namespace
 
 QStringList odbc_import_generic::listTables(bool bViews) const
 {
    // Qt's ODBC driver names no catalogue when it lists tables: most drivers then list the connection's
    // own database, MariaDB's every database on the server, its system databases included. Where the
    // driver has catalogues, the list is asked for the connection's current one.
-   const QVariant vHandle = m_pDatabase->driver()->handle();
-   const SQLHDBC hDbc = (((m_pDatabase->driverName() == QLatin1String("QODBC")) && vHandle.isValid()) ? *static_cast<const SQLHDBC*>(vHandle.constData()) : SQL_NULL_HDBC);
-   const QString sCatalog = (hDbc ? currentCatalog(hDbc) : QString());
+   const QString sCatalog = odbc_import_driver_manager::getCurrentCatalog(*m_pDatabase);
    QStringList lstNames;
-   if (! sCatalog.isEmpty() && listCatalog(hDbc, sCatalog, bViews, lstNames)) { return lstNames; }
+   if (! sCatalog.isEmpty() && odbc_import_driver_manager::listCatalog(*m_pDatabase, sCatalog, bViews, lstNames)) { return lstNames; }
    return m_pDatabase->tables(bViews ? QSql::Views : QSql::Tables);
 }
 

@@ -9,6 +9,7 @@
 #include <context/ctx_scoped.h>
 
 #include "odbc_import_connection.h"
+#include "odbc_import_driver_manager.h"
 #include "odbc_import_engine.h"
 
 namespace plugin {
@@ -54,7 +55,7 @@ vx::VxBool odbc_import_read::run()
 
    // the wrong reader would fail on the first statement the server does not know, in the server's words
    bool bNoteOnly = false;
-   const QString sEngine = (m_source.bCheckEngine ? checkEngine(m_source.iDatabaseType, odbc_import_connection::getDbmsName(database), &bNoteOnly) : QString());
+   const QString sEngine = (m_source.bCheckEngine ? checkEngine(m_source.iDatabaseType, odbc_import_driver_manager::getDbmsName(database), &bNoteOnly) : QString());
    if (! sEngine.isEmpty() && ! bNoteOnly)
    {
       database = QSqlDatabase();
