@@ -197,7 +197,7 @@ for e in "${ENGINES[@]}"; do
     [ -n "${R[$e,$n,wall]:-}" ] || continue
     printf '%-10s %6s %8s %8s %8s %8s %6s %8s %6s %9s %9s %9s %9s\n' "${NAME[$e]}" "${R[$e,$n,tables]:--}" "${R[$e,$n,reader_wall]:--}" "${R[$e,$n,wall]}" \
       "${R[$e,$n,cpu]}" "${R[$e,$n,rss]}" "${R[$e,$n,trips]:--}" "${R[$e,$n,dump]}" "${R[$e,$n,dump_trips]:--}" "$(ratio "${R[$e,$n,wall]}" "${R[$e,$n,dump]}")" \
-      "${R[$e,$n,far]:--}" "${R[$e,$n,dump_far]:--}" "$( [ -n "${R[$e,$n,far]:-}" ] && ratio "${R[$e,$n,far]}" "${R[$e,$n,dump_far]}" || echo -)"
+      "${R[$e,$n,far]:--}" "${R[$e,$n,dump_far]:--}" "$( [ -n "${R[$e,$n,dump_far]:-}" ] && ratio "${R[$e,$n,far]}" "${R[$e,$n,dump_far]}" || echo -)"
   done
 done
 echo
