@@ -1,7 +1,6 @@
 #ifndef KEL_TESTS_SILENT_PROXY_H
 #define KEL_TESTS_SILENT_PROXY_H
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -26,10 +25,8 @@ class silent_proxy
 {
 public:
    /** Forwards to 127.0.0.1:iTargetPort until stall(); with no target it is silent from the start. */
-   explicit silent_proxy(int iTargetPort = 0, int iReleaseSeconds = 60) : m_iTargetPort(iTargetPort), m_iReleaseSeconds(iReleaseSeconds)
+   explicit silent_proxy(int iTargetPort = 0, int iReleaseSeconds = 60) : m_iTargetPort(iTargetPort), m_iReleaseSeconds(iReleaseSeconds), m_bSilent(iTargetPort == 0)
    {
-      m_bSilent = (iTargetPort == 0);
-      m_iListen = ::socket(AF_INET, SOCK_STREAM, 0);
       sockaddr_in address = loopback(0);
       socklen_t size = sizeof(address);
       if ((::bind(m_iListen, reinterpret_cast<sockaddr*>(&address), size) != 0) || (::listen(m_iListen, 16) != 0)
@@ -41,7 +38,7 @@ public:
    {
       m_bStop = true;
       if (m_thread.joinable()) { m_thread.join(); }
-      closeAll();
+      for (int fd : m_lstFds) { if (fd >= 0) { ::close(fd); } }
       ::close(m_iListen);
    }
    silent_proxy(const silent_proxy&) = delete;
@@ -56,8 +53,6 @@ public:
    bool released() const { return m_bReleased; }
 
 private:
-   struct link { int client; int server; };
-
    static sockaddr_in loopback(int iPort)
    {
       sockaddr_in address {};
@@ -67,23 +62,14 @@ private:
       return address;
    }
 
-   void closeAll()
-   {
-      for (const link& l : m_lstLinks) { ::close(l.client); if (l.server >= 0) { ::close(l.server); } }
-      m_lstLinks.clear();
-   }
-
+   // a link is two entries: the client's socket at an even index, the server's (or -1) after it
    void accept()
    {
-      link l { ::accept(m_iListen, nullptr, nullptr), -1 };
-      if (l.client < 0) { return; }
-      if (! m_bSilent)
-      {
-         l.server = ::socket(AF_INET, SOCK_STREAM, 0);
-         const sockaddr_in target = loopback(m_iTargetPort);
-         if (::connect(l.server, reinterpret_cast<const sockaddr*>(&target), sizeof(target)) != 0) { ::close(l.server); l.server = -1; }
-      }
-      m_lstLinks.push_back(l);
+      const int iClient = ::accept(m_iListen, nullptr, nullptr);
+      int iServer = (((iClient >= 0) && ! m_bSilent) ? ::socket(AF_INET, SOCK_STREAM, 0) : -1);
+      const sockaddr_in target = loopback(m_iTargetPort);
+      if ((iServer >= 0) && (::connect(iServer, reinterpret_cast<const sockaddr*>(&target), sizeof(target)) != 0)) { ::close(iServer); iServer = -1; }
+      if (iClient >= 0) { m_lstFds.insert(m_lstFds.end(), { iClient, iServer }); }
    }
 
    // false when a side closed: the link is dropped
@@ -98,49 +84,43 @@ private:
    void run()
    {
       auto silentSince = std::chrono::steady_clock::now();
-      bool bWasSilent = m_bSilent;
-      while (! m_bStop)
+      for (bool bWasSilent = m_bSilent; ! m_bStop;)
       {
          const bool bSilent = m_bSilent;
          if (bSilent && ! bWasSilent) { silentSince = std::chrono::steady_clock::now(); }
          bWasSilent = bSilent;
-         if (bSilent && ! m_lstLinks.empty() && (std::chrono::steady_clock::now() - silentSince > std::chrono::seconds(m_iReleaseSeconds)))
-         {
-            m_bReleased = true;
-            closeAll();
-         }
          std::vector<pollfd> lstPoll { { m_iListen, POLLIN, 0 } };
-         for (const link& l : m_lstLinks)
+         // a silent proxy does not even read: whatever the client sends waits in the socket
+         for (int fd : m_lstFds) { lstPoll.push_back({ fd, static_cast<short>(bSilent ? 0 : POLLIN), 0 }); }
+         if (::poll(lstPoll.data(), lstPoll.size(), 100) > 0)
          {
-            // a silent proxy does not even read: whatever the client sends waits in the socket
-            lstPoll.push_back({ l.client, static_cast<short>(bSilent ? 0 : POLLIN), 0 });
-            lstPoll.push_back({ l.server, static_cast<short>((bSilent || (l.server < 0)) ? 0 : POLLIN), 0 });
+            for (size_t i = 0; i < m_lstFds.size(); ++i)
+            {
+               if ((m_lstFds[i] < 0) || ! (lstPoll[i + 1].revents & (POLLIN | POLLHUP)) || pass(m_lstFds[i], m_lstFds[i ^ 1])) { continue; }
+               for (size_t j : { i, i ^ 1 }) { if (m_lstFds[j] >= 0) { ::close(m_lstFds[j]); } }
+               m_lstFds[i] = m_lstFds[i ^ 1] = -1;
+            }
+            // after the links polled: a new one has no entry in this round's poll list
+            if (lstPoll[0].revents & POLLIN) { accept(); }
          }
-         if (::poll(lstPoll.data(), lstPoll.size(), 100) <= 0) { continue; }
-         for (size_t i = 0; i < m_lstLinks.size(); ++i)
+         const bool bRelease = bSilent && (std::chrono::steady_clock::now() - silentSince > std::chrono::seconds(m_iReleaseSeconds));
+         for (size_t i = m_lstFds.size(); i >= 2; i -= 2)
          {
-            link& l = m_lstLinks[i];
-            const short inClient = lstPoll[1 + 2 * i].revents, inServer = lstPoll[2 + 2 * i].revents;
-            bool bOpen = true;
-            if (inClient & (POLLIN | POLLHUP)) { bOpen = pass(l.client, l.server); }
-            if (bOpen && (inServer & (POLLIN | POLLHUP))) { bOpen = pass(l.server, l.client); }
-            if (! bOpen) { ::close(l.client); if (l.server >= 0) { ::close(l.server); } l.client = -1; }
+            if (bRelease && (m_lstFds[i - 2] >= 0)) { m_bReleased = true; ::close(m_lstFds[i - 2]); if (m_lstFds[i - 1] >= 0) { ::close(m_lstFds[i - 1]); } m_lstFds[i - 2] = -1; }
+            if (m_lstFds[i - 2] < 0) { m_lstFds.erase(m_lstFds.begin() + static_cast<long>(i) - 2, m_lstFds.begin() + static_cast<long>(i)); }
          }
-         m_lstLinks.erase(std::remove_if(m_lstLinks.begin(), m_lstLinks.end(), [](const link& l) { return l.client < 0; }), m_lstLinks.end());
-         // after the links polled: a new one has no entry in this round's poll list
-         if (lstPoll[0].revents & POLLIN) { accept(); }
       }
    }
 
-   int m_iTargetPort = 0;
-   int m_iReleaseSeconds = 60;
-   int m_iListen = -1;
+   const int m_iTargetPort;
+   const int m_iReleaseSeconds;
+   const int m_iListen = ::socket(AF_INET, SOCK_STREAM, 0);
    int m_iPort = 0;
-   std::atomic<bool> m_bSilent { false };
+   std::atomic<bool> m_bSilent;
    std::atomic<bool> m_bStop { false };
    std::atomic<bool> m_bReleased { false };
    std::string m_sStallAt;
-   std::vector<link> m_lstLinks;
+   std::vector<int> m_lstFds;
    std::thread m_thread;
 };
 
