@@ -4,10 +4,8 @@
 #include <functional>
 
 #include <QApplication>
-#include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
-#include <QStringList>
 #include <QTextDocument>
 #include <QTimer>
 
@@ -49,16 +47,12 @@ private:
       if (auto* pBox = qobject_cast<QMessageBox*>(pDialog))
       {
          messages << (pBox->windowTitle() + ": " + shownText(pBox->text(), pBox->textFormat()));
-         pBox->done(QMessageBox::Ok);
-         return;
+         return pBox->done(QMessageBox::Ok);
       }
       dialogs << QString::fromLatin1(pDialog->metaObject()->className());
       // a timer does not fire again while its own slot runs: the handler gets a timer of its own
-      QPointer<QDialog> pGuard(pDialog);
-      QTimer::singleShot(0, pDialog, [this, pGuard]() {
-         if (! pGuard) { return; }
-         if (m_handler) { m_handler(pGuard); } else { pGuard->reject(); }
-      });
+      const QPointer<QDialog> pGuard(pDialog);
+      QTimer::singleShot(0, pDialog, [this, pGuard]() { if (pGuard) { m_handler ? m_handler(pGuard) : pGuard->reject(); } });
    }
 
    std::function<void(QDialog*)> m_handler;

@@ -3,7 +3,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -47,20 +46,11 @@ public:
    int port() const { return m_iPort; }
    /** From now on nothing passes in either direction. */
    void stall() { m_bSilent = true; }
-   /** Goes silent when the client sends these bytes (they do not pass): a server that hangs at that statement. */
-   void stallAt(const std::string& sText) { m_sStallAt = sText; }
    /** True when the proxy had to close connections itself: the client never gave up. */
    bool released() const { return m_bReleased; }
 
 private:
-   static sockaddr_in loopback(int iPort)
-   {
-      sockaddr_in address {};
-      address.sin_family = AF_INET;
-      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      address.sin_port = htons(static_cast<uint16_t>(iPort));
-      return address;
-   }
+   static sockaddr_in loopback(int iPort) { return sockaddr_in { AF_INET, htons(static_cast<uint16_t>(iPort)), { htonl(INADDR_LOOPBACK) }, {} }; }
 
    // a link is two entries: the client's socket at an even index, the server's (or -1) after it
    void accept()
@@ -77,7 +67,6 @@ private:
    {
       char buffer[16384];
       const ssize_t n = ::recv(from, buffer, sizeof(buffer), 0);
-      if ((n > 0) && ! m_sStallAt.empty() && (std::string(buffer, static_cast<size_t>(n)).find(m_sStallAt) != std::string::npos)) { m_bSilent = true; return true; }
       return ((n > 0) && (::send(to, buffer, static_cast<size_t>(n), MSG_NOSIGNAL) == n));
    }
 
@@ -119,7 +108,6 @@ private:
    std::atomic<bool> m_bSilent;
    std::atomic<bool> m_bStop { false };
    std::atomic<bool> m_bReleased { false };
-   std::string m_sStallAt;
    std::vector<int> m_lstFds;
    std::thread m_thread;
 };
