@@ -1,0 +1,237 @@
+// What the plug-in stands on: the connection it opens (bounded waits on a silent server, accounts,
+// data-source names, SQLite paths), the stored type mapping, the project session, the module as the
+// host loads it, and the host's importer fed by the real readers.
+#include <QtTest>
+
+#include <vx/VxDao.h>
+#include <vx/VxSerializeQt.h>
+#include <vx/VxSessionHost.h>
+
+#include <context/ctx_project.h>
+#include <context/ctx_scoped.h>
+#include <model/plugin_params.h>
+#include <plugin/generic_importer.h>
+#include <plugin/import_interface.h>
+
+#include "odbc_import_connection.h"
+#include "odbc_import_read.h"
+#include "silent_proxy.h"
+#include "test_env.h"
+
+namespace {
+
+/** The names of the tables the plug-in's read finds (it makes and closes the connection), else why not. */
+QString tablesRead(const plugin::odbc_import_source& source, const std::function<void()>& connected = {})
+{
+   plugin::odbc_import_read read(source);
+   if (connected) { QObject::connect(&read, &plugin::odbc_import_read::onConnected, connected); }
+   if (! read.run().getValue()) { return ((read.isConnectionError() ? "not open: " : "failed: ") + read.getResult().getDesc()); }
+   QStringList lst;
+   for (long i = 0; i < read.getListOfTables()->count(); ++i) { lst << read.getListOfTables()->getByIndex(i)->getName(); }
+   return lst.join(',');
+}
+
+/** The items of a file of this folder, as the separator cuts them. */
+QStringList itemsOf(const char* szFile, const char* szSeparator)
+{
+   QFile file(QString(KEL_SOURCE_DIR "/tests/foundation/") + szFile);
+   return (file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(QRegularExpression(szSeparator), Qt::SkipEmptyParts) : QStringList());
+}
+
+// magic 000024DE, count, then each text as its byte length and UTF-16BE units: "int4" "int" "text" "QString"
+const QByteArray k_twoPairs = QByteArray::fromHex("000024DE 00000002 00000008 0069006E00740034 00000006 0069006E0074"
+                                                  "00000008 0074006500780074 0000000E 00510053007400720069006E0067");
+
+// the decoration and collection options are cast from ints: any int must be a value of these enumerations
+static_assert(std::is_same<std::underlying_type<model::property_type::enum_decoration>::type, int>::value
+              && std::is_same<std::underlying_type<model::property_type::enum_collection>::type, int>::value, "decoration and collection values are ints");
+
+} // namespace
+
+class tst_foundation : public QObject
+{
+   Q_OBJECT
+
+   QTemporaryDir m_dir;
+   kel_test::silent_proxy m_silentPostgreSQL { 0, 30 };   // silent from the start
+   kel_test::silent_proxy m_silentMariaDB { kel_test::env("KEL_TEST_MYSQL_PORT").toInt(), 30 };   // until the read's connection is open
+
+private Q_SLOTS:
+   void initTestCase()
+   {
+      // data sources of the user's own, for the driver manager of this process only
+      QFile ini(m_dir.filePath("odbc.ini"));
+      QVERIFY(ini.open(QIODevice::WriteOnly) && (ini.write(("[kel_shop]\nDriver=SQLite3\nDatabase=" + m_dir.filePath("dsn.db") + "\n"
+                                                            "[kel_new]\nDriver=SQLite3\nNoCreat=0\nDatabase=" + m_dir.filePath("new.db") + "\n").toUtf8()) > 0) && ini.flush());
+      qputenv("ODBCINI", QFile::encodeName(ini.fileName()));
+      for (const QString& sFile : { "dsn.db", "shöp.db", "店 #1 100%.db" }) { QCOMPARE(kel_test::makeSqlite(m_dir.filePath(sFile), { "CREATE TABLE shop (id INT)" }), QString()); }
+      // short enough for a test, long enough for a loaded machine to log in
+      plugin::odbc_import_connection::setLoginTimeout(3);
+      plugin::odbc_import_connection::setReadTimeout(3);
+   }
+   void cleanupTestCase() { context::ctx_project::closeProject(); }
+
+   // a login and a password holding ; { } = and a keyword: they log in with exactly that text, in the database asked for
+   void account()
+   {
+      KEL_REQUIRE_MYSQL();
+      const QString sLogin("kel;{x}}"), sPassword("a;b{c}d=e}};Database=mysql"), sUser("'kel;{x}}'@'%'");
+      QCOMPARE(kel_test::createDatabase(kel_test::k_mysql, "kel_accounts", { "CREATE TABLE t (id INT)" }), QString());
+      QCOMPARE(kel_test::connection(kel_test::mysqlDsn(QString())).exec({ "DROP USER IF EXISTS " + sUser, "CREATE USER " + sUser + " IDENTIFIED BY '" + sPassword + "'", "GRANT SELECT ON kel_accounts.* TO " + sUser }), QString());
+      const QString sDsn = QString("Driver={MariaDB Unicode};Server=127.0.0.1;Port=%1;Database=kel_accounts").arg(kel_test::env("KEL_TEST_MYSQL_PORT"));
+      QCOMPARE(tablesRead({ kel_test::k_mysql, sDsn, sLogin, sPassword }), QString("t"));
+      QVERIFY(tablesRead({ kel_test::k_mysql, sDsn, sLogin, sPassword + "x" }).contains("Access denied"));
+   }
+
+   // What a read through the plug-in's connection finds. Data-source names: with a login Qt would take for part
+   // of a connection string, with settings of their own. SQLite paths with non-ASCII letters, # and %: the file
+   // is read, no other file appears, a missing one is an error. A server that accepts and then never answers,
+   // at the login or once the read began: the driver gives up before the proxy closes everything itself after
+   // 30 s (released()); psqlODBC has no read timeout, so PostgreSQL at the login only.
+   void read_data()
+   {
+      QTest::addColumn<int>("iType");
+      QTest::addColumn<QString>("sDsn");
+      QTest::addColumn<QString>("sLogin");
+      QTest::addColumn<QString>("sRead");
+      QTest::newRow("name, login with ;") << int(kel_test::k_sqlite) << "kel_shop" << "me;Server=x" << "shop";
+      QTest::newRow("name, may create its file") << int(kel_test::k_sqlite) << "kel_new" << "" << "failed";   // open, with no table
+      QTest::newRow("umlaut, generic reader") << int(kel_test::k_generic) << kel_test::sqliteDsn(m_dir.filePath("shöp.db")) << "" << "shop";
+      QTest::newRow("CJK, space, # and %") << int(kel_test::k_sqlite) << kel_test::sqliteDsn(m_dir.filePath("店 #1 100%.db")) << "" << "shop";
+      QTest::newRow("missing, umlaut") << int(kel_test::k_sqlite) << kel_test::sqliteDsn(m_dir.filePath("göne.db")) << "" << "not open";
+      auto through = [](QString sDsn, const kel_test::silent_proxy& proxy) { return sDsn.replace(QRegularExpression("Port=\\d+"), QString("Port=%1").arg(proxy.port())); };
+      QTest::newRow("PostgreSQL silent at the login") << int(kel_test::k_postgresql) << through(kel_test::postgresqlDsn("postgres"), m_silentPostgreSQL) << "" << "not open";
+      QTest::newRow("MariaDB silent in the read") << int(kel_test::k_mysql) << through(kel_test::mysqlDsn("mysql"), m_silentMariaDB) << "" << "failed";
+   }
+
+   void read()
+   {
+      QFETCH(int, iType);
+      QFETCH(QString, sDsn);
+      QFETCH(QString, sLogin);
+      QFETCH(QString, sRead);
+      if (iType == kel_test::k_postgresql) { KEL_REQUIRE_POSTGRESQL(); } else if (iType == kel_test::k_mysql) { KEL_REQUIRE_MYSQL(); }
+      const QString sResult = tablesRead({ iType, sDsn, sLogin }, [&]() { if (iType == kel_test::k_mysql) { m_silentMariaDB.stall(); } });
+      QVERIFY2((sResult.section(':', 0, 0) == sRead) && ! m_silentPostgreSQL.released() && ! m_silentMariaDB.released(), qPrintable(sResult));
+      QCOMPARE(QDir(m_dir.path()).entryList({ "*ö*", "*店*" }, QDir::Files), QStringList({ "shöp.db", "店 #1 100%.db" }));
+   }
+
+   // the verbose line never shows the password, whatever the segments around it
+   void maskedPassword()
+   {
+      QCOMPARE(plugin::odbc_import_connection::maskPassword("DSN=shop;;PWD=secret"), QString("DSN=shop;;PWD=****"));
+      QCOMPARE(plugin::odbc_import_connection::maskPassword("Driver={x};Pwd={a;b};ReadOnly"), QString("Driver={x};Pwd=****;ReadOnly"));
+   }
+
+   // the type mapping as stored: read over a list that held something else and written back to the same bytes;
+   // corrupt bytes fail with the message and leave the list exactly as it was
+   void mappingBytes_data()
+   {
+      QTest::addColumn<QByteArray>("data");
+      QTest::addColumn<QString>("error");
+      const QString sCorrupt("input binary data is not valid");
+      QTest::newRow("one pair") << QByteArray::fromHex("000024DE 00000001 00000002 0061 00000004 00620063") << "";
+      for (int n = 1; n < k_twoPairs.size(); n += 3) { QTest::addRow("first %d bytes", n) << k_twoPairs.left(n) << sCorrupt; }
+      QTest::newRow("negative count") << QByteArray::fromHex("000024DE FFFFFFFF 00000002 0061 00000002 0062") << sCorrupt;
+      QTest::newRow("count beyond the bytes left") << QByteArray::fromHex("000024DE 7FFFFFFF 00000002 0061 00000000") << sCorrupt;
+      // two good pairs are read before the missing third one is noticed
+      QTest::newRow("count above pairs") << QByteArray(k_twoPairs).replace(7, 1, "\x03").append(QByteArray::fromHex("00000002 0061")) << sCorrupt;
+   }
+
+   void mappingBytes()
+   {
+      QFETCH(QByteArray, data);
+      QFETCH(QString, error);
+      vx::VxCollection<QString, QString> lst;
+      QVERIFY(vx::serialization::qt::from_byte_array(lst, k_twoPairs).getValue());
+      const vx::VxBool read = vx::serialization::qt::from_byte_array(lst, data);
+      QCOMPARE(read.getDesc(), error);
+      QCOMPARE(vx::serialization::qt::to_byte_array(lst), read.getValue() ? data : k_twoPairs);
+   }
+
+   // a settings save whose commit fails (another connection reads in a transaction) says so, and changes nothing
+   void failedCommitIsReported()
+   {
+      const QString sFile = m_dir.filePath("session.kelmar"), sKeys("SELECT group_concat(param_key) FROM t_plugin_params");
+      QVERIFY(context::ctx_project::openProject(sFile).getValue());
+      kel_test::connection reader(sFile, "QSQLITE");
+      QCOMPARE(reader.exec({ "INSERT INTO t_plugin_params VALUES ('G', 'DSN', NULL)", "BEGIN", sKeys }), QString());
+      context::ctx_scoped scoped(context::ctx_project::getSingleton());
+      vx::VxSessionHost session;
+      session += vx::dao::delete_by_query<model::plugin_params>(vx::VxSqlQuery(""), session.database());
+      QVERIFY(session.isValid() && session.commit().isValid());
+      // the project's own connection is out of the transaction too
+      QSqlQuery query(*session.database());
+      QVERIFY(query.exec(sKeys) && query.next() && (query.value(0).toString() == "DSN"));
+   }
+
+   // the host loads the module by its metadata, and refuses one that calls its libraries beyond what they
+   // offer plug-ins: every symbol it takes from the host's core library and from Vexa is one of these
+   void hostContract()
+   {
+      QPluginLoader loader(QString(KEL_PLUGIN_FILE));
+      const QJsonObject meta = loader.metaData();
+      QCOMPARE(QStringList({ meta.value("IID").toString(), meta.value("className").toString() }), QStringList({ "KelOdbcImport", "odbc_import" }));
+      QCOMPARE(meta.value("MetaData").toObject(), QJsonObject({ { "Keys", QJsonArray({ "KelOdbcImport" }) } }));
+      QVERIFY2(qobject_cast<plugin::import_interface*>(loader.instance()), qPrintable(loader.errorString()));
+      QProcess nm;
+      nm.start("nm", { "-D", "--undefined-only", "-C", QString(KEL_PLUGIN_FILE) });
+      QVERIFY(nm.waitForFinished() && (nm.exitCode() == 0));
+      const QStringList lstOffered = itemsOf("host_offers.txt", "\n");
+      QStringList lstOther;
+      for (const QString& sLine : QString::fromLatin1(nm.readAllStandardOutput()).split('\n').filter(QRegularExpression("\\b(vx|context|model|plugin|view|tools|undo_redo)::")))
+      {
+         if (std::none_of(lstOffered.begin(), lstOffered.end(), [&sLine](const QString& s) { return sLine.contains(s); })) { lstOther << sLine.trimmed(); }
+      }
+      QCOMPARE(lstOther, (lstOffered.size() > 30) ? QStringList() : QStringList("host_offers.txt not read"));
+   }
+
+   // a read imported into namespace "ns": ways back on the referenced table only, one per foreign key, no
+   // name twice in an entity; "ns" and the namespaces below it replaced, those that only begin alike kept
+   void relationships_data()
+   {
+      QTest::addColumn<int>("iType");
+      QTest::addColumn<QString>("sDsn");
+      QTest::newRow("SQLite") << int(kel_test::k_sqlite) << kel_test::sqliteDsn(m_dir.filePath("relations.db"));
+      QTest::newRow("PostgreSQL") << int(kel_test::k_postgresql) << kel_test::postgresqlDsn("kel_relations");
+      QTest::newRow("MariaDB") << int(kel_test::k_mysql) << kel_test::mysqlDsn("kel_relations");
+   }
+
+   void relationships()
+   {
+      QFETCH(int, iType);
+      QFETCH(QString, sDsn);
+      QStringList lstDdl = itemsOf("relations.sql", "\\s*;\\s*");
+      if (iType == kel_test::k_postgresql) { KEL_REQUIRE_POSTGRESQL(); } else if (iType == kel_test::k_mysql) { KEL_REQUIRE_MYSQL(); }
+      // SQLite takes the cycle's second foreign key (the ALTER TABLE at the end) only in CREATE TABLE, where it may name a table still to come
+      if (iType == kel_test::k_sqlite) { lstDdl = lstDdl.mid(0, 6).replaceInStrings("b_id INT)", "b_id INT, " + lstDdl.last().section(" ADD ", 1) + ")"); }
+      QCOMPARE((iType == kel_test::k_sqlite) ? kel_test::makeSqlite(m_dir.filePath("relations.db"), lstDdl) : kel_test::createDatabase(kel_test::engine_type(iType), "kel_relations", lstDdl), QString());
+      QVERIFY(context::ctx_project::openProject(m_dir.filePath(QString("project_%1.kelmar").arg(iType))).getValue());
+      QVERIFY(context::ctx_project::getProject()->addEntities({ { "ns", "old" }, { "ns::dropped::deeper", "old" }, { "nsx", "old" }, { "other::ns", "old" } }).getValue());
+      plugin::odbc_import_read read({ iType, sDsn });
+      QVERIFY2(read.run().getValue(), qPrintable(read.getResult().getDesc()));
+      plugin::generic_importer importer;
+      importer.setListOfTables(read.getListOfTables());
+      importer.setNamespace("ns");
+      importer.setDeleteNamespace(true);
+      const vx::VxBool imported = importer.import();
+      QVERIFY2(imported.getValue(), qPrintable(imported.getDesc()));
+
+      QStringList lstFound;   // "name: -> target, <- source..." of every imported entity, the full name of every other
+      for (const model::entity& e : context::ctx_project::getProject()->getEntities())
+      {
+         QStringList lstNames, lstRelations;
+         for (const model::entity_property& p : e.properties) { lstNames << p.name; }
+         for (const model::entity_relationship& r : e.relationships) { lstNames << r.name; lstRelations << (((r.kind == "many-to-one") ? "-> " : "<- ") + r.targetEntity); }
+         QVERIFY2(QSet<QString>(lstNames.begin(), lstNames.end()).count() == lstNames.count(), qPrintable(e.name + ": " + lstNames.join(", ")));
+         lstRelations.sort();
+         lstFound << ((e.name == "old") ? e.fullName() : (e.name + ": " + lstRelations.join(", ")));
+      }
+      lstFound.sort();
+      QCOMPARE(lstFound, QStringList({ "child: -> child, -> parent, -> parent, <- child", "comp_fk: -> comp_pk", "comp_pk: <- comp_fk", "cyc_a: -> cyc_b, <- cyc_b",
+                                       "cyc_b: -> cyc_a, <- cyc_a", "nsx::old", "other::ns::old", "parent: <- child, <- child" }));
+   }
+};
+
+QTEST_MAIN(tst_foundation)
+#include "tst_foundation.moc"
