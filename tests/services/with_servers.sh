@@ -94,7 +94,7 @@ start_mariadb() {
     --bind-address=127.0.0.1 --socket="$sock" --pid-file="$MY_TMP/mariadbd.pid" --log-error="$MY_TMP/error.log" \
     --innodb-flush-log-at-trx-commit=0 </dev/null >>"$MY_TMP/error.log" 2>&1 &
   MY_PID=$!
-  for _ in $(seq 60); do   # up to ~30 s
+  for _ in $(seq 120); do   # up to ~60 s: a busy machine starts it slowly
     kill -0 "$MY_PID" 2>/dev/null || break
     if mariadb-admin --no-defaults -S "$sock" -uroot ping >/dev/null 2>&1; then ready=1; break; fi
     sleep 0.5
