@@ -1,20 +1,16 @@
-// The interactive import as a user runs it, and the host program, in a real X server (Xvfb). With
+// The host and the interactive import as a user runs them, in a real X server (Xvfb). With
 // KEL_SCREENSHOT_DIR set, the dialog after connecting and the main window after the import are saved
 // there as PNG pictures of the X screen (scripts/screenshots.sh).
-#include <algorithm>
-
+#include <QAction>
 #include <QComboBox>
-#include <QGraphicsPathItem>
 #include <QGraphicsRectItem>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPluginLoader>
-#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -22,6 +18,7 @@
 #include <context/ctx_global.h>
 #include <context/ctx_project.h>
 #include <plugin/import_interface.h>
+#include <undo_redo/undo_project.h>
 #include <view/entity_diagram.h>
 #include <view/main_wnd.h>
 
@@ -44,39 +41,11 @@ QStringList entityNames(const view::main_wnd& wnd)
 /** Saves what the X server shows of the window, when the run asks for pictures. */
 void screenshot(QWidget* pWidget, const QString& sFile)
 {
-   const QString sDir = qEnvironmentVariable("KEL_SCREENSHOT_DIR");
-   if (sDir.isEmpty()) { return; }
+   if (qEnvironmentVariableIsEmpty("KEL_SCREENSHOT_DIR")) { return; }
    QVERIFY(QTest::qWaitForWindowExposed(pWidget));
    QTest::qWait(500); // let the X server get every pending paint before its pixels are read
-   QVERIFY(pWidget->screen()->grabWindow(pWidget->winId()).save(QDir(sDir).filePath(sFile)));
+   QVERIFY(pWidget->screen()->grabWindow(pWidget->winId()).save(QDir(qEnvironmentVariable("KEL_SCREENSHOT_DIR")).filePath(sFile)));
 }
-
-/** Whether the path starts and ends on the edge of a box and passes through none (200 points along it). */
-bool pathAvoidsBoxes(const QPainterPath& path, const QList<QRectF>& lstBoxes)
-{
-   const auto inside = [&lstBoxes](const QPointF& p, qreal dMargin) {
-      return std::any_of(lstBoxes.cbegin(), lstBoxes.cend(), [&](const QRectF& r) { return r.adjusted(dMargin, dMargin, -dMargin, -dMargin).contains(p); });
-   };
-   for (const QPointF& end : { path.pointAtPercent(0.0), path.pointAtPercent(1.0) }) { if (! inside(end, -2.0) || inside(end, 2.0)) { return false; } }
-   for (int i = 0; i <= 200; ++i) { if (inside(path.pointAtPercent(i / 200.0), 2.0)) { return false; } }
-   return true;
-}
-
-// three schemas of a small business, related across them
-const QStringList k_lstSchemas({ "CREATE SCHEMA sales", "CREATE SCHEMA stock", "CREATE SCHEMA hr",
-   "CREATE TABLE hr.department (department_id serial PRIMARY KEY, name varchar(60) NOT NULL)",
-   "CREATE TABLE hr.employee (employee_id serial PRIMARY KEY, department_id int REFERENCES hr.department, manager_id int REFERENCES hr.employee, name varchar(80))",
-   "CREATE TABLE stock.warehouse (warehouse_id serial PRIMARY KEY, city varchar(60), manager_id int REFERENCES hr.employee)",
-   "CREATE TABLE stock.product (product_id serial PRIMARY KEY, name varchar(120), price numeric(10,2))",
-   "CREATE TABLE stock.stock_level (warehouse_id int REFERENCES stock.warehouse, product_id int REFERENCES stock.product, quantity int, PRIMARY KEY (warehouse_id, product_id))",
-   "CREATE TABLE stock.reorder_rule (product_id int PRIMARY KEY REFERENCES stock.product, minimum int, batch int)",
-   "CREATE TABLE sales.customer (customer_id serial PRIMARY KEY, name varchar(80), account_manager_id int REFERENCES hr.employee)",
-   "CREATE TABLE sales.orders (order_id serial PRIMARY KEY, customer_id int NOT NULL REFERENCES sales.customer, ordered_on date)",
-   "CREATE TABLE sales.order_line (order_id int REFERENCES sales.orders, line_no int, product_id int REFERENCES stock.product, quantity int, PRIMARY KEY (order_id, line_no))",
-   "CREATE TABLE sales.invoice (invoice_id serial PRIMARY KEY, order_id int REFERENCES sales.orders, amount numeric(10,2))",
-   "CREATE VIEW sales.order_total AS SELECT order_id, sum(quantity) AS items FROM sales.order_line GROUP BY order_id" });
-
-const QString k_sSqliteCatalogue("SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite_%'");
 
 } // namespace
 
@@ -87,15 +56,13 @@ class tst_host_interactive : public QObject
    QTemporaryDir m_dir;
    QPluginLoader m_loader;
    plugin::import_interface* m_pPlugin = nullptr;
-   std::shared_ptr<plugin::generic_importer> m_pImporter = std::make_shared<plugin::generic_importer>();
    int m_iProject = 0;
 
    /** A new open project holding one entity of its own. */
-   QString newProject()
+   QString newProject(const model::entity& e = { "legacy", "kept" })
    {
       const QString sFile = m_dir.filePath(QString("project_%1.kelmar").arg(++m_iProject));
-      const bool bDone = context::ctx_project::openProject(sFile).getValue() && context::ctx_project::getProject()->addEntities({ model::entity{ "legacy", "kept" } }).getValue();
-      return (bDone ? sFile : QString());
+      return ((context::ctx_project::openProject(sFile).getValue() && context::ctx_project::getProject()->addEntities({ e }).getValue()) ? sFile : QString());
    }
 
 private Q_SLOTS:
@@ -103,17 +70,15 @@ private Q_SLOTS:
    {
       QVERIFY(m_dir.isValid());
       QCOMPARE(QGuiApplication::platformName(), QString("xcb"));
-      // the sample shop database that the main job imports
       QProcess sqlite;
       sqlite.setStandardInputFile(QString(KEL_SOURCE_DIR) + "/samples/shop.sql");
       sqlite.start("sqlite3", { m_dir.filePath("shop.db") });
       QVERIFY(sqlite.waitForFinished() && (sqlite.exitCode() == 0));
-
       m_loader.setFileName(QString(KEL_PLUGIN_FILE));
       QVERIFY2(m_loader.load(), qPrintable(m_loader.errorString()));
       m_pPlugin = qobject_cast<plugin::import_interface*>(m_loader.instance());
       QVERIFY(m_pPlugin);
-      m_pPlugin->setGenericImporter(m_pImporter);
+      m_pPlugin->setGenericImporter(std::make_shared<plugin::generic_importer>());
    }
 
    void cleanup()
@@ -124,35 +89,36 @@ private Q_SLOTS:
 
    void interactiveImport_data()
    {
-      // sPicture: which window the row shows in the README (with KEL_SCREENSHOT_DIR)
-      for (const char* sColumn : { "sNeeds", "sDsn", "sLogin", "sPassword", "sCatalogue", "sPicture" }) { QTest::addColumn<QString>(sColumn); }
+      QTest::addColumn<QString>("sDsn");
       QTest::addColumn<int>("iEngine");
-      const QString sPgServer = QString("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=").arg(kel_test::env("KEL_TEST_PG_PORT"));
-      const QString sPgDsn = sPgServer + kel_test::env("KEL_TEST_SAKILA_PG_DB");
-      const QString sMyDsn = QString("Driver={MariaDB Unicode};Server=127.0.0.1;Port=%1;Database=%2").arg(kel_test::env("KEL_TEST_MYSQL_PORT"), kel_test::env("KEL_TEST_SAKILA_MYSQL_DB"));
+      QTest::addColumn<QString>("sCatalogue");
+      QTest::addColumn<QString>("sPicture");   // which window the row shows in the README (with KEL_SCREENSHOT_DIR)
       const QString sPgCatalogue("SELECT table_name FROM information_schema.tables WHERE table_schema NOT IN ('pg_catalog', 'information_schema')");
-      QTest::newRow("SQLite shop") << "" << kel_test::sqliteDsn(m_dir.filePath("shop.db")) << "" << "" << k_sSqliteCatalogue << "" << int(kel_test::k_sqlite);
-      QTest::newRow("PostgreSQL Sakila") << "KEL_TEST_SAKILA_PG_DB" << sPgDsn << kel_test::env("KEL_TEST_PG_USER") << "" << sPgCatalogue << "" << int(kel_test::k_postgresql);
-      QTest::newRow("MariaDB Sakila") << "KEL_TEST_SAKILA_MYSQL_DB" << sMyDsn << kel_test::env("KEL_TEST_MYSQL_USER") << kel_test::env("KEL_TEST_MYSQL_PWD")
-                                      << "SELECT table_name FROM information_schema.tables WHERE table_schema = DATABASE()" << "main_window.png" << int(kel_test::k_mysql);
-      // several schemas, the tree's filter in use
-      QTest::newRow("PostgreSQL schemas") << "KEL_TEST_PG_PORT" << (sPgServer + "kel_host_schemas") << kel_test::env("KEL_TEST_PG_USER")
-                                          << "" << sPgCatalogue << "dialog_connected.png" << int(kel_test::k_postgresql);
+      QTest::newRow("SQLite shop") << kel_test::sqliteDsn(m_dir.filePath("shop.db")) << int(kel_test::k_sqlite)
+                                   << "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND name NOT LIKE 'sqlite_%'" << "";
+      QTest::newRow("PostgreSQL Sakila") << kel_test::postgresqlDsn(kel_test::env("KEL_TEST_SAKILA_PG_DB")) << int(kel_test::k_postgresql) << sPgCatalogue << "";
+      QTest::newRow("MariaDB Sakila") << kel_test::mysqlDsn(kel_test::env("KEL_TEST_SAKILA_MYSQL_DB")) << int(kel_test::k_mysql)
+                                      << "SELECT table_name FROM information_schema.tables WHERE table_schema = DATABASE()" << "main_window.png";
+      // three schemas related across them, the tree's filter in use
+      QTest::newRow("PostgreSQL schemas") << kel_test::postgresqlDsn("kel_host_schemas") << int(kel_test::k_postgresql) << sPgCatalogue << "dialog_connected.png";
    }
 
-   // the import menu entry, the dialog driven to the end, the entities in the window, then Undo and Redo
+   // the import menu entry, the dialog driven to OK, the entities in the window and the diagram; then an import
+   // the project refuses: the result window says why and nothing changes
    void interactiveImport()
    {
-      QFETCH(QString, sNeeds); QFETCH(QString, sDsn); QFETCH(QString, sLogin); QFETCH(QString, sPassword);
-      QFETCH(QString, sCatalogue); QFETCH(QString, sPicture); QFETCH(int, iEngine);
-      if (! sNeeds.isEmpty()) { KEL_REQUIRE(! kel_test::env(qPrintable(sNeeds)).isEmpty(), sNeeds + " (run through tests/services/with_servers.sh)"); }
-      if (sDsn.contains("kel_host_schemas")) { QCOMPARE(kel_test::createDatabase(kel_test::k_postgresql, "kel_host_schemas", k_lstSchemas), QString()); }
-      kel_test::connection source(sDsn + (sLogin.isEmpty() ? QString() : (";Uid=" + sLogin)) + (sPassword.isEmpty() ? QString() : (";Pwd=" + sPassword)));
-      QVERIFY2(source.openError().isEmpty(), qPrintable(source.openError()));
-      const QStringList lstCatalogue = source.column(sCatalogue);
+      QFETCH(QString, sDsn); QFETCH(int, iEngine); QFETCH(QString, sCatalogue); QFETCH(QString, sPicture);
+      // a server's port or database missing: the test servers are not running
+      if (sDsn.contains(QRegularExpression("Port=;|Database=;|Database=$"))) { KEL_REQUIRE(false, "test servers (run through tests/services/with_servers.sh)"); }
+      QVERIFY(! sDsn.contains("kel_host_schemas") || kel_test::createDatabase(kel_test::k_postgresql, "kel_host_schemas", { "CREATE SCHEMA sales", "CREATE SCHEMA stock",
+         "CREATE SCHEMA hr", "CREATE TABLE hr.employee (employee_id serial PRIMARY KEY, manager_id int REFERENCES hr.employee, name varchar(80))",
+         "CREATE TABLE stock.product (product_id serial PRIMARY KEY, name varchar(120), price numeric(10,2))",
+         "CREATE TABLE sales.orders (order_id serial PRIMARY KEY, account_manager_id int REFERENCES hr.employee, ordered_on date)",
+         "CREATE TABLE sales.order_line (order_id int REFERENCES sales.orders, line_no int, product_id int REFERENCES stock.product, PRIMARY KEY (order_id, line_no))",
+         "CREATE VIEW sales.order_total AS SELECT order_id, count(*) AS items FROM sales.order_line GROUP BY order_id" }).isEmpty());
+      const QStringList lstCatalogue = kel_test::connection(sDsn).column(sCatalogue);
       QVERIFY(! lstCatalogue.isEmpty());
-      QVERIFY(! newProject().isEmpty());
-
+      const QString sProject = newProject();
       view::main_wnd wnd;
       wnd.setAppArgs(QStringList("kelmar")); // no headless options: the import opens its dialog
       context::ctx_global::setMainWnd(&wnd);
@@ -160,46 +126,33 @@ private Q_SLOTS:
       wnd.doReloadProject();
       wnd.show();
       QVERIFY(QTest::qWaitForWindowExposed(&wnd));
-      const QStringList lstBefore = entityNames(wnd);
-      QCOMPARE(lstBefore, QStringList("kept"));
 
-      // fills the connection fields, connects, checks every table and view with the keyboard, and accepts;
-      // what it finds amiss is said after the dialog has closed
+      // fills the connection string, connects, checks every table and view with the keyboard and accepts; closes
+      // the result window; what it finds amiss is said after the dialogs have closed
       QStringList lstAmiss;
       const auto expect = [&lstAmiss](bool bTrue, const QString& sWhat) { if (! bTrue) { lstAmiss << sWhat; } };
       kel_test::modal_watch watch([&](QDialog* pDialog) {
-         expect(pDialog->parentWidget() == &wnd, "the dialog's parent is not the main window");
-         const auto* pMapping = child<QTableWidget>(pDialog, "m_lstTypeMapping");
-         // the SQL and C++ type columns of the mapping editor, as first shown
-         expect(qMin(pMapping->columnWidth(2), pMapping->columnWidth(3)) > 100, "type-mapping columns too narrow");
-         auto* pType = child<QComboBox>(pDialog, "m_cboDatabaseType");
-         pType->setCurrentIndex(pType->findData(iEngine));
-         for (const auto& field : QList<QPair<const char*, QString>>({ { "m_txtConnectionString", sDsn }, { "m_txtLogin", sLogin }, { "m_txtPassword", sPassword }, { "m_txtNamespace", "shop" } }))
+         expect(pDialog->parentWidget() == &wnd, "a dialog's parent is not the main window");
+         if (auto* pResult = child<QPlainTextEdit>(pDialog, "m_txtResult"))
          {
-            auto* pEdit = child<QLineEdit>(pDialog, field.first);
-            pEdit->clear();
-            QTest::keyClicks(pEdit, field.second);
+            expect(pResult->isReadOnly() && pResult->toPlainText().contains("project is read-only"), "result: " + pResult->toPlainText());
+            return QTest::mouseClick(child<QPushButton>(pDialog, "m_btnClose"), Qt::LeftButton);
          }
+         child<QComboBox>(pDialog, "m_cboDatabaseType")->setCurrentIndex(child<QComboBox>(pDialog, "m_cboDatabaseType")->findData(iEngine));
+         child<QLineEdit>(pDialog, "m_txtConnectionString")->clear();
+         QTest::keyClicks(child<QLineEdit>(pDialog, "m_txtConnectionString"), sDsn);
+         QTest::keyClicks(child<QLineEdit>(pDialog, "m_txtNamespace"), "shop");
          // the read runs inside the click, processing events as it goes
          QTest::mouseClick(child<QPushButton>(pDialog, "m_btnConnect"), Qt::LeftButton);
          auto* pTree = child<QTreeWidget>(pDialog, "m_lstItemsToImport");
-         QTreeWidgetItem* pRoot = pTree->topLevelItem(0);
          int iTables = 0;
          for (QTreeWidgetItemIterator it(pTree); *it; ++it) { iTables += (((*it)->type() == 1003) || ((*it)->type() == 1004)); } // table and view nodes
          expect(iTables == lstCatalogue.count(), QString("%1 table nodes").arg(iTables));
-         if (pRoot)
-         {
-            // the root's text whole, or within reach of the scroll bar
-            expect(pTree->columnWidth(0) >= pTree->visualItemRect(pRoot).left() + pTree->fontMetrics().horizontalAdvance(pRoot->text(0)), "root text cut");
-            pTree->setCurrentItem(pRoot);
-            QTest::keyClick(pTree, Qt::Key_Space);
-            // one table open, to show its key, columns and relationships
-            if (pRoot->childCount() > 0) { pRoot->child(0)->setExpanded(true); }
-         }
+         pTree->setCurrentItem(pTree->topLevelItem(0));
+         QTest::keyClick(pTree, Qt::Key_Space);
          auto* pOk = child<QPushButton>(pDialog, "m_btnOk");
-         expect(pOk->isEnabled(), "Ok disabled");
-         const QString sCount = QString("%1 of %1 tables and views checked").arg(iTables);
-         expect(child<QLabel>(pDialog, "m_lblCheckedCount")->text() == sCount, "count: " + child<QLabel>(pDialog, "m_lblCheckedCount")->text());
+         const QString sCount = child<QLabel>(pDialog, "m_lblCheckedCount")->text();
+         expect(pOk->isEnabled() && (sCount == QString("%1 of %1 tables and views checked").arg(iTables)), "Ok enabled: " + QString::number(pOk->isEnabled()) + ", " + sCount);
          if (sPicture.startsWith("dialog"))
          {
             // what a user looking for the orders sees: every table checked, the tree cut down to the names with "order"
@@ -207,18 +160,18 @@ private Q_SLOTS:
             pDialog->resize(1180, 760);
             screenshot(pDialog, sPicture);
          }
-         if (pOk->isEnabled()) { QTest::mouseClick(pOk, Qt::LeftButton); } else { pDialog->reject(); }
+         QTest::mouseClick(pOk, Qt::LeftButton);
+         if (pDialog->isVisible()) { pDialog->reject(); }
       });
       QAction* pImport = child<QAction>(&wnd, "m_actImport_KelOdbcImport");
       QVERIFY(pImport && child<QMenu>(&wnd, "m_menuImport")->actions().contains(pImport));
       pImport->trigger();
       QCOMPARE((watch.messages + watch.dialogs + lstAmiss).join("; "), QString("view::wnd_odbc_import"));
-
-      QStringList lstAfter = lstCatalogue + lstBefore;
+      QStringList lstAfter = lstCatalogue + QStringList("kept");
       lstAfter.sort();
       QCOMPARE(entityNames(wnd), lstAfter);
-      // a box for every entity, none over another; a line for every relationship between two of them (a
-      // self-reference too), from the edge of one box to the edge of the other, through no box on its way
+      QVERIFY(child<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText().contains(QString("project finished (%1 entities imported)").arg(lstCatalogue.count())));
+      // a box for every entity, none over another; a line for every relationship between two of them
       auto* pDiagram = child<view::entity_diagram>(&wnd, "m_viewDiagram");
       QList<QRectF> lstBoxes;
       int iRelationships = 0;
@@ -226,17 +179,12 @@ private Q_SLOTS:
       {
          const QGraphicsRectItem* pBox = pDiagram->getBox(e.fullName());
          QVERIFY2(pBox, qPrintable(e.fullName()));
-         const QRectF rect = pBox->sceneBoundingRect();
-         for (const QRectF& other : lstBoxes) { QVERIFY2(! rect.intersects(other), qPrintable(e.fullName())); }
-         lstBoxes << rect;
+         for (const QRectF& other : lstBoxes) { QVERIFY2(! pBox->sceneBoundingRect().intersects(other), qPrintable(e.fullName())); }
+         lstBoxes << pBox->sceneBoundingRect();
          for (const model::entity_relationship& r : e.relationships) { iRelationships += ((r.kind == "many-to-one") && pDiagram->getBox(r.targetNamespace + "::" + r.targetEntity)); }
       }
       QCOMPARE(pDiagram->getLineCount(), iRelationships);
-      for (const QGraphicsPathItem* pLine : pDiagram->getLines()) { QVERIFY2(pathAvoidsBoxes(pLine->path(), lstBoxes), qPrintable(pLine->toolTip())); }
-      const QString sLog = child<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText();
-      QVERIFY(sLog.contains(QString("project finished (%1 entities imported)").arg(lstCatalogue.count())));
-      QVERIFY(sLog.contains(QString("%1 entities added, 0 replaced").arg(lstCatalogue.count())));
-      if (sPicture.startsWith("main"))
+      if (sPicture.startsWith("main") && ! qEnvironmentVariableIsEmpty("KEL_SCREENSHOT_DIR"))
       {
          // the whole diagram in a window as large as the screen, and as a picture of its own (the Project menu's export)
          wnd.resize(wnd.screen()->availableSize() - QSize(10, 40));
@@ -246,31 +194,11 @@ private Q_SLOTS:
          QVERIFY(pDiagram->exportTo(QDir(qEnvironmentVariable("KEL_SCREENSHOT_DIR")).filePath("diagram.png")).getValue());
       }
 
-      // Undo and Redo from the Edit menu, as the user finds them
-      QMenu* pEdit = nullptr;
-      for (QAction* pMenu : wnd.menuBar()->actions()) { if (pMenu->text() == "&Edit") { pEdit = pMenu->menu(); } }
-      QVERIFY(pEdit && (pEdit->actions().count() == 2));
-      QAction* pUndo = pEdit->actions().at(0);
-      QCOMPARE(pUndo->text(), QString("&Undo import from database using ODBC driver"));
-      pUndo->trigger();
-      QCOMPARE(entityNames(wnd), lstBefore);
-      pEdit->actions().at(1)->trigger();
-      QCOMPARE(entityNames(wnd), lstAfter);
-
-      // imported again: each entity replaced where it stands, none doubled
+      QCOMPARE(kel_test::connection(sProject, "QSQLITE").exec({ "CREATE TRIGGER refuse BEFORE UPDATE ON t_entity BEGIN SELECT RAISE(ABORT, 'project is read-only'); END",
+                                                                "CREATE TRIGGER refuse_new BEFORE INSERT ON t_entity BEGIN SELECT RAISE(ABORT, 'project is read-only'); END" }), QString());
       pImport->trigger();
-      QCOMPARE(watch.dialogs.count(), 2);
+      QCOMPARE((watch.dialogs + lstAmiss).join("; "), QString("view::wnd_odbc_import; view::wnd_odbc_import; view::wnd_odbc_import_result"));
       QCOMPARE(entityNames(wnd), lstAfter);
-      QVERIFY(child<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText().contains(QString("0 entities added, %1 replaced").arg(lstCatalogue.count())));
-      QList<QRectF> lstAgain;
-      for (const model::entity& e : context::ctx_project::getProject()->getEntities()) { lstAgain << pDiagram->getBox(e.fullName())->sceneBoundingRect(); }
-      QCOMPARE(lstAgain, lstBoxes);
-
-      // the plug-in's reload request alone refreshes the window
-      const model::entity added{ "legacy", "added" };
-      QVERIFY(context::ctx_project::getProject()->addEntities({ added }).getValue());
-      Q_EMIT m_pPlugin->onReloadProject();
-      QVERIFY(entityNames(wnd).contains("added"));
    }
 
    void hostProgram_data()
@@ -278,31 +206,29 @@ private Q_SLOTS:
       QTest::addColumn<QStringList>("lstImport");
       QTest::addColumn<QString>("sExpected");
       QTest::newRow("main window") << QStringList() << "Project PROJECT : 1 entities\n";
-      const int iTables = kel_test::connection(m_dir.filePath("shop.db"), "QSQLITE").column(k_sSqliteCatalogue).count();
       QTest::newRow("headless import") << (QStringList({ "--import", "KelOdbcImport" }) + kel_test::importArgs(kel_test::sqliteDsn(m_dir.filePath("shop.db")), "5").mid(1))
-                                       << QString("ODBC plugin import process to current project finished (%1 entities imported)").arg(iTables);
+                                       << "ODBC plugin import process to current project finished (";
    }
 
-   // with a display, the host program shows its main window; given an import and both headless options,
-   // it runs the import without any window and ends
+   // with a display (and no platform asked for) the host program shows its main window; given an import and both
+   // headless options, it runs the import without any window and ends
    void hostProgram()
    {
       QFETCH(QStringList, lstImport);
       QFETCH(QString, sExpected);
       const QString sProject = newProject();
-      QVERIFY(! sProject.isEmpty());
       context::ctx_project::closeProject();
-
       QProcess host;
+      QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+      env.remove("QT_QPA_PLATFORM");
+      host.setProcessEnvironment(env);
       host.start(QString(KEL_HOST_FILE), QStringList({ "--project", sProject }) + lstImport);
-      QVERIFY(host.waitForStarted());
-      const QString sTitle = "Kelmar - " + QFileInfo(sProject).fileName();
       bool bShown = false;
       // a guard against a window that never comes or an import that never ends, not a measure
-      for (int i = 0; (i < 600) && ! bShown && (host.state() == QProcess::Running); ++i)
+      for (int i = 0; (i < 600) && ! bShown && host.waitForStarted() && (host.state() == QProcess::Running); ++i)
       {
          QProcess info;
-         info.start("xwininfo", { "-name", sTitle });
+         info.start("xwininfo", { "-name", "Kelmar - " + QFileInfo(sProject).fileName() });
          bShown = info.waitForFinished() && (info.exitCode() == 0) && info.readAllStandardOutput().contains("Map State: IsViewable");
          if (! bShown) { QTest::qWait(100); }
       }
@@ -311,7 +237,41 @@ private Q_SLOTS:
       host.waitForFinished();
       const QString sOut = QString::fromLocal8Bit(host.readAllStandardOutput() + host.readAllStandardError());
       QVERIFY2((bShown == lstImport.isEmpty()) && (bEnded != bShown) && sOut.contains(sExpected.replace("PROJECT", sProject)),
-               qPrintable(QString("window '%1' shown: %2, host ended: %3; it wrote:\n").arg(sTitle).arg(bShown).arg(bEnded) + sOut));
+               qPrintable(QString("window shown: %1, host ended: %2; it wrote:\n").arg(bShown).arg(bEnded) + sOut));
+   }
+
+   // database text shows as written in the list's and the diagram's tool tips; an undo or redo that cannot write the
+   // project (another program reads it, a trigger refuses) leaves the project and the stack where they were and says why
+   void hostWindow()
+   {
+      const QString sMarkup("<b>key</b> &amp; <img src='/nonexistent.png'>");
+      model::entity e{ "", "setting" };
+      e.description = sMarkup;
+      const QString sProject = newProject(e);
+      view::main_wnd wnd;
+      wnd.doReloadProject();
+      QCOMPARE(kel_test::shownText(child<QTreeWidget>(&wnd, "m_treeEntities")->findItems("setting", Qt::MatchRecursive).value(0)->toolTip(0)), "setting : " + sMarkup);
+      QCOMPARE(kel_test::shownText(child<view::entity_diagram>(&wnd, "m_viewDiagram")->getBox("setting")->toolTip()), sMarkup);
+
+      const auto pProject = context::ctx_project::getProject();
+      auto* pCommand = new undo_redo::undo_project();
+      pCommand->setText("add x");
+      QVERIFY(pCommand->backupUndoProject(pProject).getValue() && pProject->addEntities({ model::entity{ "", "x" } }).getValue() && pCommand->backupRedoProject(pProject).getValue());
+      wnd.addUndoRedoCommand(pCommand);
+      kel_test::connection other(sProject, "QSQLITE");
+      const QList<std::tuple<const char*, QStringList, int, QString>> lstSteps = {   // action, what the other program does, stack index, last message
+         { "m_actUndo", { "BEGIN", "SELECT count(*) FROM t_entity" }, 1, "Undo of 'add x' failed, the project is unchanged : cannot restore the project's entities : database is locked" },
+         { "m_actUndo", { "ROLLBACK" }, 0, "Undo : add x" },
+         { "m_actRedo", { "CREATE TRIGGER refuse BEFORE INSERT ON t_entity BEGIN SELECT RAISE(ABORT, 'read-only'); END" }, 0,
+           "Redo of 'add x' failed, the project is unchanged : cannot restore the project's entities : read-only" } };
+      for (const auto& [sAction, lstOther, iIndex, sMessage] : lstSteps)
+      {
+         QCOMPARE(other.exec(lstOther), QString());
+         child<QAction>(&wnd, sAction)->trigger();
+         QCOMPARE(wnd.getUndoStack()->index(), iIndex);
+         QCOMPARE(pProject->getEntities().count(), iIndex + 1);
+         QCOMPARE(child<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText().split('\n').last().section("  ", 1).section(" Unable", 0, 0), sMessage);
+      }
    }
 };
 
