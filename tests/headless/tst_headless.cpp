@@ -80,8 +80,8 @@ private Q_SLOTS:
    {
       QVERIFY(m_dir.isValid() && QDir(m_dir.path()).mkpath("sub"));
       QVERIFY(::mkfifo(QFile::encodeName(m_dir.filePath("pipe")).constData(), 0600) == 0);
-      // in creation order, which is the SQLite reader's order; AUTOINCREMENT adds SQLite's own sqlite_sequence, which
-      // only the generic reader imports; a view of a dropped table is left out, and said
+      // AUTOINCREMENT adds SQLite's own sqlite_sequence, which only the generic reader imports; a view of a dropped
+      // table is left out, and said
       QCOMPARE(kel_test::makeSqlite(m_dir.filePath("shop.db"), { "CREATE TABLE customer (customer_id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL DEFAULT 'none')",
          "CREATE TABLE customer_note (note_id INTEGER PRIMARY KEY, customer_id INT REFERENCES customer (customer_id))",
          "CREATE TABLE CustomerLog (log_id INTEGER PRIMARY KEY, entry TEXT)", "CREATE TABLE orders (order_id INTEGER PRIMARY KEY, customer_id INT)",
