@@ -134,6 +134,7 @@ private Q_SLOTS:
          child<QComboBox>(pDialog, "m_cboDatabaseType")->setCurrentIndex(child<QComboBox>(pDialog, "m_cboDatabaseType")->findData(iEngine));
          child<QLineEdit>(pDialog, "m_txtConnectionString")->clear();
          QTest::keyClicks(child<QLineEdit>(pDialog, "m_txtConnectionString"), sDsn);
+         child<QLineEdit>(pDialog, "m_txtNamespace")->clear(); // the dialog shows the last import's settings
          QTest::keyClicks(child<QLineEdit>(pDialog, "m_txtNamespace"), "shop");
          // the read runs inside the click, processing events as it goes
          QTest::mouseClick(child<QPushButton>(pDialog, "m_btnConnect"), Qt::LeftButton);
