@@ -24,27 +24,6 @@ inline QStringList catalogue(const QString& sEngine, const QString& sSchema)
    return lst;
 }
 
-// tests/headless's way in to the emulated Sakila, until it calls catalogue(): the names a script creates
-enum class dialect { mssqlserver, oracle };
-struct table_def { QString name; };
-struct schema_def : QList<table_def> { dialect engine; };
-struct ddl_reader
-{
-   ddl_reader(dialect engine, const QString&) : engine(engine) { ; }
-   schema_def read(QString sql) const
-   {
-      schema_def schema;
-      schema.engine = engine;
-      sql.remove(QRegularExpression("/\\*.*?\\*/", QRegularExpression::DotMatchesEverythingOption)).remove(QRegularExpression("--[^\n]*"));
-      const QRegularExpression created("\\bCREATE\\s+(?:OR\\s+REPLACE\\s+)?(?:TABLE|VIEW)\\s+(\\w+)", QRegularExpression::CaseInsensitiveOption);
-      for (auto itr = created.globalMatch(sql); itr.hasNext();) { const QString s = itr.next().captured(1); schema.append({ (engine == dialect::oracle) ? s.toUpper() : s }); }
-      return schema;
-   }
-   dialect engine;
-};
-inline QStringList oracleCatalogue(const schema_def&) { return catalogue("oracle", "sakila"); }
-inline QStringList sqlServerCatalogue(const schema_def&) { return catalogue("mssqlserver", "sakila"); }
-
 } // namespace kel_emulation
 
 #endif // KEL_TESTS_CATALOGUE_EMULATION_H
