@@ -37,7 +37,7 @@ public:
    {
       m_bStop = true;
       if (m_thread.joinable()) { m_thread.join(); }
-      for (int fd : m_lstFds) { if (fd >= 0) { ::close(fd); } }
+      for (size_t i = 0; i < m_lstFds.size(); i += 2) { closeLink(i); }
       ::close(m_iListen);
    }
    silent_proxy(const silent_proxy&) = delete;
@@ -62,7 +62,7 @@ private:
       if (iClient >= 0) { m_lstFds.insert(m_lstFds.end(), { iClient, iServer }); }
    }
 
-   // false when a side closed: the link is dropped
+   // false when a side closed (or is gone): the link is dropped
    bool pass(int from, int to)
    {
       char buffer[16384];
@@ -78,27 +78,22 @@ private:
          const bool bSilent = m_bSilent;
          if (bSilent && ! bWasSilent) { silentSince = std::chrono::steady_clock::now(); }
          bWasSilent = bSilent;
+         // a silent proxy does not even read: whatever the client sends waits in the socket (closed links are -1: poll skips them)
          std::vector<pollfd> lstPoll { { m_iListen, POLLIN, 0 } };
-         // a silent proxy does not even read: whatever the client sends waits in the socket
          for (int fd : m_lstFds) { lstPoll.push_back({ fd, static_cast<short>(bSilent ? 0 : POLLIN), 0 }); }
-         if (::poll(lstPoll.data(), lstPoll.size(), 100) > 0)
-         {
-            for (size_t i = 0; i < m_lstFds.size(); ++i)
-            {
-               if ((m_lstFds[i] < 0) || ! (lstPoll[i + 1].revents & (POLLIN | POLLHUP)) || pass(m_lstFds[i], m_lstFds[i ^ 1])) { continue; }
-               for (size_t j : { i, i ^ 1 }) { if (m_lstFds[j] >= 0) { ::close(m_lstFds[j]); } }
-               m_lstFds[i] = m_lstFds[i ^ 1] = -1;
-            }
-            // after the links polled: a new one has no entry in this round's poll list
-            if (lstPoll[0].revents & POLLIN) { accept(); }
-         }
+         ::poll(lstPoll.data(), lstPoll.size(), 100);
+         for (size_t i = 0; i < m_lstFds.size(); ++i) { if ((lstPoll[i + 1].revents & (POLLIN | POLLHUP)) && ! pass(m_lstFds[i], m_lstFds[i ^ 1])) { closeLink(i); } }
          const bool bRelease = bSilent && (std::chrono::steady_clock::now() - silentSince > std::chrono::seconds(m_iReleaseSeconds));
-         for (size_t i = m_lstFds.size(); i >= 2; i -= 2)
-         {
-            if (bRelease && (m_lstFds[i - 2] >= 0)) { m_bReleased = true; ::close(m_lstFds[i - 2]); if (m_lstFds[i - 1] >= 0) { ::close(m_lstFds[i - 1]); } m_lstFds[i - 2] = -1; }
-            if (m_lstFds[i - 2] < 0) { m_lstFds.erase(m_lstFds.begin() + static_cast<long>(i) - 2, m_lstFds.begin() + static_cast<long>(i)); }
-         }
+         for (size_t i = 0; bRelease && (i < m_lstFds.size()); i += 2) { if (m_lstFds[i] >= 0) { m_bReleased = true; closeLink(i); } }
+         // after the links polled: a new one has no entry in this round's poll list
+         if (lstPoll[0].revents & POLLIN) { accept(); }
       }
+   }
+
+   void closeLink(size_t i)
+   {
+      for (size_t j : { i, i ^ 1 }) { if (m_lstFds[j] >= 0) { ::close(m_lstFds[j]); } }
+      m_lstFds[i] = m_lstFds[i ^ 1] = -1;
    }
 
    const int m_iTargetPort;
