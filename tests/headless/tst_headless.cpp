@@ -175,6 +175,7 @@ private Q_SLOTS:
          "--KelOdbcImport_relation_collection=3", "--KelOdbcImport_mapping_sql_to_cpp=;TEXT~std::string;;TEXT~QByteArray;INT~;~x;a~b~c" }) << 0
          << QStringList({ "std::string name   [not null, default 'none']", "boost::optional<long long> customer_id", "QSharedPointer<app::db_1::customer> customer ",
                           "std::list<QSharedPointer<app::db_1::customer_note>> list_of_customer_note ", "entity app::db_1::customer\n" }) << 5;
+      QTest::newRow("verbose, password masked") << "new" << shop({ "--KelOdbcImport_verbose=1" }, m_sDsn + ";PWD=s3cret") << 0 << QStringList({ "connect to database (", "PWD=", "!s3cret" }) << 5;
       QTest::newRow("flags false for any text but 1") << "new" << shop({ "--KelOdbcImport_import_default_value=true", "--KelOdbcImport_boost_optional=yes" }) << 0
                                                       << QStringList({ "!default", "!optional" }) << 5;
       // the generic reader, for engine type 0 or any unknown one, reads SQLite's own sqlite_sequence too
