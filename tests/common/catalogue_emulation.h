@@ -11,7 +11,7 @@
 // data: tests/readers/<engine>_catalogue.sql and <engine>_<schema>.sql, one statement a line.
 namespace kel_emulation {
 
-/** The statements that make a PostgreSQL database answer as the catalogue of engine ("mssqlserver", "oracle") for schema ("shop", "sakila"). */
+/** The statements that make a PostgreSQL database answer as the catalogue of engine ("mssqlserver", "oracle") for schema ("shop"). */
 inline QStringList catalogue(const QString& sEngine, const QString& sSchema)
 {
    QStringList lst;

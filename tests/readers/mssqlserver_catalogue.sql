@@ -1,5 +1,5 @@
--- SQL Server's catalogue, served by a PostgreSQL database: its rows in schema emul (the *_shop.sql and
--- *_sakila.sql files), sys.* and INFORMATION_SCHEMA views over them as SQL Server defines them, and
+-- SQL Server's catalogue, served by a PostgreSQL database: its rows in schema emul (mssqlserver_shop.sql),
+-- sys.* and INFORMATION_SCHEMA views over them as SQL Server defines them, and
 -- OBJECT_ID (1 to 3 parts, bracketed, quoted or bare), OBJECTPROPERTY, QUOTENAME and "+" on texts.
 -- PostgreSQL's own information_schema goes. One statement a line.
 CREATE SCHEMA emul;

@@ -1,5 +1,5 @@
--- Oracle's dictionary, served by a PostgreSQL database: its rows in schema emul (the *_shop.sql and
--- *_sakila.sql files) and the ALL_* views over them. One statement a line.
+-- Oracle's dictionary, served by a PostgreSQL database: its rows in schema emul (oracle_shop.sql)
+-- and the ALL_* views over them. One statement a line.
 CREATE SCHEMA emul;
 CREATE SCHEMA sys;
 CREATE TABLE emul.all_tables (owner text, table_name text, tablespace_name text, iot_type text, nested text, secondary text, dropped text DEFAULT 'NO');
