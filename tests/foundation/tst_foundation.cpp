@@ -13,6 +13,7 @@
 #include <plugin/generic_importer.h>
 #include <plugin/import_interface.h>
 
+#include "odbc_import_connect_error.h"
 #include "odbc_import_connection.h"
 #include "odbc_import_read.h"
 #include "silent_proxy.h"
@@ -114,6 +115,26 @@ private Q_SLOTS:
       const QString sResult = tablesRead({ iType, sDsn, sLogin }, [&]() { if (iType == kel_test::k_mysql) { m_silentMariaDB.stall(); } });
       QVERIFY2((sResult.section(':', 0, 0) == sRead) && ! m_silentPostgreSQL.released() && ! m_silentMariaDB.released(), qPrintable(sResult));
       QCOMPARE(QDir(m_dir.path()).entryList({ "*ö*", "*店*" }, QDir::Files), QStringList({ "shöp.db", "店 #1 100%.db" }));
+   }
+
+   // a connection that fails says first, in plain words, what is wrong, then gives the driver's own text
+   void connectError_data()
+   {
+      QTest::addColumn<QString>("sDsn");
+      QTest::addColumn<QString>("sFirst");
+      QTest::newRow("driver not installed") << "Driver={No Such Driver}" << "The ODBC driver \"No Such Driver\" is not installed. Installed drivers: ";
+      QTest::newRow("no such data source") << "DSN=kel_nowhere" << "No ODBC data source is named \"kel_nowhere\". Data sources: ";
+      QTest::newRow("nothing listening") << "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1" << "The database server could not be reached at 127.0.0.1:1: ";
+      QTest::newRow("login refused") << (kel_test::mysqlDsn(QString()) + "x") << "The server refused the login \"kel\": ";
+   }
+   void connectError()
+   {
+      QFETCH(QString, sDsn);
+      QFETCH(QString, sFirst);
+      if (sDsn.contains("MariaDB")) { KEL_REQUIRE_MYSQL(); }
+      const QString sDriverText = kel_test::odbcOpenError(sDsn), sMessage = plugin::odbc_import_connect_error::getMessage(sDsn, sDriverText);
+      QVERIFY2(sMessage.startsWith(sFirst) && sMessage.endsWith("\n\nError connecting to database :\n" + sDriverText) && ! sDriverText.isEmpty(), qPrintable(sMessage));
+      QVERIFY(! sDsn.startsWith("DSN=") || sMessage.contains("kel_shop"));
    }
 
    // the verbose line never shows the password, whatever the segments around it
