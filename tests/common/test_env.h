@@ -2,7 +2,6 @@
 #define KEL_TESTS_TEST_ENV_H
 
 #include <QDir>
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -106,17 +105,6 @@ private:
 
 /** The text QODBC gives when it cannot open the data source: what an import must pass on. */
 inline QString odbcOpenError(const QString& sDsn) { return connection(sDsn).db()->lastError().text(); }
-
-/** Names unixODBC's own tool lists ("-q -d": drivers, "-q -s": data sources), without their brackets. */
-inline QStringList odbcinst(const QString& sArguments)
-{
-   QProcess tool;
-   tool.start("odbcinst", sArguments.split(' '));
-   tool.waitForFinished();
-   QStringList lst;
-   for (const QString& sLine : QString::fromLocal8Bit(tool.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) { lst << sLine.trimmed().mid(1).chopped(1); }
-   return lst;
-}
 
 /** A small shop: two tables joined by a foreign key, and a view over both. */
 inline QStringList shopDdl()
