@@ -170,6 +170,17 @@ private Q_SLOTS:
       QCOMPARE(vx::serialization::qt::to_byte_array(lst), read.getValue() ? data : k_twoPairs);
    }
 
+   // the readers ask a result by column name in any case, or by number; a row, column or name that is not there is no value, never a crash
+   void resultByColumn()
+   {
+      kel_test::connection db(":memory:", "QSQLITE");
+      vx::VxSqlQuery query("SELECT 1 AS Abc, 'x' AS Def UNION ALL SELECT 2, 'y'");
+      QVERIFY(! vx::dao::call_query(query, db.db()).isValid());
+      QCOMPARE(QStringList({ query.getSqlResultAt(0, QString("abc")).toString(), query.getSqlResultAt(1, QString("dEF")).toString(), query.getSqlResultAt(0, 1L).toString() }),
+               QStringList({ "1", "y", "x" }));
+      for (const QVariant& v : { query.getSqlResultAt(0, QString("abcd")), query.getSqlResultAt(2, QString("abc")), query.getSqlResultAt(0, 2L), query.getSqlResultAt(-1, 0L) }) { QVERIFY(! v.isValid()); }
+   }
+
    // a settings save whose commit fails (another connection reads in a transaction) says so, and changes nothing
    void failedCommitIsReported()
    {
