@@ -3,6 +3,7 @@
 // host loads it, and the host's importer fed by the real readers.
 #include <QtTest>
 
+#include <vx/VxCollection.h>
 #include <vx/VxDao.h>
 #include <vx/VxSerializeQt.h>
 #include <vx/VxSessionHost.h>
@@ -168,6 +169,19 @@ private Q_SLOTS:
       const vx::VxBool read = vx::serialization::qt::from_byte_array(lst, data);
       QCOMPARE(read.getDesc(), error);
       QCOMPARE(vx::serialization::qt::to_byte_array(lst), read.getValue() ? data : k_twoPairs);
+   }
+
+   // the plug-in's table lists: a key already present is refused and changes nothing; removal by key or index moves the
+   // later pairs up and each key still finds its value and index; what is not there is no value
+   void collection()
+   {
+      vx::VxCollection<QString, int> coll;
+      for (const QString& s : { "z2", "a7", "m5", "k0" }) { QVERIFY(coll.insert(s, s.mid(1).toInt())); }
+      QVERIFY(! coll.insert("a7", 99) && coll.removeByKey("a7") && coll.removeByIndex(2) && ! coll.removeByKey("a7") && ! coll.removeByIndex(2) && coll.insert("a7", 8));
+      QStringList lst;
+      for (long i = 0; i < coll.count(); ++i) { lst << QString("%1=%2@%3").arg(coll.getKeyByIndex(i)).arg(coll.getByKey(coll.getKeyByIndex(i))).arg(coll.getIndex(coll.getKeyByIndex(i))); }
+      QCOMPARE(lst, QStringList({ "z2=2@0", "m5=5@1", "a7=8@2" }));
+      QVERIFY((coll.getByIndex(3) == 0) && coll.getKeyByIndex(-1).isNull() && (coll.getByKey("k0") == 0));
    }
 
    // the readers ask a result by column name in any case, or by number; a row, column or name that is not there is no value, never a crash
