@@ -112,6 +112,7 @@ class tst_dialog : public QObject
    QString m_sProject;
    std::unique_ptr<wnd> m_pWnd;
    view::main_wnd m_wnd;
+   QList<QUrl> m_lstOpened;
 
    /** A dialog as the import makes it: built, then given the plug-in (the stored settings of the open project are loaded). */
    std::unique_ptr<wnd> newDialog() const
@@ -152,6 +153,9 @@ class tst_dialog : public QObject
       }
       return watch.messages;
    }
+
+public Q_SLOTS:
+   void openUrl(const QUrl& url) { m_lstOpened << url; }
 
 private Q_SLOTS:
    void initTestCase()
@@ -224,6 +228,26 @@ private Q_SLOTS:
       QCOMPARE(handedOver(p), lstListed);
       QCOMPARE(p->getListOfTables()->getByIndex(0)->getMetaData("TABLE_ROOT_NAMESPACE"), QVariant("shop::db"));
       QVERIFY(! pProduct->getPrimaryKey() && (pProduct->getListOfColumns()->count() == 0) && (p->result() == QDialog::Accepted));
+   }
+
+   // the help button and F1 open the manual at the dialog's section; a taller dialog gives all its extra height to the tree
+   void helpAndResize()
+   {
+      wnd* p = m_pWnd.get();
+      p->show();
+      QApplication::setActiveWindow(p);
+      QDesktopServices::setUrlHandler("file", this, "openUrl");
+      w(p, "m_btnHelpManual")->click();
+      QTest::keyClick(w<QLineEdit>(p, "m_txtLogin"), Qt::Key_F1);
+      QDesktopServices::unsetUrlHandler("file");
+      const QUrl manual(context::ctx_global::getAppHelpManualUrl() + "#wnd_odbc_import");
+      QVERIFY(QFile::exists(manual.toLocalFile()));
+      QCOMPARE(m_lstOpened, QList<QUrl>({ manual, manual }));
+      const QWidget *pTree = w<QWidget>(p, "m_lstItemsToImport"), *pTable = w<QWidget>(p, "m_lstTypeMapping");
+      const int iTree = pTree->height(), iTable = pTable->height();
+      p->resize(p->width(), p->height() + 400);
+      QApplication::processEvents();
+      QVERIFY2((pTree->height() - iTree >= 350) && (pTable->height() == iTable), qPrintable(QString("tree %1 -> %2, table %3 -> %4").arg(iTree).arg(pTree->height()).arg(iTable).arg(pTable->height())));
    }
 
    void sakila_data()
