@@ -27,8 +27,6 @@
 
 #include <vx/VxSqlDatabase.h>
 
-#include <context/ctx_custom.h>
-#include <context/ctx_scoped.h>
 
 #include "odbc_import_connection.h"
 #include "odbc_import_process.h"
@@ -160,11 +158,9 @@ int main(int argc, char** argv)
    int status = 0;
    {
       // the connection the plug-in itself makes: its timeouts and driver options included
-      context::ctx_custom* pContext = vx::VxSingleton<context::ctx_custom>::getSingleton();
-      plugin::odbc_import_connection::fillContext(pContext, type, args.at(2), QString(), QString());
-      context::ctx_scoped scoped(pContext);
+      const plugin::odbc_import_connection connection(type, args.at(2));
       QSqlError error;
-      QSqlDatabase db = vx::VxSqlDatabase::getDatabase(error);
+      QSqlDatabase db = connection.open("bench_readers", error);
       if (! db.isOpen() || error.isValid())
       {
          std::fprintf(stderr, "cannot open the connection: %s\n", qPrintable(error.text()));

@@ -1,6 +1,11 @@
 #include "odbc_import_no_gui.h"
 
+#include <limits>
+
+#include <QCoreApplication>
 #include <QRegExp>
+#include <QRegularExpression>
+#include <QVector>
 #include <QtDebug>
 
 #include <QLineEdit>
@@ -69,6 +74,53 @@ generic_importer::type_lst_type_mapping parseTypeMapping(const QString& sMapping
    return lst;
 }
 
+// Levenshtein distance, letters compared without regard to case
+int editDistance(const QString& a, const QString& b)
+{
+   QVector<int> lstRow(b.size() + 1);
+   for (int j = 0; j <= b.size(); ++j) { lstRow[j] = j; }
+   for (int i = 1; i <= a.size(); ++i)
+   {
+      int iDiagonal = lstRow[0];
+      lstRow[0] = i;
+      for (int j = 1; j <= b.size(); ++j)
+      {
+         const int iAbove = lstRow[j];
+         lstRow[j] = qMin(qMin(lstRow[j] + 1, lstRow[j - 1] + 1), iDiagonal + ((a.at(i - 1).toLower() == b.at(j - 1).toLower()) ? 0 : 1));
+         iDiagonal = iAbove;
+      }
+   }
+   return lstRow[b.size()];
+}
+
+// A plug-in option nobody reads would be ignored in silence and the run would fail later for another reason
+// (a misspelt password option: "no password supplied"). The known names are those of the help text.
+QString unknownOption(const plugin::odbc_import& plugin)
+{
+   static const QRegularExpression k_name("^\\s*(--KelOdbcImport_[^=\\s]+)=");
+   QStringList lstKnown;
+   for (const QString& sLine : plugin.getCommandLineInfos().split('\n'))
+   {
+      const QRegularExpressionMatch match = k_name.match(sLine);
+      if (match.hasMatch()) { lstKnown << match.captured(1); }
+   }
+   for (const QString& sArg : QCoreApplication::arguments())
+   {
+      if (! sArg.startsWith("--KelOdbcImport_")) { continue; }
+      const QString sName = sArg.section('=', 0, 0);
+      if (lstKnown.contains(sName)) { continue; }
+      QString sNearest;
+      int iNearest = std::numeric_limits<int>::max();
+      for (const QString& sKnown : lstKnown)
+      {
+         const int iDistance = editDistance(sName, sKnown);
+         if (iDistance < iNearest) { iNearest = iDistance; sNearest = sKnown; }
+      }
+      return (sName + " : unknown option; did you mean " + sNearest + "?");
+   }
+   return QString();
+}
+
 } // namespace
 
 vx::VxBool odbc_import_no_gui::fillGenericImporter(plugin::odbc_import* plugin)
@@ -100,17 +152,21 @@ vx::VxBool odbc_import_no_gui::fillGenericImporter(plugin::odbc_import* plugin)
    // values no import could use are the command line's fault, said before anything is opened
    const QRegExp filter(sFilter, Qt::CaseSensitive, QRegExp::RegExp);
    const auto refuse = [](const QString& sWhy) { return vx::VxBool(false, import_interface::k_iCommandLineError, sWhy); };
+   const QString sUnknown = (plugin ? unknownOption(*plugin) : QString());
+   if (! sUnknown.isEmpty()) { return refuse(sUnknown); }
    if (! bNumber) { return refuse("--KelOdbcImport_db_type : '" + sDatabaseType + "' is not a number"); }
    const bool bFilter = (! sFilter.isEmpty() && (sFilter != "*"));
    if (bFilter && ! filter.isValid()) { return refuse("--KelOdbcImport_filter_regexp : '" + sFilter + "' is not a valid regular expression : " + filter.errorString()); }
    if (! isNamespace(options.sNamespace)) { return refuse("--KelOdbcImport_namespace : '" + options.sNamespace + "' is not a C++ namespace (such as app or app::db)"); }
 
    if (bVerbose) { qDebug("[Kelmar] KelOdbcImport plugin : connect to database (%s)", odbc_import_connection::maskPassword(source.sDsn).toLocal8Bit().constData()); }
+   // the engine is checked against the server as the dialog does: a mismatch fails with the dialog's sentence
+   source.bCheckEngine = true;
    odbc_import_read read(source);
    // the read says when it connected: only then comes the line before the reader runs
    QObject::connect(&read, &odbc_import_read::onConnected, [bVerbose]() { if (bVerbose) { qDebug("[Kelmar] KelOdbcImport plugin : fetch database schema"); } });
    const vx::VxBool result = read.run();
-   if (! result.getValue()) { return (read.isConnectionError() ? vx::VxBool(false, 0, "Error connecting to database : " + result.getDesc()) : result); }
+   if (! result.getValue()) { return result; }
    const type_lst_table_ptr pListOfTables = read.getListOfTables();
    // what the reader left out is said, the rest is imported
    for (const QString& sWarning : read.getWarnings()) { Q_EMIT plugin->onMessage(sWarning, 2, 0); }

@@ -13,7 +13,6 @@
 #include <tools/scoped_in_event.h>
 #include <tools/wait_cursor.h>
 
-#include "odbc_import_connect_error.h"
 #include "odbc_import_read.h"
 
 namespace view {
@@ -101,7 +100,6 @@ void wnd_odbc_import::doBtnConnect()
    {
       // it deletes itself at the next turn of the event loop: its results are taken now
       const vx::VxBool read = m_pRead->getResult();
-      const bool bConnectionError = m_pRead->isConnectionError();
       const type_lst_table_ptr pTables = m_pRead->getListOfTables();
       const QStringList lstWarnings = m_pRead->getWarnings();
       m_pRead = nullptr;
@@ -137,7 +135,6 @@ void wnd_odbc_import::doBtnConnect()
             // what the reader left out is said, the rest is shown
             if (! lstWarnings.isEmpty()) { warn(lstWarnings.join("\n")); }
          }
-         else if (bConnectionError) { warn(plugin::odbc_import_connect_error::getMessage(source.sDsn, read.getDesc())); }
          else { warn(read.getDesc()); }
       }
       // a tree built for nothing: its tables were never shown

@@ -2,8 +2,10 @@
 
 #include <vx/VxDao.h>
 
+#include "odbc_import_driver_manager.h"
 #include "odbc_import_keys.h"
 #include "odbc_import_statements.h"
+#include "odbc_import_step.h"
 
 namespace plugin {
 
@@ -52,6 +54,8 @@ vx::VxBool odbc_import_catalog::startProcess()
       const vx::VxBool read = readTables(bCatalogueWide, sRefused);
       endRead(read.getValue() && sRefused.isEmpty());
       if (sRefused.isEmpty()) { return read; }
+      // a link that went down answers no other query either: said as such, with nothing read again on it
+      if (odbc_import_driver_manager::isConnectionLost(*m_pDatabase, sRefused)) { return vx::VxBool(false, 0, "The connection to the database server was lost : " + sRefused); }
       // privileges, an old server, a dictionary view that will not answer for all tables at once: the
       // per-table queries may still be answered. The read starts again, in a transaction of its own.
       qDebug("[Kelmar] %s catalogue-wide query failed, reading table by table : %s", engineName(), qPrintable(sRefused));
@@ -63,11 +67,13 @@ vx::VxBool odbc_import_catalog::readTables(bool bCatalogueWide, QString& sRefuse
 {
    odbc_import_statements statements(m_pDatabase);
    vx::VxSqlQuery tables = tablesQuery();
+   odbc_import_step::begin("the list of tables");
    const vx::VxBool fetched = runOnce(tables, "An error occurred fetching all tables :\n");
    if (! fetched.getValue()) { return fetched; }
    vx::VxSqlQuery views = viewsQuery();
    if (hasViewsQuery())
    {
+      odbc_import_step::begin("the list of views");
       const vx::VxBool fetchedViews = runOnce(views, "An error occurred fetching all views :\n");
       if (! fetchedViews.getValue()) { return fetchedViews; }
    }
@@ -82,6 +88,7 @@ vx::VxBool odbc_import_catalog::readTables(bool bCatalogueWide, QString& sRefuse
    for (int q = (hasPrimaryKeyQuery() ? 0 : 1); bCatalogueWide && (q < 3); ++q)
    {
       vx::VxSqlQuery query = ((q == 0) ? allPrimaryKeysQuery() : ((q == 1) ? allRelationsQuery() : allColumnsQuery()));
+      odbc_import_step::begin((q == 0) ? "the primary keys of all tables" : ((q == 1) ? "the relationships of all tables" : "the columns of all tables"));
       const vx::VxBool read = runOnce(query, QString());
       if (! read.getValue()) { sRefused = read.getDesc(); return read; }
       for (long r = 0; r < query.getSqlResultRowCount(); ++r) { readContent(query, r, q, hashContents[rowTable(query, r)]); }
@@ -125,14 +132,17 @@ vx::VxBool odbc_import_catalog::queryTable(odbc_import_statements& statements, c
    if (hasPrimaryKeyQuery())
    {
       queries[0] = primaryKeyQuery(row);
+      odbc_import_step::begin("the primary key of table '" + row.name + "'");
       const vx::VxBool read = run(statements, queries[0], "An error occurred getting primary key for table '" + row.name + sFor);
       if (! read.getValue()) { return read; }
    }
    queries[1] = relationsQuery(row);
+   odbc_import_step::begin("the relationships of table '" + row.name + "'");
    const vx::VxBool readRelations = run(statements, queries[1], "An error occurred getting all relationships for table '" + row.name + sFor);
    if (! readRelations.getValue()) { return readRelations; }
    const QString sColumnsFailure = "An error occurred getting all columns for table '" + row.name + sFor;
    queries[2] = columnsQuery(row);
+   odbc_import_step::begin("the columns of table '" + row.name + "'");
    const QSqlError columnsError = statements.run(queries[2]);
    // a view that reads a dropped table, or calls a function its own application registers, cannot be
    // described (SQLite fails, MariaDB lists no column): it is left out, the rest of the catalogue is read

@@ -1,5 +1,6 @@
 #include "odbc_import_connect_error.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -27,7 +28,14 @@ const struct
    { cause::no_file, R"(\[SQLite\]connect failed)" },
 };
 
-QString listed(const QStringList& lst) { return (lst.isEmpty() ? QStringLiteral("none") : lst.join(", ")); }
+// a message box with thousands of names would run off the screen with its buttons
+QString listed(const QStringList& lst)
+{
+   const int k_iShown = 12;
+   if (lst.isEmpty()) { return QStringLiteral("none"); }
+   if (lst.size() <= k_iShown) { return lst.join(", "); }
+   return (QStringList(lst.mid(0, k_iShown)).join(", ") + QString(" and %1 more").arg(lst.size() - k_iShown));
+}
 
 } // namespace
 
@@ -60,6 +68,17 @@ QString odbc_import_connect_error::getCause(const QString& sConnection, const QS
          case cause::no_driver:
             return QString("The ODBC driver \"%1\" is not installed. Installed drivers: %2.").arg(sDriver.isEmpty() ? sDataSource : sDriver, listed(odbc_import_driver_manager::getDrivers()));
          case cause::no_data_source:
+         {
+            // unixODBC says the same of a data source whose driver is not installed
+            const QString sDataSourceDriver = (sDataSource.isEmpty() ? QString() : odbc_import_driver_manager::getDataSourceSetting(sDataSource, "Driver"));
+            const bool bInstalled = (odbc_import_driver_manager::getDrivers().contains(sDataSourceDriver, Qt::CaseInsensitive)
+                                     || (sDataSourceDriver.contains('/') && QFileInfo::exists(sDataSourceDriver)));
+            if (! sDataSourceDriver.isEmpty() && ! bInstalled)
+            {
+               return QString("The data source \"%1\" uses the ODBC driver \"%2\", which is not installed. Installed drivers: %3.")
+                  .arg(sDataSource, sDataSourceDriver, listed(odbc_import_driver_manager::getDrivers()));
+            }
+         }
             return QString("No ODBC data source is named \"%1\". Data sources: %2; installed drivers: %3.")
                .arg(sDataSource, listed(odbc_import_driver_manager::getDataSources()), listed(odbc_import_driver_manager::getDrivers()));
          case cause::no_file:

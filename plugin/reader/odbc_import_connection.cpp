@@ -7,8 +7,7 @@
 #include <QUrl>
 
 #include <QSqlDriver>
-
-#include <context/ctx_custom.h>
+#include <QSqlError>
 
 #include "odbc_import_driver_manager.h"
 #include "odbc_import_engine.h"
@@ -73,15 +72,6 @@ QString valueOf(const QString& s, const attribute& a)
    return sValue;
 }
 
-// By the Driver= of the string, else by the driver odbc.ini names for its data source, else by the engine type.
-const odbc_import_engine::row& engineOf(const QString& s, const QList<attribute>& lst, const QString& sDsn, int iDatabaseType)
-{
-   const int i = indexOfKey(lst, "DRIVER");
-   const QString sDriver = ((i >= 0) ? valueOf(s, lst.at(i)) : (sDsn.isEmpty() ? QString() : odbc_import_driver_manager::getDataSourceSetting(sDsn, "Driver")));
-   const odbc_import_engine::row* pRow = odbc_import_engine::fromDriverName(sDriver);
-   return (pRow ? (*pRow) : odbc_import_engine::get(iDatabaseType));
-}
-
 // What Qt's ODBC driver puts before its database name to make the connection string it hands on.
 QString qodbcPrefix(const QString& s)
 {
@@ -120,14 +110,18 @@ bool isAscii(const QString& s)
 
 } // namespace
 
-void odbc_import_connection::fillContext(context::ctx_custom* pContext, int iDatabaseType, const QString& sDsn, const QString& sLogin, const QString& sPassword)
+odbc_import_connection::odbc_import_connection(int iDatabaseType, const QString& sDsn, const QString& sLogin, const QString& sPassword) : m_sDsn(sDsn)
 {
    QString sConnection = (qodbcPrefix(sDsn) + sDsn);
    while (sConnection.endsWith(';') || (! sConnection.isEmpty() && sConnection.at(sConnection.size() - 1).isSpace())) { sConnection.chop(1); }
    const QList<attribute> lst = parseAttributes(sConnection);
    const int iDsn = indexOfKey(lst, "DSN");
-   const QString sDataSource = ((iDsn >= 0) ? valueOf(sConnection, lst.at(iDsn)) : QString());
-   const odbc_import_engine::row& engine = engineOf(sConnection, lst, sDataSource, iDatabaseType);
+   m_sDataSource = ((iDsn >= 0) ? valueOf(sConnection, lst.at(iDsn)) : QString());
+   const int iDriver = indexOfKey(lst, "DRIVER");
+   m_sDriver = ((iDriver >= 0) ? valueOf(sConnection, lst.at(iDriver)) : (m_sDataSource.isEmpty() ? QString() : odbc_import_driver_manager::getDataSourceSetting(m_sDataSource, "Driver")));
+   // by its driver, else by the engine type
+   const odbc_import_engine::row* pDriverEngine = odbc_import_engine::fromDriverName(m_sDriver);
+   const odbc_import_engine::row& engine = (pDriverEngine ? (*pDriverEngine) : odbc_import_engine::get(iDatabaseType));
    const int iDatabase = indexOfKey(lst, "DATABASE");
    if ((engine.engine == odbc_import_engine::engine_sqlite) && (iDatabase >= 0))
    {
@@ -144,13 +138,30 @@ void odbc_import_connection::fillContext(context::ctx_custom* pContext, int iDat
    for (const QString& sKeyword : engine.driverKeywords(g_iLoginTimeout, g_iReadTimeout))
    {
       const QString sKey = sKeyword.section('=', 0, 0);
-      if ((indexOfKey(lst, sKey) < 0) && (sDataSource.isEmpty() || odbc_import_driver_manager::getDataSourceSetting(sDataSource, sKey).isEmpty())) { lstMore << sKeyword; }
+      if ((indexOfKey(lst, sKey) < 0) && (m_sDataSource.isEmpty() || odbc_import_driver_manager::getDataSourceSetting(m_sDataSource, sKey).isEmpty())) { lstMore << sKeyword; }
    }
    if (! lstMore.isEmpty()) { sConnection += (";" + lstMore.join(';')); }
+   m_sConnection = qodbcDatabaseName(sConnection);
+}
 
-   pContext->clear();
-   pContext->setDriverName("QODBC");
-   pContext->setDatabaseName(qodbcDatabaseName(sConnection));
+QString odbc_import_connection::getConnectOptions() const
+{
+   return QString("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%2").arg(g_iLoginTimeout).arg(g_iReadTimeout);
+}
+
+QString odbc_import_connection::describeDriver() const
+{
+   if (! m_sDriver.isEmpty()) { return QString("the %1 driver").arg(m_sDriver); }
+   return (m_sDataSource.isEmpty() ? QStringLiteral("the ODBC driver") : QString("the driver of data source \"%1\"").arg(m_sDataSource));
+}
+
+QSqlDatabase odbc_import_connection::open(const QString& sConnectionName, QSqlError& error) const
+{
+   QSqlDatabase database = QSqlDatabase::addDatabase("QODBC", sConnectionName);
+   database.setDatabaseName(m_sConnection);
+   database.setConnectOptions(getConnectOptions());
+   error = (database.open() ? QSqlError() : database.lastError());
+   return database;
 }
 
 QString odbc_import_connection::maskPassword(const QString& sConnection)

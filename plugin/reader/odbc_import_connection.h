@@ -4,37 +4,57 @@
 #include <QSqlDatabase>
 #include <QString>
 
-namespace context { class ctx_custom; }
-
 namespace plugin {
 
-/** How the plug-in reaches a database: one place for the headless import and the settings dialog. */
+/**
+ * One connection as the user gave it (data source name or connection string, login, password, engine type),
+ * parsed once: what the headless import, the settings dialog and the reading program all use. It knows the
+ * ODBC quoting of values, the driver behind a data source, the driver's keywords and timeouts, the text for
+ * logs with the password masked, and the plain first line of a failed connection.
+ */
 class odbc_import_connection
 {
 public:
-   /**
-    * Clears the plug-in's connection context and fills it for QODBC with this data source and account,
-    * for an engine type (0 to 5). Login and password go into the ODBC connection string as quoted values;
-    * the login and, where the driver has one, the read are bounded by the timeouts below.
-    */
-   static void fillContext(context::ctx_custom* pContext, int iDatabaseType, const QString& sDsn, const QString& sLogin, const QString& sPassword);
+   odbc_import_connection(int iDatabaseType, const QString& sDsn, const QString& sLogin = QString(), const QString& sPassword = QString());
 
-   /** The connection string with the value of every PWD or Password replaced by stars: for logs. */
+   /** The string QODBC gets as its database name: the user's text, login and password as quoted values, the driver's timeout keywords. */
+   QString getConnectionString() const { return m_sConnection; }
+   /** Qt's connect options: ODBC's login and connection timeouts. */
+   QString getConnectOptions() const;
+   /** The user's text with the value of every PWD or Password replaced by stars: for logs. */
+   QString getMasked() const { return maskPassword(m_sDsn); }
+   /** The data source the text names (a bare name is one), empty for a connection string without DSN=. */
+   QString getDataSource() const { return m_sDataSource; }
+   /** The driver: the text's Driver=, else the one odbc.ini names for its data source. */
+   QString getDriver() const { return m_sDriver; }
+   /** "the MDBTools driver", "the driver of data source \"shop\"": who is meant when the driver fails. */
+   QString describeDriver() const;
+   /** A value of the text (any case, braces taken off), else what odbc.ini sets for its data source. */
+   QString getValue(const QString& sKey) const { return getValue(m_sDsn, sKey); }
+
+   /** Opens a new QODBC connection of this name with the string and the options above. */
+   QSqlDatabase open(const QString& sConnectionName, QSqlError& error) const;
+
+   /** The connection string with the value of every PWD or Password replaced by stars. */
    static QString maskPassword(const QString& sConnection);
-
    /** The value of a keyword of a connection string (any case, braces taken off), else what odbc.ini sets for
        its data source (a bare name is one); empty when neither has it. */
    static QString getValue(const QString& sConnection, const QString& sKey);
-
    /** A connection-string value as ODBC reads it back: in braces, "}" doubled, when it holds ; { } = or outer spaces. */
    static QString quoteValue(const QString& sValue);
 
    /** Seconds a login may take (15 by default). */
    static int getLoginTimeout();
    static void setLoginTimeout(int iSeconds);
-   /** Seconds the driver may wait for the server's answer once connected (60 by default). */
+   /** Seconds one statement may wait for the server's answer (60 by default). */
    static int getReadTimeout();
    static void setReadTimeout(int iSeconds);
+
+private:
+   QString m_sDsn;
+   QString m_sConnection;
+   QString m_sDataSource;
+   QString m_sDriver;
 };
 
 } // namespace plugin

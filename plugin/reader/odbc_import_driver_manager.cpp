@@ -1,5 +1,9 @@
 #include "odbc_import_driver_manager.h"
 
+#include <cstring>
+#include <vector>
+
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QVariant>
 
@@ -50,7 +54,31 @@ QStringList list(list_function pList)
 
 } // namespace
 
-QStringList odbc_import_driver_manager::getDataSources() { return list(&SQLDataSources); }
+QStringList odbc_import_driver_manager::getDataSources()
+{
+   // The sections of odbc.ini (the user's and the system's) in one read of each file. SQLDataSources reads
+   // the files again for every name it returns: 12 s for 5,000 data sources, of which it listed 357.
+   std::vector<char> buffer(1 << 16);
+   int iBytes = 0;
+   while (((iBytes = SQLGetPrivateProfileString(nullptr, nullptr, "", buffer.data(), static_cast<int>(buffer.size()), "odbc.ini")) >= static_cast<int>(buffer.size()) - 2)
+          && (buffer.size() < (1U << 26)))
+   {
+      buffer.resize(buffer.size() * 4);
+   }
+   QStringList lst;
+   for (int i = 0; (i < iBytes) && (buffer[static_cast<size_t>(i)] != '\0');)
+   {
+      const char* szName = &buffer[static_cast<size_t>(i)];
+      const int iLength = static_cast<int>(::strnlen(szName, static_cast<size_t>(iBytes - i)));
+      const QString sName = QString::fromLocal8Bit(szName, iLength);
+      // not data sources: the list of names some odbc.ini files carry, and the driver manager's own settings
+      if ((sName.compare("ODBC Data Sources", Qt::CaseInsensitive) != 0) && (sName.compare("ODBC", Qt::CaseInsensitive) != 0)) { lst.append(sName); }
+      i += (iLength + 1);
+   }
+   lst.removeDuplicates();
+   lst.sort(Qt::CaseInsensitive);
+   return lst;
+}
 
 QStringList odbc_import_driver_manager::getDrivers() { return list(&SQLDrivers); }
 
@@ -114,6 +142,18 @@ bool odbc_import_driver_manager::listCatalog(const QSqlDatabase& database, const
    }
    SQLFreeHandle(SQL_HANDLE_STMT, hStmt);
    return (iResult == SQL_NO_DATA);
+}
+
+bool odbc_import_driver_manager::isConnectionLost(const QSqlDatabase& database, const QString& sError)
+{
+   // what libpq, Connector/ODBC and FreeTDS say of a link that went down in the middle of a statement
+   static const QRegularExpression lost(R"(server closed the connection|no connection to the server|could not receive data|Lost connection to|)"
+                                        R"(server has gone away|Communication link failure|\b08S01\b|\b08003\b|connection is dead|Broken pipe)",
+                                        QRegularExpression::CaseInsensitiveOption);
+   if (! sError.isEmpty() && sError.contains(lost)) { return true; }
+   const SQLHDBC hDbc = handleOf(database);
+   SQLUINTEGER iDead = SQL_CD_FALSE;
+   return (hDbc && SQL_SUCCEEDED(SQLGetConnectAttr(hDbc, SQL_ATTR_CONNECTION_DEAD, &iDead, 0, nullptr)) && (iDead == SQL_CD_TRUE));
 }
 
 } // namespace plugin

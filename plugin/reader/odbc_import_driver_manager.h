@@ -29,6 +29,8 @@ public:
    static QString getCurrentCatalog(const QSqlDatabase& database);
    /** Names of the tables (or views) of one catalogue; false when the driver cannot list them. */
    static bool listCatalog(const QSqlDatabase& database, const QString& sCatalog, bool bViews, QStringList& lstNames);
+   /** Whether the driver knows the connection to the server is gone (SQL_ATTR_CONNECTION_DEAD), or says so in sError. */
+   static bool isConnectionLost(const QSqlDatabase& database, const QString& sError = QString());
 };
 
 } // namespace plugin

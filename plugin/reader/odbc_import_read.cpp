@@ -1,111 +1,269 @@
 #include "odbc_import_read.h"
 
-#include <QMutex>
-#include <QThread>
+#include <cstring>
 
-#include <vx/VxSqlDatabase.h>
+#include <dlfcn.h>
+#include <signal.h>
 
-#include <context/ctx_custom.h>
-#include <context/ctx_scoped.h>
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
 
 #include "odbc_import_connection.h"
-#include "odbc_import_driver_manager.h"
-#include "odbc_import_engine.h"
+#include "odbc_import_wire.h"
 
 namespace plugin {
 
 namespace {
 
-// The plug-in's connection context is one for the process: a read fills it and opens its connection
-// before another may fill it again.
-QMutex g_contextMutex;
+const char* const k_sProgram = "kel_odbc_import_read";
+// what a driver's own timeout says is worth more than ours: at the login it gets this long first
+const int k_iLoginGraceMs = 2000;
 
-// Closed and forgotten by its name: the next read opens a connection of its own.
-void releaseConnection(const QString& sName)
+// "segmentation fault", "aborted": what the system calls the signal, as part of a sentence
+QString signalText(int iSignal)
 {
-   if (sName.isEmpty()) { return; }
-   QSqlDatabase::database(sName, false).close();
-   QSqlDatabase::removeDatabase(sName);
+   const char* sz = ::strsignal(iSignal);
+   QString s = (sz ? QString::fromLocal8Bit(sz) : QString("signal %1").arg(iSignal));
+   if (! s.isEmpty()) { s[0] = s.at(0).toLower(); }
+   return s;
 }
 
 } // namespace
 
-vx::VxBool odbc_import_read::run()
+odbc_import_read::odbc_import_read(const odbc_import_source& source) : m_source(source)
 {
-   m_bConnectionError = false;
-   m_pListOfTables.reset();
-   m_lstWarnings.clear();
-   QSqlDatabase database;
-   QSqlError error;
-   {
-      QMutexLocker lock(&g_contextMutex);
-      context::ctx_custom* pContext = vx::VxSingleton<context::ctx_custom>::getSingleton();
-      odbc_import_connection::fillContext(pContext, m_source.iDatabaseType, m_source.sDsn, m_source.sLogin, m_source.sPassword);
-      context::ctx_scoped scoped(pContext);
-      database = vx::VxSqlDatabase::getDatabase(error);
-   }
-   const QString sName = database.connectionName();
-   if (! database.isOpen() || error.isValid())
-   {
-      m_bConnectionError = true;
-      database = QSqlDatabase();
-      releaseConnection(sName);
-      return (m_result = vx::VxBool(false, 0, error.text()));
-   }
-
-   // the wrong reader would fail on the first statement the server does not know, in the server's words
-   bool bNoteOnly = false;
-   const QString sEngine = (m_source.bCheckEngine ? checkEngine(m_source.iDatabaseType, odbc_import_driver_manager::getDbmsName(database), &bNoteOnly) : QString());
-   if (! sEngine.isEmpty() && ! bNoteOnly)
-   {
-      database = QSqlDatabase();
-      releaseConnection(sName);
-      return (m_result = vx::VxBool(false, 0, sEngine));
-   }
-
-   Q_EMIT onConnected();
-   {
-      std::unique_ptr<odbc_import_process> pReader = odbc_import_engine::createReader(m_source.iDatabaseType, (&database));
-      // runs on the reading thread: an abandoned read goes on with no database, so that every query left
-      // fails at once (closing the connection under the reader's open statements would not do)
-      QObject::connect(pReader.get(), &odbc_import_process::onProcessState, [this, &database](int iPercent) {
-         if (! m_bAbandoned) { Q_EMIT onProcessState(iPercent); }
-         else if (database.isValid()) { database = QSqlDatabase(); }
-      });
-      m_result = pReader->startProcess();
-      if (m_result.getValue()) { m_pListOfTables = pReader->getListOfTables(); m_lstWarnings = pReader->getWarnings(); }
-      if (m_result.getValue() && ! sEngine.isEmpty()) { m_lstWarnings.prepend(sEngine); }
-   }
-   database = QSqlDatabase();
-   releaseConnection(sName);
-   return m_result;
+   m_tmrStep.setSingleShot(true);
+   connect(&m_tmrStep, &QTimer::timeout, this, &odbc_import_read::doStepTimeout);
 }
 
-QString odbc_import_read::checkEngine(int iDatabaseType, const QString& sDbmsName, bool* pNoteOnly)
+odbc_import_read::~odbc_import_read()
 {
-   const odbc_import_engine::row& chosen = odbc_import_engine::get(iDatabaseType);
-   const odbc_import_engine::row* pServer = odbc_import_engine::fromDbmsName(sDbmsName);
-   if (pNoteOnly) { (*pNoteOnly) = (chosen.engine == odbc_import_engine::engine_generic); }
-   // a server none of the readers knows is the generic reader's, whatever was chosen
-   if (! pServer || (pServer->engine == chosen.engine)) { return QString(); }
-   if (chosen.engine == odbc_import_engine::engine_generic)
+   if (m_pProcess)
    {
-      return QString("The server is %1: the generic reader reads neither its relationships nor its keys of several columns; "
-                     "its own reader reads them (database type \"%2\").").arg(sDbmsName, pServer->text);
+      m_pProcess->disconnect(this);
+      m_pProcess->kill();
+      m_pProcess->waitForFinished(1000);
+      delete m_pProcess;
    }
-   return QString("The database type is \"%1\", but the server is %2: choose the database type \"%3\" and connect again.").arg(chosen.text, sDbmsName, pServer->text);
+}
+
+QString odbc_import_read::getProgramPath()
+{
+   Dl_info info;
+   std::memset(&info, 0, sizeof(info));
+   if (! ::dladdr(reinterpret_cast<void*>(&odbc_import_read::getProgramPath), &info) || ! info.dli_fname) { return QString(); }
+   const QDir dir = QFileInfo(QFile::decodeName(info.dli_fname)).absoluteDir();
+   for (const QString& sPath : { dir.filePath(k_sProgram), dir.filePath(QString("plugins/") + k_sProgram) })
+   {
+      if (QFileInfo(sPath).isExecutable()) { return sPath; }
+   }
+   return QString();
+}
+
+vx::VxBool odbc_import_read::run()
+{
+   QEventLoop loop;
+   connect(this, &odbc_import_read::onFinished, &loop, &QEventLoop::quit);
+   launch();
+   if (! m_bFinished) { loop.exec(QEventLoop::ExcludeUserInputEvents); }
+   return m_result;
 }
 
 void odbc_import_read::start()
 {
-   QThread* pThread = QThread::create([this]() { run(); });
-   connect(pThread, &QThread::finished, this, [this, pThread]() {
-      pThread->wait();
-      delete pThread;
-      if (! m_bAbandoned) { Q_EMIT onFinished(); }
-      deleteLater();
-   });
-   pThread->start();
+   m_bSelfDeleting = true;
+   launch();
+}
+
+void odbc_import_read::abandon()
+{
+   m_bAbandoned = true;
+   m_tmrStep.stop();
+   if (m_pProcess) { m_pProcess->disconnect(this); m_pProcess->kill(); }
+   deleteLater();
+}
+
+void odbc_import_read::launch()
+{
+   m_bFinished = false;
+   m_bConnectionError = false;
+   m_pListOfTables.reset();
+   m_lstWarnings.clear();
+   m_buffer.clear();
+   m_errorOutput.clear();
+   m_sLastWords.clear();
+   m_iLastPercent = -1;
+   const QString sProgram = getProgramPath();
+   if (sProgram.isEmpty())
+   {
+      finish(vx::VxBool(false, 0, QString("The plug-in's reading program (%1) is missing beside the plug-in: install the plug-in again.").arg(k_sProgram)), false);
+      return;
+   }
+
+   m_pProcess = new QProcess();
+   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+   // glibc writes its fatal messages ("stack smashing detected") to the terminal unless told otherwise
+   environment.insert("LIBC_FATAL_STDERR_", "1");
+   m_pProcess->setProcessEnvironment(environment);
+   connect(m_pProcess, &QProcess::readyReadStandardOutput, this, &odbc_import_read::doProcessOutput);
+   connect(m_pProcess, &QProcess::readyReadStandardError, this, &odbc_import_read::doProcessErrorOutput);
+   connect(m_pProcess, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this, &odbc_import_read::doProcessFinished);
+   connect(m_pProcess, &QProcess::errorOccurred, this, &odbc_import_read::doProcessError);
+   m_sStep = "the start of the reading program";
+   m_stepTime.start();
+   armTimeout();
+   m_pProcess->start(sProgram, QStringList(), QIODevice::ReadWrite);
+
+   odbc_import_wire::request request;
+   request.iDatabaseType = m_source.iDatabaseType;
+   request.sDsn = m_source.sDsn;
+   request.sLogin = m_source.sLogin;
+   request.sPassword = m_source.sPassword;
+   request.bCheckEngine = m_source.bCheckEngine;
+   request.iLoginTimeout = odbc_import_connection::getLoginTimeout();
+   request.iReadTimeout = odbc_import_connection::getReadTimeout();
+   m_pProcess->write(odbc_import_wire::writeRequest(request));
+   m_pProcess->closeWriteChannel();
+}
+
+void odbc_import_read::armTimeout()
+{
+   const bool bLogin = (m_sStep == "the login") || (m_sStep == "the start of the reading program");
+   m_tmrStep.start(bLogin ? ((odbc_import_connection::getLoginTimeout() * 1000) + k_iLoginGraceMs) : (odbc_import_connection::getReadTimeout() * 1000));
+}
+
+void odbc_import_read::doProcessOutput()
+{
+   if (! m_pProcess) { return; }
+   m_buffer.append(m_pProcess->readAllStandardOutput());
+   odbc_import_wire::enum_frame eKind;
+   QByteArray payload;
+   while (! m_bFinished && odbc_import_wire::takeFrame(m_buffer, eKind, payload)) { handleFrame(eKind, payload); }
+}
+
+void odbc_import_read::doProcessErrorOutput()
+{
+   if (! m_pProcess) { return; }
+   // the plug-in's own log lines go on to the host's log; of the rest (drivers, Qt) the last line is kept for a crash's message
+   m_errorOutput.append(m_pProcess->readAllStandardError());
+   for (int iNewline = m_errorOutput.indexOf('\n'); iNewline >= 0; iNewline = m_errorOutput.indexOf('\n'))
+   {
+      const QByteArray line = m_errorOutput.left(iNewline + 1);
+      m_errorOutput.remove(0, iNewline + 1);
+      if (line.startsWith("[Kelmar]")) { std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr); }
+      else if (! line.trimmed().isEmpty()) { m_sLastWords = QString::fromLocal8Bit(line.trimmed()); }
+   }
+   // a driver that writes without line ends
+   if (m_errorOutput.size() > 4096) { m_errorOutput = m_errorOutput.right(4096); }
+}
+
+void odbc_import_read::handleFrame(int iKind, const QByteArray& payload)
+{
+   QDataStream in(payload);
+   in.setVersion(QDataStream::Qt_5_15);
+   switch (iKind)
+   {
+      case odbc_import_wire::frame_step:
+         in >> m_sStep;
+         m_stepTime.restart();
+         armTimeout();
+         break;
+      case odbc_import_wire::frame_connected:
+         Q_EMIT onConnected();
+         break;
+      case odbc_import_wire::frame_progress:
+      {
+         qint32 iPercent = 0;
+         in >> iPercent;
+         armTimeout();
+         if (iPercent != m_iLastPercent) { m_iLastPercent = iPercent; Q_EMIT onProcessState(iPercent); }
+         break;
+      }
+      case odbc_import_wire::frame_result:
+      {
+         bool bSuccess = false, bConnectionError = false;
+         QString sMessage;
+         QStringList lstWarnings;
+         in >> bSuccess >> bConnectionError >> sMessage >> lstWarnings;
+         const type_lst_table_ptr pTables = (bSuccess ? odbc_import_wire::readTables(in) : nullptr);
+         if (in.status() != QDataStream::Ok || (bSuccess && ! pTables))
+         {
+            finish(vx::VxBool(false, 0, "The reading program sent tables that could not be read back; nothing was imported."), false);
+            break;
+         }
+         m_pListOfTables = pTables;
+         m_lstWarnings = lstWarnings;
+         finish(vx::VxBool(bSuccess, 0, sMessage), bConnectionError);
+         break;
+      }
+      default:
+         break;
+   }
+}
+
+void odbc_import_read::doStepTimeout()
+{
+   if (m_bFinished) { return; }
+   const odbc_import_connection connection(m_source.iDatabaseType, m_source.sDsn);
+   const int iSeconds = static_cast<int>((m_stepTime.elapsed() + 500) / 1000);
+   if ((m_sStep == "the login") || (m_sStep == "the start of the reading program"))
+   {
+      const QString sServer = connection.getValue("SERVER");
+      const QString sPort = connection.getValue("PORT");
+      const QString sWhere = (sServer.isEmpty() ? QString() : (" at " + (sPort.isEmpty() ? sServer : (sServer + ":" + sPort))));
+      finish(vx::VxBool(false, 0, QString("The database server did not answer the login within %1 s: is it running%2, and does it accept connections? "
+                                          "(%3 was stopped)").arg(iSeconds).arg(sWhere, connection.describeDriver())), true);
+      return;
+   }
+   finish(vx::VxBool(false, 0, QString("The database server did not answer within %1 s while the read waited for %2: the read was stopped and nothing was imported.")
+                                  .arg(iSeconds).arg(m_sStep)), false);
+}
+
+void odbc_import_read::doProcessFinished(int iExitCode, QProcess::ExitStatus eStatus)
+{
+   // the result may have come with the end
+   doProcessOutput();
+   doProcessErrorOutput();
+   if (m_bFinished) { return; }
+   const odbc_import_connection connection(m_source.iDatabaseType, m_source.sDsn);
+   QString sWhat = ((eStatus == QProcess::CrashExit) ? signalText(iExitCode) : QString("exit status %1").arg(iExitCode));
+   QString sMessage = QString("%1 stopped the reading process: %2; nothing was imported.").arg(connection.describeDriver(), sWhat);
+   sMessage[0] = sMessage.at(0).toUpper();
+   // "*** stack smashing detected ***: terminated"
+   const QString sLastWords = (m_errorOutput.trimmed().isEmpty() ? m_sLastWords : QString::fromLocal8Bit(m_errorOutput.trimmed()));
+   if (! sLastWords.isEmpty()) { sMessage += ("\n\n" + sLastWords); }
+   finish(vx::VxBool(false, 0, sMessage), false);
+}
+
+void odbc_import_read::doProcessError(QProcess::ProcessError eError)
+{
+   if ((eError != QProcess::FailedToStart) || m_bFinished) { return; }
+   finish(vx::VxBool(false, 0, QString("The plug-in's reading program could not be started (%1): %2").arg(getProgramPath(), m_pProcess->errorString())), false);
+}
+
+void odbc_import_read::finish(const vx::VxBool& result, bool bConnectionError)
+{
+   if (m_bFinished) { return; }
+   m_bFinished = true;
+   m_tmrStep.stop();
+   m_result = result;
+   m_bConnectionError = bConnectionError;
+   if (! result.getValue()) { m_pListOfTables.reset(); m_lstWarnings.clear(); }
+   if (m_pProcess)
+   {
+      // a process that sent its result ends by itself; one that failed to answer in time is killed with its connection
+      m_pProcess->disconnect(this);
+      if (! result.getValue()) { m_pProcess->kill(); }
+      if (! m_pProcess->waitForFinished(1000)) { m_pProcess->kill(); m_pProcess->waitForFinished(1000); }
+      m_pProcess->deleteLater();
+      m_pProcess = nullptr;
+   }
+   if (m_bAbandoned) { return; }
+   Q_EMIT onFinished();
+   if (m_bSelfDeleting) { deleteLater(); }
 }
 
 void odbc_import_read::removeTables(model::type_lst_table& lst, const QSet<long>& setDropped)

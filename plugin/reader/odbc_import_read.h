@@ -1,12 +1,14 @@
 #ifndef PLUGIN_ODBC_IMPORT_READ_H
 #define PLUGIN_ODBC_IMPORT_READ_H
 
-#include <atomic>
-
+#include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
+#include <QProcess>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <vx/VxBool.h>
 
@@ -22,24 +24,26 @@ struct odbc_import_source
    QString sLogin;
    QString sPassword;
    /** Whether the server's own name (SQL_DBMS_NAME) is checked against the engine type before the reader runs. */
-   bool bCheckEngine = false;
+   bool bCheckEngine = true;
 };
 
 /**
- * One catalogue read, the same for the dialog and the headless import: fills the plug-in's connection
- * context, opens the connection through the ORM, runs the engine's reader and closes the connection.
- * run() reads on the calling thread; start() on a thread of its own with a connection of its own, so
- * that a server that stops answering holds only that thread and the caller may walk away (abandon()).
+ * One catalogue read, the same for the dialog and the headless import. It runs in the plug-in's reading
+ * program, a process of its own: an ODBC driver that crashes ends that process only, a server that stops
+ * answering holds only that process, and cancelling kills it with its connection. The connection and the
+ * password reach it through a pipe, never its command line; the tables come back whole, as the reader
+ * built them. A statement that gets no answer within the read timeout (the login within the login
+ * timeout) ends the read with a message naming what it waited for.
  */
 class odbc_import_read : public QObject
 {
    Q_OBJECT
 
 public:
-   explicit odbc_import_read(const odbc_import_source& source) : m_source(source) { ; }
-   ~odbc_import_read() override = default;
+   explicit odbc_import_read(const odbc_import_source& source);
+   ~odbc_import_read() override;
 
-   /** Reads on the calling thread; on failure the text is the connection's error or the reader's message. */
+   /** Reads and returns when the read ended; on failure the text says why in plain words first. */
    vx::VxBool run();
    /** The result of the last read, and whether its failure was the connection's rather than the reader's. */
    vx::VxBool getResult() const { return m_result; }
@@ -48,31 +52,53 @@ public:
    type_lst_table_ptr getListOfTables() const { return m_pListOfTables; }
    QStringList getWarnings() const { return m_lstWarnings; }
 
-   /** Reads on a thread of its own: progress and onFinished() come as signals; the object deletes itself after onFinished(). */
+   /** Reads while the caller's event loop runs: progress and onFinished() come as signals; the object deletes itself after onFinished(). */
    void start();
-   /** Walks away from a started read: no signal comes any more. The read stops before its next table, or when the driver returns, and then releases its connection and this object. */
-   void abandon() { m_bAbandoned = true; }
+   /** Ends a started read at once (the reading process is killed): no signal comes any more, and the object deletes itself. */
+   void abandon();
+
+   /** The reading program beside this library (or in the plugins folder beside the program that links it); empty when there is none. */
+   static QString getProgramPath();
 
    /** Drops the tables whose keys setDropped holds, keeping the others in order: one pass over the list. */
    static void removeTables(model::type_lst_table& lst, const QSet<long>& setDropped);
 
-   /** Why the engine type does not suit the server that answered (empty when it does); a note for the generic
-       engine on a server that has a reader of its own. */
-   static QString checkEngine(int iDatabaseType, const QString& sDbmsName, bool* pNoteOnly = nullptr);
-
 Q_SIGNALS:
-   /** The connection is open, the reader about to run (on the reading thread). */
+   /** The connection is open, the reader about to run. */
    void onConnected();
    void onProcessState(int iPercent);
    void onFinished();
 
+private Q_SLOTS:
+   void doProcessOutput();
+   void doProcessErrorOutput();
+   void doProcessFinished(int iExitCode, QProcess::ExitStatus eStatus);
+   void doProcessError(QProcess::ProcessError eError);
+   void doStepTimeout();
+
 private:
+   void launch();
+   void handleFrame(int iKind, const QByteArray& payload);
+   void finish(const vx::VxBool& result, bool bConnectionError);
+   /** The bound of the current step: the login timeout for the login, the read timeout for every statement after. */
+   void armTimeout();
+
    const odbc_import_source m_source;
+   QProcess* m_pProcess = nullptr;
+   QTimer m_tmrStep;
+   QElapsedTimer m_stepTime;
+   QString m_sStep;
+   QByteArray m_buffer;
+   QByteArray m_errorOutput;   // the line not yet ended
+   QString m_sLastWords;
+   int m_iLastPercent = -1;
+   bool m_bFinished = false;
+   bool m_bSelfDeleting = false;
+   bool m_bAbandoned = false;
    vx::VxBool m_result;
    bool m_bConnectionError = false;
    type_lst_table_ptr m_pListOfTables;
    QStringList m_lstWarnings;
-   std::atomic<bool> m_bAbandoned { false };
 };
 
 } // namespace plugin

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -23,8 +24,10 @@ namespace kel_test {
 class silent_proxy
 {
 public:
-   /** Forwards to 127.0.0.1:iTargetPort until stall(); with no target it is silent from the start. */
-   explicit silent_proxy(int iTargetPort = 0, int iReleaseSeconds = 60) : m_iTargetPort(iTargetPort), m_iReleaseSeconds(iReleaseSeconds), m_bSilent(iTargetPort == 0)
+   /** Forwards to 127.0.0.1:iTargetPort until stall(), or until the client sends bytes holding sStallOn (a query the
+       server then never answers); with no target it is silent from the start. */
+   explicit silent_proxy(int iTargetPort = 0, int iReleaseSeconds = 60, std::string sStallOn = std::string())
+      : m_iTargetPort(iTargetPort), m_iReleaseSeconds(iReleaseSeconds), m_sStallOn(std::move(sStallOn)), m_bSilent(iTargetPort == 0)
    {
       sockaddr_in address = loopback(0);
       socklen_t size = sizeof(address);
@@ -67,6 +70,7 @@ private:
    {
       char buffer[16384];
       const ssize_t n = ::recv(from, buffer, sizeof(buffer), 0);
+      if ((n > 0) && ! m_sStallOn.empty() && (std::string(buffer, static_cast<size_t>(n)).find(m_sStallOn) != std::string::npos)) { m_bSilent = true; return true; }
       return ((n > 0) && (::send(to, buffer, static_cast<size_t>(n), MSG_NOSIGNAL) == n));
    }
 
@@ -98,6 +102,7 @@ private:
 
    const int m_iTargetPort;
    const int m_iReleaseSeconds;
+   const std::string m_sStallOn;
    const int m_iListen = ::socket(AF_INET, SOCK_STREAM, 0);
    int m_iPort = 0;
    std::atomic<bool> m_bSilent;

@@ -21,6 +21,22 @@ inline bool isCI() { return (qEnvironmentVariable("CI") == "true"); }
 
 inline QString env(const char* name) { return qEnvironmentVariable(name); }
 
+/** How many of this process's children are the plug-in's reading program (its name as the kernel keeps it, cut to 15 bytes). */
+inline int readingPrograms()
+{
+   int iCount = 0;
+   for (const QString& sPid : QDir("/proc").entryList(QDir::Dirs))
+   {
+      QFile stat("/proc/" + sPid + "/stat");
+      if (! stat.open(QIODevice::ReadOnly)) { continue; }
+      // pid (comm) state ppid ...
+      const QString sStat = QString::fromLocal8Bit(stat.readAll());
+      const QStringList lstAfter = sStat.mid(sStat.lastIndexOf(')') + 2).split(' ');
+      if (sStat.contains("(kel_odbc_import)") && (lstAfter.value(1).toLongLong() == QCoreApplication::applicationPid())) { ++iCount; }
+   }
+   return iCount;
+}
+
 /** Skips (or fails under CI) the current test function when what is missing is missing. */
 #define KEL_REQUIRE(condition, what)                                                                                  \
    do {                                                                                                               \

@@ -170,7 +170,7 @@ private Q_SLOTS:
       QTest::newRow("PostgreSQL Sakila") << "new" << shop({}, kel_test::postgresqlDsn(kel_test::env("KEL_TEST_SAKILA_PG_DB")), "1") << 0 << QStringList(finished(28)) << 28;
       QTest::newRow("MariaDB Sakila") << "new" << shop({}, kel_test::mysqlDsn(kel_test::env("KEL_TEST_SAKILA_MYSQL_DB")), "2") << 0 << QStringList(finished(23)) << 23;
       // every option, the first occurrence counts, whole names only; a repeated SQL type keeps its first C++ type, incomplete pairs go
-      QTest::newRow("options") << "new" << shop({ "--KelOdbcImport_import_default_value=1", "--KelOdbcImport_boost_optional=1", "--KelOdbcImport_namespaceX=wrong",
+      QTest::newRow("options") << "new" << shop({ "--KelOdbcImport_import_default_value=1", "--KelOdbcImport_boost_optional=1",
          "--KelOdbcImport_namespace=app::db_1", "--KelOdbcImport_namespace=second", "--KelOdbcImport_relation_decoration=2", "--KelOdbcImport_relation_decoration=1",
          "--KelOdbcImport_relation_collection=3", "--KelOdbcImport_mapping_sql_to_cpp=;TEXT~std::string;;TEXT~QByteArray;INT~;~x;a~b~c" }) << 0
          << QStringList({ "std::string name   [not null, default 'none']", "boost::optional<long long> customer_id", "QSharedPointer<app::db_1::customer> customer ",
@@ -192,10 +192,16 @@ private Q_SLOTS:
       QTest::newRow("project read by another program") << "read" << shop({ "--KelOdbcImport_delete_namespace=1" }) << 1 << QStringList({ "database is locked", finished(0) }) << 5;
       QTest::newRow("project locked by another program") << "locked" << shop({}) << 1 << QStringList("is locked by another program : database is locked") << -1;
       QTest::newRow("no display, no option") << "filled" << lstImport << 1 << QStringList("kelmar: no display for the settings dialog of KelOdbcImport : give --KelOdbcImport_dsn") << -1;
-      QTest::newRow("unknown driver") << "filled" << shop({}, sNoDriver) << 1 << QStringList("Error connecting to database : " + kel_test::odbcOpenError(sNoDriver)) << -1;
+      QTest::newRow("unknown driver") << "filled" << shop({}, sNoDriver) << 1
+         << QStringList({ "The ODBC driver \"No Such Driver\" is not installed. Installed drivers: ", "Error connecting to database :\n" + kel_test::odbcOpenError(sNoDriver) }) << -1;
+      QTest::newRow("engine type not the server's") << "filled" << shop({}, m_sDsn, "1") << 1
+         << QStringList("The database type is \"PostgreSQL\", but the server is SQLite: choose the database type \"SQLite\" and connect again.") << -1;
       QTest::newRow("no table") << "filled" << shop({}, kel_test::sqliteDsn(m_dir.filePath("empty.db"))) << 1 << QStringList("No table found, please check your database type") << -1;
       // the command line's own faults: status 2
-      QTest::newRow("invalid pattern") << "filled" << shop({ "--KelOdbcImport_filter_regexp=(" }) << 2 << QStringList("'(' is not a valid regular expression : unexpected end") << -1;
+      QTest::newRow("misspelt option, new project") << "new" << shop({ "--KelOdbcImport_password=x" }) << 2
+         << QStringList("--KelOdbcImport_password : unknown option; did you mean --KelOdbcImport_pwd?") << -1;
+      QTest::newRow("empty dump path") << "filled" << shop({ "--dump-tables", "" }) << 2 << QStringList("kelmar: --dump-tables needs a file name") << -1;
+      QTest::newRow("invalid pattern") << "new" << shop({ "--KelOdbcImport_filter_regexp=(" }) << 2 << QStringList("'(' is not a valid regular expression : unexpected end") << -1;
       QTest::newRow("engine type not a number") << "filled" << shop({}, m_sDsn, "abc") << 2 << QStringList("--KelOdbcImport_db_type : 'abc' is not a number") << -1;
       QTest::newRow("namespace the dialog refuses") << "filled" << shop({ "--KelOdbcImport_namespace=app::1db" }) << 2 << QStringList("'app::1db' is not a C++ namespace") << -1;
       // the dump path is checked before the import

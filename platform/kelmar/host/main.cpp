@@ -162,6 +162,7 @@ int main(int argc, char* argv[])
    if (sProject.isEmpty()) { err("kelmar: --project FILE is required"); return 2; }
    // the dump is checked and opened before the project is touched: a dump that cannot be written leaves the project as it was
    const QString sDump = hostOption(args, "--dump-tables");
+   if (sDump.isEmpty() && (args.contains("--dump-tables") || args.contains("--dump-tables="))) { err("kelmar: --dump-tables needs a file name"); return 2; }
    QSaveFile dump(sDump);
    if (! sDump.isEmpty())
    {
@@ -169,6 +170,8 @@ int main(int argc, char* argv[])
       if (! sRefused.isEmpty()) { err(sRefused); return 2; }
       if (! dump.open(QIODevice::WriteOnly)) { err("kelmar: cannot write " + sDump + " : " + dump.errorString()); return 1; }
    }
+   // a run whose command line the plug-in refuses leaves no new project behind
+   const bool bNewProject = ! QFileInfo::exists(sProject);
    const vx::VxBool opened = context::ctx_project::openProject(sProject);
    if (! opened.getValue()) { err("kelmar: " + opened.getDesc()); return 1; }
    view::main_wnd mainWnd;
@@ -230,5 +233,6 @@ int main(int argc, char* argv[])
    }
    context::ctx_global::setMainWnd(nullptr);
    context::ctx_project::closeProject();
+   if ((iStatus == 2) && bNewProject) { for (const QString& sSuffix : { "", "-journal", "-wal", "-shm" }) { QFile::remove(sProject + sSuffix); } }
    return iStatus;
 }

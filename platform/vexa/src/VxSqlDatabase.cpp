@@ -1,20 +1,19 @@
 #include <vx/VxSqlDatabaseHost.h>
 
 #include <QCryptographicHash>
-#include <QThread>
 
 namespace vx {
 
 namespace {
 
-// each thread its own: a thread reading a plug-in's database does not change what another one uses
-thread_local IxSqlContext* g_pCurrent = nullptr;
+// one for the process, as the application has it: whatever makes a context current changes it for everyone
+IxSqlContext* g_pCurrent = nullptr;
 
 QString connectionName(const IxSqlContext& context)
 {
    const QString settings = context.getDriverName() + '\n' + context.getDatabaseName() + '\n' + context.getUserName() + '\n' + context.getPassword();
    const QByteArray digest = QCryptographicHash::hash(settings.toUtf8(), QCryptographicHash::Sha1).toHex();
-   return ("vx_" + QString::fromLatin1(digest) + "_" + QString::number(reinterpret_cast<quintptr>(QThread::currentThread()), 16));
+   return ("vx_" + QString::fromLatin1(digest));
 }
 
 } // namespace

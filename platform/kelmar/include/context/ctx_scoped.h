@@ -9,7 +9,7 @@ namespace context {
 class ctx_scoped
 {
 public:
-   /** On the calling thread: another thread's current context stays as it is. */
+   /** For the whole process: used on the GUI thread only. */
    explicit ctx_scoped(ctx_base* pContext);
    ~ctx_scoped();
    ctx_scoped(const ctx_scoped&) = delete;

@@ -9,8 +9,8 @@
 namespace vx {
 
 /**
- * Database access for the context the application made current on the calling thread. A connection
- * is opened once per distinct settings and thread, and reused afterwards. (Making a context current
+ * Database access for the context the application made current (one for the process, on its GUI
+ * thread). A connection is opened once per distinct settings, and reused afterwards. (Making a context current
  * and closing connections are the application's business: VxSqlDatabaseHost.h.)
  */
 class VxSqlDatabase

@@ -9,11 +9,11 @@ namespace vx {
 class VxSqlDatabaseHost
 {
 public:
-   /** Makes pContext current on the calling thread (null: none) and returns the one it replaces. */
+   /** Makes pContext current for the process (null: none) and returns the one it replaces; the GUI thread's business only. */
    static IxSqlContext* setCurrentContext(IxSqlContext* pContext);
    static IxSqlContext* getCurrentContext();
 
-   /** Closes and forgets the connection opened on the calling thread for these settings. */
+   /** Closes and forgets the connection opened for these settings. */
    static void closeDatabase(const IxSqlContext& context);
 };
 

@@ -1,0 +1,59 @@
+#ifndef PLUGIN_ODBC_IMPORT_WIRE_H
+#define PLUGIN_ODBC_IMPORT_WIRE_H
+
+#include <QByteArray>
+#include <QDataStream>
+#include <QString>
+#include <QStringList>
+
+#include "odbc_import_process.h"
+
+namespace plugin {
+
+/**
+ * What the plug-in and its reading program say to each other over a pipe. The request goes once to the
+ * program's standard input; the program answers with frames (a kind, a length, a QDataStream payload) on its
+ * own channel. The tables travel whole: every column with its metadata, and which columns the primary key
+ * and the relationships share with each other, so that the plug-in rebuilds the very model the reader built.
+ */
+class odbc_import_wire
+{
+public:
+   /** Frames the reading program sends, in this order: steps and progress while it reads, then one result. */
+   enum enum_frame : quint8
+   {
+      frame_step = 1,       // QString: what the read waits for now ("the login", "the columns of table 'x'")
+      frame_connected = 2,  // the login succeeded, the reader starts
+      frame_progress = 3,   // qint32 percent
+      frame_result = 4,     // bool success, bool connection error, QString message, QStringList warnings, then the tables
+   };
+
+   /** What the reading program needs: the connection and the limits it reads under. */
+   struct request
+   {
+      int iDatabaseType = 0;
+      QString sDsn;
+      QString sLogin;
+      QString sPassword;
+      bool bCheckEngine = true;
+      qint32 iLoginTimeout = 15;
+      qint32 iReadTimeout = 60;
+   };
+
+   static QByteArray writeRequest(const request& r);
+   static bool readRequest(const QByteArray& bytes, request& r);
+
+   /** One frame: kind, payload length (32 bits), payload. */
+   static QByteArray frame(enum_frame eKind, const QByteArray& payload);
+   /** Takes the first whole frame off buffer; false while none is complete. */
+   static bool takeFrame(QByteArray& buffer, enum_frame& eKind, QByteArray& payload);
+
+   /** The list of tables and everything it holds. */
+   static void writeTables(QDataStream& out, const model::type_lst_table* pTables);
+   /** A list equal to the one written: same keys, same order, same sharing of columns between lists. Null when the bytes are not whole. */
+   static type_lst_table_ptr readTables(QDataStream& in);
+};
+
+} // namespace plugin
+
+#endif // PLUGIN_ODBC_IMPORT_WIRE_H
