@@ -5,6 +5,9 @@
 //   bench_readers TYPE "CONNECTION STRING"
 //   TYPE: 1 PostgreSQL, 2 MySQL/MariaDB, 5 SQLite (0 or anything else: the generic reader)
 //
+// With BENCH_READERS_PROGRAM=1 it also reads through the plug-in's reading program, as the plug-in does,
+// and prints that whole read's time beside the in-process connection and read (in_process_s).
+//
 // With BENCH_READERS_DUMP=FILE set, the model read is also written to FILE as text (every table,
 // column and key with its fields, in model order), so that two builds can be compared for the
 // same result.
@@ -31,6 +34,8 @@
 #include "odbc_import_connection.h"
 #include "odbc_import_process.h"
 #include "odbc_import_engine.h"
+#include "odbc_import_read.h"
+#include "odbc_import_wire.h"
 
 namespace {
 
@@ -196,10 +201,34 @@ int main(int argc, char** argv)
       // the whole process so far: start-up, driver loading and connection included
       std::printf("process_cpu_s=%.3f\n", after.cpuUser + after.cpuSystem);
       std::printf("peak_rss_mb=%.1f\n", static_cast<double>(after.maxRssKb) / 1024.0);
+      // what the reading program adds: the model's bytes on the pipe, and the whole read through the program
+      // (its start, its own connection, the read, the transfer) against the in-process connection and read
+      QElapsedTimer wireTimer;
+      wireTimer.start();
+      QByteArray bytes;
+      { QDataStream out(&bytes, QIODevice::WriteOnly); out.setVersion(QDataStream::Qt_5_15); plugin::odbc_import_wire::writeTables(out, pReader->getListOfTables().get()); }
+      const double wireWriteSeconds = static_cast<double>(wireTimer.nsecsElapsed()) / 1e9;
+      wireTimer.restart();
+      QDataStream in(bytes);
+      in.setVersion(QDataStream::Qt_5_15);
+      const bool bReadBack = bool(plugin::odbc_import_wire::readTables(in));
+      const double wireReadSeconds = static_cast<double>(wireTimer.nsecsElapsed()) / 1e9;
+      std::printf("wire_bytes=%d\nwire_write_s=%.3f\nwire_read_s=%.3f\nwire_ok=%d\n", bytes.size(), wireWriteSeconds, wireReadSeconds, bReadBack ? 1 : 0);
+      std::printf("in_process_s=%.3f\n", connectSeconds + wallSeconds);
       pReader.reset();
       const QString sName = db.connectionName();
       db = QSqlDatabase();
       QSqlDatabase::removeDatabase(sName);
+      if (! qEnvironmentVariableIsEmpty("BENCH_READERS_PROGRAM"))
+      {
+         QElapsedTimer programTimer;
+         programTimer.start();
+         plugin::odbc_import_read read({ type, args.at(2), QString(), QString(), true });
+         qint64 iConnectedMs = -1;
+         QObject::connect(&read, &plugin::odbc_import_read::onConnected, [&]() { iConnectedMs = programTimer.elapsed(); });
+         const bool bRead = read.run().getValue();
+         std::printf("program_ok=%d\nprogram_connected_s=%.3f\nprogram_read_s=%.3f\n", bRead ? 1 : 0, iConnectedMs / 1000.0, programTimer.nsecsElapsed() / 1e9);
+      }
    }
    return status;
 }

@@ -57,6 +57,9 @@ class tst_foundation : public QObject
    kel_test::silent_proxy m_silentPostgreSQL { 0, 30 };   // silent from the start
    kel_test::silent_proxy m_silentMariaDB { kel_test::env("KEL_TEST_MYSQL_PORT").toInt(), 30, "information_schema" };   // once the catalogue is asked for
    kel_test::silent_proxy m_silentAfterLogin { kel_test::env("KEL_TEST_PG_PORT").toInt(), 30, "pg_class" };
+   // silent once the catalogue-wide keys are asked for, then gone: the link drops in the middle of the read
+   kel_test::silent_proxy m_droppingPostgreSQL { kel_test::env("KEL_TEST_PG_PORT").toInt(), 1, "pg_index" };
+   kel_test::silent_proxy m_droppingMariaDB { kel_test::env("KEL_TEST_MYSQL_PORT").toInt(), 1, "key_column_usage" };
 
 private Q_SLOTS:
    void initTestCase()
@@ -106,6 +109,11 @@ private Q_SLOTS:
       QTest::newRow("MariaDB silent in the read") << int(kel_test::k_mysql) << through(kel_test::mysqlDsn("mysql"), m_silentMariaDB) << "" << "failed";
       QTest::newRow("PostgreSQL silent in the read") << int(kel_test::k_postgresql) << through(kel_test::postgresqlDsn("postgres"), m_silentAfterLogin) << ""
          << "failed: The database server did not answer within 3 s while the read waited for the list of tables: the read was stopped and nothing was imported.";
+      // said as a lost connection, with no table-by-table read on the dead link
+      QTest::newRow("PostgreSQL link lost in the read") << int(kel_test::k_postgresql) << through(kel_test::postgresqlDsn("kel_foundation_lost"), m_droppingPostgreSQL) << ""
+         << "failed: The connection to the database server was lost : ";
+      QTest::newRow("MariaDB link lost in the read") << int(kel_test::k_mysql) << through(kel_test::mysqlDsn("mysql"), m_droppingMariaDB) << ""
+         << "failed: The connection to the database server was lost : ";
       const QString sTds = QString("Driver={FreeTDS};Server=127.0.0.1;Port=%1;Database=master;TDS_Version=7.4;Uid=sa;Pwd=x").arg(m_silentPostgreSQL.port());
       QTest::newRow("FreeTDS silent at the login, SQL Server type") << int(kel_test::k_mssqlserver) << sTds << "" << "not open";
       QTest::newRow("FreeTDS silent at the login, generic") << int(kel_test::k_generic) << sTds << "" << "not open";
@@ -120,6 +128,7 @@ private Q_SLOTS:
       QFETCH(QString, sLogin);
       QFETCH(QString, sRead);
       if (iType == kel_test::k_postgresql) { KEL_REQUIRE_POSTGRESQL(); } else if (iType == kel_test::k_mysql) { KEL_REQUIRE_MYSQL(); }
+      if (sDsn.contains("kel_foundation_lost")) { QCOMPARE(kel_test::createDatabase(kel_test::k_postgresql, "kel_foundation_lost", { "CREATE TABLE t (id INT PRIMARY KEY)" }), QString()); }
       const QString sResult = tablesRead({ iType, sDsn, sLogin });
       QVERIFY2(sResult.startsWith(sRead) && ! m_silentPostgreSQL.released() && ! m_silentMariaDB.released() && ! m_silentAfterLogin.released(), qPrintable(sResult));
       QVERIFY2(! sRead.contains("stopped the reading process") || sResult.endsWith("nothing was imported.") || sResult.contains("nothing was imported.\n\n"), qPrintable(sResult));
