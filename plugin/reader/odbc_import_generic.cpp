@@ -154,24 +154,26 @@ bool odbc_import_generic::readContent(const odbc_import_catalog_calls& calls, co
                                       odbc_import_table_builder::table_content& content)
 {
    const QString sTable = odbc_import_table_builder::qualified(row.nameSpace, row.name);
-   const auto failed = [&](odbc_import_catalog_calls::enum_function eFunction, const QString& sError, const QString& sConsequence) {
-      m_lstWarnings.append(QString(row.isView ? "View '" : "Table '") + sTable + "' : the driver failed " + odbc_import_catalog_calls::functionName(eFunction) + ", " + sConsequence + " :\n" + sError);
+   const auto failed = [&](odbc_import_catalog_calls::enum_function eFunction, const QString& sError) {
+      m_lstWarnings.append("Table '" + sTable + "' : the driver failed " + odbc_import_catalog_calls::functionName(eFunction) + ", it is read without "
+                           + ((eFunction == odbc_import_catalog_calls::function_primary_keys) ? "primary key" : "foreign keys") + " :\n" + sError);
    };
    // a driver may answer for other tables too (a pattern it does not escape): the rows of this one are kept
    const auto isOwn = [&](const odbc_import_catalog_calls::type_row& r, int iTable, int iSchema) { return ((r.value(iTable) == row.name) && ((iSchema < 0) || sSchema.isEmpty() || (r.value(iSchema) == sSchema))); };
    QVector<odbc_import_catalog_calls::type_row> lstRows;
-   if (calls.has(odbc_import_catalog_calls::function_primary_keys))
+   // a view has no keys: two calls less
+   if (! row.isView && calls.has(odbc_import_catalog_calls::function_primary_keys))
    {
       const QString sError = calls.primaryKeys(sCatalog, sSchema, row.name, lstRows);
-      if (! sError.isNull()) { failed(odbc_import_catalog_calls::function_primary_keys, sError, "it is read without primary key"); }
+      if (! sError.isNull()) { failed(odbc_import_catalog_calls::function_primary_keys, sError); }
       QMap<int, QString> mapKey;   // key order
       for (const auto& r : lstRows) { if (isOwn(r, primary_keys_table, -1)) { mapKey.insert(r.value(primary_keys_sequence).toInt(), r.value(primary_keys_column)); } }
       content.primaryKey = mapKey.values();
    }
-   if (calls.has(odbc_import_catalog_calls::function_foreign_keys))
+   if (! row.isView && calls.has(odbc_import_catalog_calls::function_foreign_keys))
    {
       const QString sError = calls.foreignKeys(sCatalog, sSchema, row.name, lstRows);
-      if (! sError.isNull()) { failed(odbc_import_catalog_calls::function_foreign_keys, sError, "it is read without foreign keys"); }
+      if (! sError.isNull()) { failed(odbc_import_catalog_calls::function_foreign_keys, sError); }
       int iUnnamed = 0;
       for (const auto& r : lstRows)
       {
@@ -190,7 +192,7 @@ bool odbc_import_generic::readContent(const odbc_import_catalog_calls& calls, co
       }
    }
    const QString sError = calls.columns(sCatalog, sSchema, row.name, lstRows);
-   if (! sError.isNull()) { failed(odbc_import_catalog_calls::function_columns, sError, "it is left out"); return false; }
+   if (! sError.isNull()) { m_lstWarnings.append(odbc_import_table_builder::leftOut(row) + "the driver failed SQLColumns :\n" + sError); return false; }
    for (const auto& r : lstRows)
    {
       if (! isOwn(r, columns_table, columns_schema)) { continue; }
