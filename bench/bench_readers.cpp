@@ -12,11 +12,18 @@
 // column and key with its fields, in model order), so that two builds can be compared for the
 // same result.
 //
+//   bench_readers --versus TYPE "CONNECTION STRING" [ROUNDS]
+//   the engine's own reader and the generic reader (ODBC's catalogue functions) on the same connection, in turns,
+//   ROUNDS times each (default 5): the median wall time of each, their ratio and what each read. On the Sakila
+//   databases that tests/services/with_servers.sh loads, e.g.
+//   tests/services/with_servers.sh sh -c 'build/bin/bench_readers --versus 1 "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$KEL_TEST_PG_PORT;Database=$KEL_TEST_SAKILA_PG_DB;Uid=$KEL_TEST_PG_USER"'
+//
 // Output: one "key=value" per line (bench/run.sh reads them), the failure message on stderr
 // and exit status 1 when the reader fails.
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -24,6 +31,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTextStream>
+#include <QVector>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -142,12 +150,57 @@ void dumpModel(const QString& sFile, const plugin::type_lst_table_ptr& pTables)
    }
 }
 
+/** The median wall time of one reader over its rounds, and what its last run read. */
+struct timed
+{
+   QVector<double> seconds;
+   counts read;
+   bool ok = true;
+   double median() { std::sort(seconds.begin(), seconds.end()); return seconds.isEmpty() ? 0.0 : seconds.at(seconds.count() / 2); }
+};
+
+void runOnce(int type, QSqlDatabase& db, timed& t)
+{
+   std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_engine::createReader(type, &db));
+   QElapsedTimer timer;
+   timer.start();
+   t.ok = (pReader->startProcess().getValue() && t.ok);
+   t.seconds.append(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+   t.read = countModel(pReader->getListOfTables());
+}
+
+int versus(int type, const QString& sConnection, int iRounds)
+{
+   context::ctx_custom* pContext = vx::VxSingleton<context::ctx_custom>::getSingleton();
+   plugin::odbc_import_connection::fillContext(pContext, type, sConnection, QString(), QString());
+   context::ctx_scoped scoped(pContext);
+   QSqlError error;
+   QSqlDatabase db = vx::VxSqlDatabase::getDatabase(error);
+   if (! db.isOpen() || error.isValid()) { std::fprintf(stderr, "cannot open the connection: %s\n", qPrintable(error.text())); return 1; }
+   timed engine, generic;
+   // in turns, so that both meet the same server caches
+   for (int i = 0; i < iRounds; ++i) { runOnce(type, db, engine); runOnce(0, db, generic); }
+   const auto print = [](const char* name, timed& t) {
+      std::printf("%s_ok=%d\n%s_wall_s=%.3f\n%s_tables=%ld\n%s_views=%ld\n%s_columns=%ld\n%s_primary_key_columns=%ld\n%s_foreign_keys=%ld\n", name, t.ok ? 1 : 0, name, t.median(),
+                  name, t.read.tables, name, t.read.views, name, t.read.columns, name, t.read.primaryKeyColumns, name, t.read.foreignKeys);
+   };
+   std::printf("type=%d\nrounds=%d\n", type, iRounds);
+   print("engine", engine);
+   print("generic", generic);
+   std::printf("generic_to_engine=%.2f\n", (engine.median() > 0.0) ? (generic.median() / engine.median()) : 0.0);
+   const QString sName = db.connectionName();
+   db = QSqlDatabase();
+   QSqlDatabase::removeDatabase(sName);
+   return ((engine.ok && generic.ok) ? 0 : 1);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
    QCoreApplication app(argc, argv);
    const QStringList args = app.arguments();
+   if ((args.value(1) == "--versus") && (args.count() >= 4)) { return versus(args.at(2).toInt(), args.at(3), qMax(1, args.value(4, "5").toInt())); }
    if (args.count() != 3)
    {
       std::fprintf(stderr, "usage: %s TYPE \"ODBC connection string\"\n  TYPE: 1 PostgreSQL, 2 MySQL/MariaDB, 5 SQLite, 0 generic\n",

@@ -7,7 +7,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake g++ make qtbase5-dev libqt5sql5-odbc libqt5sql5-sqlite
-  unixodbc unixodbc-dev odbc-postgresql odbc-mariadb libsqliteodbc tdsodbc
+  unixodbc unixodbc-dev odbc-postgresql odbc-mariadb libsqliteodbc tdsodbc odbc-mdbtools mdbtools
   postgresql mariadb-server mariadb-client sqlite3 libsqlite3-dev
   xvfb xauth x11-utils fonts-dejavu-core qttools5-dev-tools python3
   pkg-config libgraphviz-dev libqt5svg5-dev

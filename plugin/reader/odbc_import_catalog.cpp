@@ -101,6 +101,8 @@ vx::VxBool odbc_import_catalog::readTables(bool bCatalogueWide, QString& sRefuse
       table_row row;
       if (! ((i < lTables) ? readTableRow(tables, i, row) : readViewRow(views, i - lTables, row))) { continue; }
       if (! row.unreadable.isEmpty()) { return vx::VxBool(false, 0, row.unreadable); }
+      const QString sUnusable = odbc_import_table_builder::unusableName(row.name);
+      if (! sUnusable.isEmpty()) { m_lstWarnings.append(odbc_import_table_builder::leftOut(row) + sUnusable); continue; }
       bool bNew = false;
       const long lTableKey = tableKeys.take(row.nameSpace + "." + row.name, odbc_import_keys::tableIdentity(row.nameSpace, row.name), bNew);
       if (! bNew) { continue; }
@@ -113,7 +115,8 @@ vx::VxBool odbc_import_catalog::readTables(bool bCatalogueWide, QString& sRefuse
          if (! queried.getValue()) { return queried; }
          if (bLeftOut) { continue; }
       }
-      readTable(row, lTableKey, content);
+      const std::shared_ptr<model::app_table> pTable = odbc_import_table_builder::build(row, lTableKey, content, readsSnapshot(), m_lstWarnings);
+      if (pTable) { m_pListOfTables->insert(lTableKey, pTable); }
    }
    return vx::VxBool(true);
 }
@@ -122,7 +125,12 @@ void odbc_import_catalog::readContent(const vx::VxSqlQuery& query, long row, int
 {
    if (iQuery == 0) { content.primaryKey.append(readPrimaryKeyColumn(query, row)); }
    else if (iQuery == 1) { content.relations.append(readRelationRow(query, row)); }
-   else { content.columns.append(readColumnRow(query, row, content.primaryKey)); }
+   else
+   {
+      column_row column = readColumnRow(query, row, content.primaryKey);
+      column.valueType = getColumnType(column.sqlType);
+      content.columns.append(column);
+   }
 }
 
 vx::VxBool odbc_import_catalog::queryTable(odbc_import_statements& statements, const table_row& row, table_content& content, bool& bLeftOut)
@@ -146,7 +154,7 @@ vx::VxBool odbc_import_catalog::queryTable(odbc_import_statements& statements, c
    const QSqlError columnsError = statements.run(queries[2]);
    // a view that reads a dropped table, or calls a function its own application registers, cannot be
    // described (SQLite fails, MariaDB lists no column): it is left out, the rest of the catalogue is read
-   if (columnsError.isValid() && row.isView) { m_lstWarnings.append(leftOut(row) + "the database cannot describe it :\n" + columnsError.text()); bLeftOut = true; return vx::VxBool(true); }
+   if (columnsError.isValid() && row.isView) { m_lstWarnings.append(odbc_import_table_builder::leftOut(row) + "the database cannot describe it :\n" + columnsError.text()); bLeftOut = true; return vx::VxBool(true); }
    if (columnsError.isValid()) { return vx::VxBool(false, 0, sColumnsFailure + columnsError.text()); }
    vx::VxSqlQuery fallback = columnsFallbackQuery(row);
    if ((queries[2].getSqlResultRowCount() == 0) && ! fallback.sql().isEmpty())
@@ -162,95 +170,6 @@ vx::VxBool odbc_import_catalog::queryTable(odbc_import_statements& statements, c
       for (long r = 0; r < queries[q].getSqlResultRowCount(); ++r) { readContent(queries[q], r, q, content); }
    }
    return vx::VxBool(true);
-}
-
-void odbc_import_catalog::readTable(const table_row& row, long lTableKey, const table_content& content)
-{
-   auto pTable = std::make_shared<model::app_table>();
-   auto pPrimaryKey = std::make_shared<model::app_primary_key>();
-   auto pColumns = std::make_shared<model::type_lst_column>();
-   auto pRelations = std::make_shared<model::type_lst_foreign_key>();
-   pTable->setName(row.name);
-   pTable->setDescription(row.description);
-   pTable->setNamespace(row.nameSpace);
-   pTable->setIsView(row.isView);
-   pTable->setMetaData("TABLE_HASH_ID", QVariant(static_cast<qlonglong>(lTableKey)));
-   pPrimaryKey->setTable(pTable);
-   // the columns are attached to the table before they are read, so that they can name it
-   pTable->setPrimaryKey(pPrimaryKey);
-   pTable->setListOfColumns(pColumns);
-   pTable->setListOfRelations(pRelations);
-
-   QMultiHash<QString, int> hashRelations;
-   for (int r = 0; r < content.relations.count(); ++r) { hashRelations.insert(content.relations.at(r).column, r); }
-
-   odbc_import_keys columnKeys, relationKeys;
-   long lColumns = 0;
-   for (const column_row& column : content.columns)
-   {
-      if (column.isHidden) { continue; }
-      addColumn(column, pTable, content.relations, hashRelations, columnKeys, relationKeys);
-      ++lColumns;
-   }
-   if (row.isView && (lColumns == 0)) { m_lstWarnings.append(leftOut(row) + "the database describes no column of it"); return; }
-
-   m_pListOfTables->insert(lTableKey, pTable);
-}
-
-QString odbc_import_catalog::leftOut(const table_row& row)
-{
-   return "View '" + (row.nameSpace.isEmpty() ? row.name : (row.nameSpace + "." + row.name)) + "' is left out : ";
-}
-
-void odbc_import_catalog::addColumn(const column_row& row, const std::shared_ptr<model::app_table>& pTable, const QVector<relation_row>& lstRelations,
-                                    const QMultiHash<QString, int>& hashRelations, odbc_import_keys& columnKeys, odbc_import_keys& relationKeys)
-{
-   bool bNew = false;
-   const long lColumnKey = columnKeys.take(row.name, bNew);
-   if (! bNew) { return; }
-   const std::shared_ptr<model::type_lst_column> pColumns = pTable->getListOfColumns();
-
-   auto pColumn = std::make_shared<model::app_column>();
-   pColumn->setName(row.name);
-   pColumn->setDescription(row.description);
-   pColumn->setSqlType(row.sqlType);
-   pColumn->setType(getColumnType(row.sqlType));
-   pColumn->setDefaultValue(row.defaultValue);
-   pColumn->setNotNull(row.notNull);
-   pColumn->setTable(pTable);
-   const std::shared_ptr<model::app_primary_key> pPrimaryKey = pTable->getPrimaryKey();
-   if (row.isPrimaryKey)
-   {
-      pColumn->setPrimaryKey(pPrimaryKey);
-      pPrimaryKey->getListColumns()->insert(lColumnKey, pColumn);
-   }
-
-   // newest first: the last relationship row of the column comes first
-   const QList<int> lstRows = hashRelations.values(row.name);
-   if (lstRows.isEmpty())
-   {
-      if (! row.isPrimaryKey) { pColumns->insert(lColumnKey, pColumn); }
-      return;
-   }
-
-   const std::shared_ptr<model::type_lst_foreign_key> pRelations = pTable->getListOfRelations();
-   for (int iRow : lstRows)
-   {
-      // a column in several foreign keys is cloned once per key, each clone pointing at its own target
-      const std::shared_ptr<model::app_column> pTaken = ((lstRows.count() == 1) ? pColumn : pColumn->clone());
-      const relation_row& relation = lstRelations.at(iRow);
-      const long lForeignKey = relationKeys.take(relation.keyText);
-      std::shared_ptr<model::app_foreign_key> pForeignKey = pRelations->getByKey(lForeignKey);
-      if (! pForeignKey) { pForeignKey = std::make_shared<model::app_foreign_key>(); }
-      if (relation.hasConstraintName) { pForeignKey->setConstraintName(relation.constraintName); }
-      pForeignKey->setTargetTable(relation.targetTable);
-      pForeignKey->setTargetTableNamespace(relation.targetNamespace);
-      pForeignKey->setTable(pTable);
-      pTaken->setTargetColumn(relation.targetColumn);
-      pTaken->setForeignKey(pForeignKey);
-      pForeignKey->getListColumns()->insert(lColumnKey, pTaken);
-      pRelations->insert(lForeignKey, pForeignKey);
-   }
 }
 
 } // namespace plugin

@@ -10,6 +10,7 @@
 #include <vx/VxSqlQuery.h>
 
 #include "odbc_import_process.h"
+#include "odbc_import_table_builder.h"
 
 namespace plugin {
 
@@ -35,37 +36,9 @@ public:
    vx::VxBool startProcess() override;
 
 protected:
-   struct table_row
-   {
-      QString name;
-      QString rawNamespace;   // bound to ":table_namespace"
-      QString nameSpace;      // what the model shows (the engine's default schema is empty)
-      QString description;
-      bool isView = false;
-      QString unreadable;     // why the row cannot be read: the run fails with this message
-   };
-
-   struct relation_row
-   {
-      QString column;
-      QString targetTable;
-      QString targetNamespace;
-      QString targetColumn;
-      QString constraintName;
-      QString keyText;        // hashed into the foreign-key key
-      bool hasConstraintName = true;
-   };
-
-   struct column_row
-   {
-      QString name;
-      QString sqlType;
-      QString description;
-      QString defaultValue;
-      bool notNull = false;
-      bool isPrimaryKey = false;
-      bool isHidden = false;  // a row that is no column of the table (a virtual table's hidden column)
-   };
+   using table_row = odbc_import_table_builder::table_row;
+   using relation_row = odbc_import_table_builder::relation_row;
+   using column_row = odbc_import_table_builder::column_row;
 
    /** Work done once before the tables query (server version, current database...). */
    virtual vx::VxBool readPreamble() { return vx::VxBool(true); }
@@ -103,6 +76,8 @@ protected:
    virtual vx::VxSqlQuery allColumnsQuery() const { return vx::VxSqlQuery(); }
    /** The table a row of a catalogue-wide query belongs to, as (raw namespace, name): by default its columns "table_namespace" and "table_name". */
    virtual QPair<QString, QString> rowTable(const vx::VxSqlQuery& query, long row) const;
+   /** Whether the read sees one snapshot of the catalogue: then a table with no column is real, elsewhere it was dropped during the read. */
+   virtual bool readsSnapshot() const { return false; }
    /** The engine's name in the debug log. */
    virtual const char* engineName() const = 0;
 
@@ -118,13 +93,7 @@ protected:
    QString m_sCurrentDatabase;
 
 private:
-   /** What the primary-key, relationship and columns queries say of one table, rows in their order. */
-   struct table_content
-   {
-      QStringList primaryKey;
-      QVector<relation_row> relations;
-      QVector<column_row> columns;
-   };
+   using table_content = odbc_import_table_builder::table_content;
    using table_id = QPair<QString, QString>;
 
    /** The tables query and the other queries, catalogue-wide or table by table, between beginRead() and
@@ -138,12 +107,6 @@ private:
    void readContent(const vx::VxSqlQuery& query, long row, int iQuery, table_content& content) const;
    /** Runs the per-table queries of the table and reads them into content. bLeftOut: a view that the database cannot describe, left out with a warning. */
    vx::VxBool queryTable(odbc_import_statements& statements, const table_row& row, table_content& content, bool& bLeftOut);
-   /** The start of the warning for a view left out. */
-   static QString leftOut(const table_row& row);
-   void readTable(const table_row& row, long lTableKey, const table_content& content);
-   /** columnKeys and relationKeys: the keys given so far in the table's column lists and list of relations. */
-   void addColumn(const column_row& row, const std::shared_ptr<model::app_table>& pTable, const QVector<relation_row>& lstRelations,
-                  const QMultiHash<QString, int>& hashRelations, odbc_import_keys& columnKeys, odbc_import_keys& relationKeys);
 };
 
 } // namespace plugin

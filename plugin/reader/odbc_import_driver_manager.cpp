@@ -96,6 +96,8 @@ QString odbc_import_driver_manager::getDataSourceSetting(const QString& sDataSou
    return ((iLength > 0) ? QString::fromLocal8Bit(szValue, qMin<int>(iLength, sizeof(szValue) - 1)) : QString());
 }
 
+void* odbc_import_driver_manager::getConnectionHandle(const QSqlDatabase& database) { return handleOf(database); }
+
 QString odbc_import_driver_manager::getDbmsName(const QSqlDatabase& database)
 {
    const SQLHDBC hDbc = handleOf(database);

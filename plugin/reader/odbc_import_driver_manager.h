@@ -23,6 +23,8 @@ public:
    /** A data source's own setting in odbc.ini (the user's, then the system's), empty when it sets none. */
    static QString getDataSourceSetting(const QString& sDataSource, const QString& sKey);
 
+   /** The connection's own ODBC handle (an SQLHDBC), null when the connection is no open QODBC one. */
+   static void* getConnectionHandle(const QSqlDatabase& database);
    /** The server's own name for its engine (SQL_DBMS_NAME); empty when the connection is no open QODBC one. */
    static QString getDbmsName(const QSqlDatabase& database);
    /** The connection's current catalogue, empty where the driver has no catalogues. */

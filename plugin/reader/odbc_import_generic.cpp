@@ -5,7 +5,13 @@
 #include <QSqlIndex>
 #include <QSqlRecord>
 
+#include <QMap>
+
+#include <sql.h>
+#include <sqlext.h>
+
 #include "odbc_import_driver_manager.h"
+#include "odbc_import_engine.h"
 
 namespace plugin {
 
@@ -20,11 +26,64 @@ QStringList odbc_import_generic::listTables(bool bViews) const
    return m_pDatabase->tables(bViews ? QSql::Views : QSql::Tables);
 }
 
+namespace {
+
+// Columns of the catalogue functions' results (0-based)
+enum { tables_catalog = 0, tables_schema = 1, tables_name = 2, tables_type = 3, tables_remarks = 4 };
+enum { columns_schema = 1, columns_table = 2, columns_name = 3, columns_data_type = 4, columns_type_name = 5, columns_size = 6, columns_decimal_digits = 8,
+       columns_nullable = 10, columns_remarks = 11, columns_default = 12, columns_is_nullable = 17 };
+enum { primary_keys_table = 2, primary_keys_column = 3, primary_keys_sequence = 4 };
+enum { foreign_keys_target_catalog = 0, foreign_keys_target_schema = 1, foreign_keys_target_table = 2, foreign_keys_target_column = 3, foreign_keys_table = 6,
+       foreign_keys_column = 7, foreign_keys_sequence = 8, foreign_keys_name = 11 };
+
+/** Tables a driver lists as its users' that belong to the database itself, by the engine that has them. */
+bool isSystemTable(const QString& sDbms, const QString& sName)
+{
+   const odbc_import_engine::row* pEngine = odbc_import_engine::fromDbmsName(sDbms);
+   if (pEngine && (pEngine->engine == odbc_import_engine::engine_sqlite)) { return sName.startsWith("sqlite_", Qt::CaseInsensitive); }
+   // Access's own tables (MSysObjects...): some drivers list them as tables
+   const bool bAccess = (sDbms.contains("access", Qt::CaseInsensitive) || sDbms.contains("mdbtools", Qt::CaseInsensitive));
+   return (bAccess && sName.startsWith("MSys", Qt::CaseInsensitive));
+}
+
+/** The schema whose tables the engine's own reader puts in the empty namespace. */
+QString defaultSchema(const QString& sDbms)
+{
+   const odbc_import_engine::row* pEngine = odbc_import_engine::fromDbmsName(sDbms);
+   switch (pEngine ? pEngine->engine : odbc_import_engine::engine_generic)
+   {
+      case odbc_import_engine::engine_postgresql: return "public";
+      case odbc_import_engine::engine_mssqlserver: return "dbo";
+      case odbc_import_engine::engine_sqlite: return "main";
+      default: return QString();
+   }
+}
+
+/** The Qt value type of an ODBC SQL type, as Qt's ODBC driver gives it to a field. */
+QVariant valueType(int iSqlType)
+{
+   switch (iSqlType)
+   {
+      case SQL_DECIMAL: case SQL_NUMERIC: case SQL_REAL: case SQL_FLOAT: case SQL_DOUBLE: return QVariant(int(QVariant::Double));
+      case SQL_SMALLINT: case SQL_INTEGER: case SQL_BIT: case SQL_TINYINT: return QVariant(int(QVariant::Int));
+      case SQL_BIGINT: return QVariant(int(QVariant::LongLong));
+      case SQL_DATE: case SQL_TYPE_DATE: return QVariant(int(QVariant::Date));
+      case SQL_TIME: case SQL_TYPE_TIME: return QVariant(int(QVariant::Time));
+      case SQL_TIMESTAMP: case SQL_TYPE_TIMESTAMP: return QVariant(int(QVariant::DateTime));
+      case SQL_CHAR: case SQL_VARCHAR: case SQL_LONGVARCHAR: case SQL_WCHAR: case SQL_WVARCHAR: case SQL_WLONGVARCHAR: case SQL_GUID: return QVariant(int(QVariant::String));
+      default: return QVariant(int(QVariant::ByteArray));
+   }
+}
+
+} // namespace
+
 vx::VxBool odbc_import_generic::startProcess()
 {
    m_pListOfTables = std::make_shared<model::type_lst_table>();
    m_lstWarnings.clear();
    if (! m_pDatabase) { return vx::VxBool(false, 0, "No database defined"); }
+   const odbc_import_catalog_calls calls(*m_pDatabase);
+   if (calls.isOpen() && calls.has(odbc_import_catalog_calls::function_tables) && readCatalogue(calls)) { return vx::VxBool(true); }
    const QStringList lstTables = listTables(false);
    const QStringList lstViews = listTables(true);
    const int iTotal = (lstTables.count() + lstViews.count());
@@ -32,6 +91,131 @@ vx::VxBool odbc_import_generic::startProcess()
    updateModel(lstTables, iTotal, false, tableKeys);
    updateModel(lstViews, iTotal, true, tableKeys);
    return vx::VxBool(true);
+}
+
+QString odbc_import_generic::namespaceOf(const QString& sCatalog, const QString& sSchema) const
+{
+   QStringList lst;
+   // a driver without catalogues may still name one (the database): only a catalogue other than the connection's counts
+   if (! m_sCurrentCatalog.isEmpty() && ! sCatalog.isEmpty() && (sCatalog != m_sCurrentCatalog)) { lst.append(sCatalog); }
+   if (! sSchema.isEmpty() && (sSchema != m_sDefaultSchema)) { lst.append(sSchema); }
+   return lst.join('.');
+}
+
+bool odbc_import_generic::readCatalogue(const odbc_import_catalog_calls& calls)
+{
+   m_sCurrentCatalog = calls.getCurrentCatalog();
+   m_sDefaultSchema = defaultSchema(calls.getDbmsName());
+   QVector<odbc_import_catalog_calls::type_row> lstRows;
+   const QString sError = calls.tables(m_sCurrentCatalog.isEmpty() ? QString() : m_sCurrentCatalog, lstRows);
+   if (! sError.isNull()) { m_lstWarnings.append("The driver cannot list the tables (SQLTables) : " + sError + "\nThe names Qt's driver reports are read"); return false; }
+
+   // the tables, then the views (a name listed as both is read as a table); not what the database keeps for itself
+   QVector<odbc_import_catalog_calls::type_row> lstNames;
+   for (int iViews = 0; iViews < 2; ++iViews)
+   {
+      for (const odbc_import_catalog_calls::type_row& row : lstRows)
+      {
+         const QString sType = row.value(tables_type);
+         if ((sType.compare(iViews ? "VIEW" : "TABLE", Qt::CaseInsensitive) != 0) || isSystemTable(calls.getDbmsName(), row.value(tables_name))) { continue; }
+         if (! m_sCurrentCatalog.isEmpty() && ! row.value(tables_catalog).isEmpty() && (row.value(tables_catalog) != m_sCurrentCatalog)) { continue; }
+         lstNames.append(row);
+      }
+   }
+   if (! calls.has(odbc_import_catalog_calls::function_primary_keys)) { m_lstWarnings.append("The driver cannot list primary keys (SQLPrimaryKeys) : no table has one"); }
+   if (! calls.has(odbc_import_catalog_calls::function_foreign_keys)) { m_lstWarnings.append("The driver cannot list foreign keys (SQLForeignKeys) : no table has one"); }
+
+   odbc_import_keys tableKeys;
+   for (int i = 0; i < lstNames.count(); ++i)
+   {
+      emitProgress(i, lstNames.count());
+      const odbc_import_catalog_calls::type_row& names = lstNames.at(i);
+      odbc_import_table_builder::table_row row;
+      row.name = names.value(tables_name);
+      row.rawNamespace = names.value(tables_schema);
+      row.nameSpace = namespaceOf(names.value(tables_catalog), row.rawNamespace);
+      row.isView = (names.value(tables_type).compare("VIEW", Qt::CaseInsensitive) == 0);
+      // MariaDB's remark of a view is the text VIEW, no comment of its own
+      row.description = ((row.isView && (names.value(tables_remarks) == QLatin1String("VIEW"))) ? QString() : names.value(tables_remarks));
+      const QString sUnusable = odbc_import_table_builder::unusableName(row.name);
+      if (! sUnusable.isEmpty()) { m_lstWarnings.append(odbc_import_table_builder::leftOut(row) + sUnusable); continue; }
+      bool bNew = false;
+      const long lTableKey = tableKeys.take(row.nameSpace + "." + row.name, odbc_import_keys::tableIdentity(row.nameSpace, row.name), bNew);
+      if (! bNew) { continue; }
+      odbc_import_table_builder::table_content content;
+      if (! readContent(calls, names.value(tables_catalog), row.rawNamespace, row, content)) { continue; }
+      const std::shared_ptr<model::app_table> pTable = odbc_import_table_builder::build(row, lTableKey, content, false, m_lstWarnings);
+      if (pTable) { m_pListOfTables->insert(lTableKey, pTable); }
+   }
+   return true;
+}
+
+bool odbc_import_generic::readContent(const odbc_import_catalog_calls& calls, const QString& sCatalog, const QString& sSchema, const odbc_import_table_builder::table_row& row,
+                                      odbc_import_table_builder::table_content& content)
+{
+   const QString sTable = odbc_import_table_builder::qualified(row.nameSpace, row.name);
+   const auto failed = [&](odbc_import_catalog_calls::enum_function eFunction, const QString& sError) {
+      m_lstWarnings.append("Table '" + sTable + "' : the driver failed " + odbc_import_catalog_calls::functionName(eFunction) + ", it is read without "
+                           + ((eFunction == odbc_import_catalog_calls::function_primary_keys) ? "primary key" : "foreign keys") + " :\n" + sError);
+   };
+   // a driver may answer for other tables too (a pattern it does not escape): the rows of this one are kept
+   const auto isOwn = [&](const odbc_import_catalog_calls::type_row& r, int iTable, int iSchema) { return ((r.value(iTable) == row.name) && ((iSchema < 0) || sSchema.isEmpty() || (r.value(iSchema) == sSchema))); };
+   QVector<odbc_import_catalog_calls::type_row> lstRows;
+   // a view has no keys: two calls less
+   if (! row.isView && calls.has(odbc_import_catalog_calls::function_primary_keys))
+   {
+      const QString sError = calls.primaryKeys(sCatalog, sSchema, row.name, lstRows);
+      if (! sError.isNull()) { failed(odbc_import_catalog_calls::function_primary_keys, sError); }
+      QMap<int, QString> mapKey;   // key order
+      for (const auto& r : lstRows) { if (isOwn(r, primary_keys_table, -1)) { mapKey.insert(r.value(primary_keys_sequence).toInt(), r.value(primary_keys_column)); } }
+      content.primaryKey = mapKey.values();
+   }
+   if (! row.isView && calls.has(odbc_import_catalog_calls::function_foreign_keys))
+   {
+      const QString sError = calls.foreignKeys(sCatalog, sSchema, row.name, lstRows);
+      if (! sError.isNull()) { failed(odbc_import_catalog_calls::function_foreign_keys, sError); }
+      int iUnnamed = 0;
+      for (const auto& r : lstRows)
+      {
+         if (! isOwn(r, foreign_keys_table, -1)) { continue; }
+         odbc_import_table_builder::relation_row relation;
+         relation.column = r.value(foreign_keys_column);
+         relation.targetTable = r.value(foreign_keys_target_table);
+         relation.targetNamespace = namespaceOf(r.value(foreign_keys_target_catalog), r.value(foreign_keys_target_schema));
+         relation.targetColumn = r.value(foreign_keys_target_column);
+         relation.constraintName = r.value(foreign_keys_name);
+         relation.hasConstraintName = ! relation.constraintName.isEmpty();
+         // a key without a name (SQLite) starts again at its first column
+         if (! relation.hasConstraintName && (r.value(foreign_keys_sequence).toInt() <= 1)) { ++iUnnamed; }
+         relation.keyText = (relation.hasConstraintName ? relation.constraintName : QString::number(iUnnamed));
+         content.relations.append(relation);
+      }
+   }
+   const QString sError = calls.columns(sCatalog, sSchema, row.name, lstRows);
+   if (! sError.isNull()) { m_lstWarnings.append(odbc_import_table_builder::leftOut(row) + "the driver failed SQLColumns :\n" + sError); return false; }
+   for (const auto& r : lstRows)
+   {
+      if (! isOwn(r, columns_table, columns_schema)) { continue; }
+      odbc_import_table_builder::column_row column;
+      column.name = r.value(columns_name);
+      column.sqlType = r.value(columns_type_name);
+      column.valueType = valueType(r.value(columns_data_type).toInt());
+      column.description = r.value(columns_remarks);
+      // the bare word NULL is ODBC's text for a NULL default: no default
+      column.defaultValue = r.value(columns_default);
+      if (column.defaultValue == QLatin1String("NULL")) { column.defaultValue.clear(); }
+      const int iNullable = (r.value(columns_nullable).isNull() ? SQL_NULLABLE_UNKNOWN : r.value(columns_nullable).toInt());
+      column.isPrimaryKey = content.primaryKey.contains(column.name);
+      // a key column is never NULL, whatever the driver says: MariaDB's says SQL_NULLABLE of a NOT NULL column that takes
+      // NULL for its automatic value (AUTO_INCREMENT, TIMESTAMP)
+      column.notNull = ((iNullable == SQL_NO_NULLS) || (r.value(columns_is_nullable).compare("NO", Qt::CaseInsensitive) == 0) || column.isPrimaryKey);
+      // what Qt's driver made of the same row, kept for the host's importer and the projects that stored it
+      column.metaData = { { "COLUMN_IS_PRIMARY_KEY", QVariant(column.isPrimaryKey) }, { "COLUMN_IS_AUTO_VALUE", QVariant(false) }, { "COLUMN_IS_GENERATED", QVariant(true) },
+                          { "COLUMN_IS_READ_ONLY", QVariant(false) }, { "COLUMN_REQUIRED_STATUS", QVariant((iNullable == SQL_NO_NULLS) ? 1 : ((iNullable == SQL_NULLABLE) ? 0 : -1)) },
+                          { "COLUMN_PRECISION", QVariant(r.value(columns_decimal_digits).toInt()) }, { "COLUMN_LENGTH", QVariant(r.value(columns_size).toInt()) } };
+      content.columns.append(column);
+   }
+   return true;
 }
 
 void odbc_import_generic::updateModel(const QStringList& lstNames, int iTotal, bool bIsView, odbc_import_keys& tableKeys)
@@ -43,7 +227,7 @@ void odbc_import_generic::updateModel(const QStringList& lstNames, int iTotal, b
       Q_EMIT onProcessState((iTotal == 0) ? 100 : (((iFirst + i + 1) * 100) / iTotal));
       const QString sName = lstNames.at(i);
       bool bNew = false;
-      const long lTableKey = tableKeys.take(sName, bNew);
+      const long lTableKey = tableKeys.take("." + sName, odbc_import_keys::tableIdentity(QString(), sName), bNew);
       if (! bNew) { continue; }
       // quoted, the name is asked as it is: unquoted, Qt folds it to the driver's case ("Aa" becomes "aa" on PostgreSQL)
       const QString sQuoted = m_pDatabase->driver()->escapeIdentifier(sName, QSqlDriver::TableName);

@@ -3,11 +3,17 @@
 
 #include <QStringList>
 
+#include "odbc_import_catalog_calls.h"
 #include "odbc_import_process.h"
+#include "odbc_import_table_builder.h"
 
 namespace plugin {
 
-/** Any database the Qt driver opens: only what the driver reports (tables, views, fields). */
+/**
+ * Any database an ODBC driver opens, through ODBC's own catalogue functions: tables and views with their schema,
+ * columns, whole primary keys and foreign keys, each function used where the driver has it. A driver without
+ * SQLTables (or a connection that is no ODBC one) gives what Qt's driver reports: names and fields only.
+ */
 class odbc_import_generic : public odbc_import_process
 {
    Q_OBJECT
@@ -19,10 +25,21 @@ public:
    vx::VxBool startProcess() override;
 
 private:
-   /** Names of the tables or views of the connection's own database, as the driver reports them. */
+   /** The read through the catalogue functions; false when the driver cannot list the tables (then Qt's names are read). */
+   bool readCatalogue(const odbc_import_catalog_calls& calls);
+   /** Columns, primary key and foreign keys of one table; false when it is left out (with a warning). */
+   bool readContent(const odbc_import_catalog_calls& calls, const QString& sCatalog, const QString& sSchema, const odbc_import_table_builder::table_row& row,
+                    odbc_import_table_builder::table_content& content);
+   /** The namespace of a table of this catalogue and schema: the connection's own catalogue and default schema are empty. */
+   QString namespaceOf(const QString& sCatalog, const QString& sSchema) const;
+
+   /** Names of the tables or views of the connection's own database, as Qt's driver reports them. */
    QStringList listTables(bool bViews) const;
-   /** iTotal: number of names of both passes (tables, then views), the divisor of the progress. */
+   /** What Qt's driver reports of the named tables. iTotal: number of names of both passes (tables, then views), the divisor of the progress. */
    void updateModel(const QStringList& lstNames, int iTotal, bool bIsView, odbc_import_keys& tableKeys);
+
+   QString m_sCurrentCatalog;
+   QString m_sDefaultSchema;
 };
 
 } // namespace plugin

@@ -18,7 +18,7 @@ const char* const k_tables =
 
 
 const char* const k_relations =
-   "SELECT table_name, column_name, constraint_name, referenced_table_name, referenced_column_name FROM information_schema.key_column_usage "
+   "SELECT table_name, column_name, constraint_name, referenced_table_schema, referenced_table_name, referenced_column_name FROM information_schema.key_column_usage "
    "WHERE constraint_name <> 'PRIMARY' AND referenced_table_name IS NOT NULL AND table_schema = :table_namespace AND table_name = :table_name "
    "ORDER BY constraint_name, ordinal_position;";
 
@@ -32,7 +32,7 @@ const char* const k_columns =
 
 // Replaces k_relations.
 const char* const k_all_relations =
-   "SELECT table_name, column_name, constraint_name, referenced_table_name, referenced_column_name FROM information_schema.key_column_usage "
+   "SELECT table_name, column_name, constraint_name, referenced_table_schema, referenced_table_name, referenced_column_name FROM information_schema.key_column_usage "
    "WHERE constraint_name <> 'PRIMARY' AND referenced_table_name IS NOT NULL AND table_schema = DATABASE() "
    "ORDER BY constraint_name, ordinal_position;";
 
@@ -96,6 +96,9 @@ odbc_import_catalog::relation_row odbc_import_mysql::readRelationRow(const vx::V
    relation_row relation;
    relation.column = text(query, row, "column_name");
    relation.targetTable = text(query, row, "referenced_table_name");
+   // a key into another database of the server targets that database's table, never this one's namesake
+   const QString sTargetDatabase = text(query, row, "referenced_table_schema");
+   relation.targetNamespace = ((sTargetDatabase == m_sCurrentDatabase) ? QString() : sTargetDatabase);
    relation.targetColumn = text(query, row, "referenced_column_name");
    relation.constraintName = text(query, row, "constraint_name");
    relation.keyText = relation.constraintName;

@@ -5,7 +5,7 @@
 
 namespace plugin {
 
-/** MySQL and MariaDB: information_schema of the connection's current database, no namespaces. */
+/** MySQL and MariaDB: information_schema of the connection's current database, its tables in the empty namespace; a key into another database names that database. */
 class odbc_import_mysql : public odbc_import_catalog
 {
    Q_OBJECT

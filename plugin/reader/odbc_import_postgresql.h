@@ -29,6 +29,7 @@ protected:
    vx::VxSqlQuery allPrimaryKeysQuery() const override;
    vx::VxSqlQuery allRelationsQuery() const override;
    vx::VxSqlQuery allColumnsQuery() const override;
+   bool readsSnapshot() const override { return true; }
    const char* engineName() const override { return "PostgreSQL"; }
 
 private:

@@ -80,7 +80,7 @@ private Q_SLOTS:
    {
       QVERIFY(m_dir.isValid() && QDir(m_dir.path()).mkpath("sub"));
       QVERIFY(::mkfifo(QFile::encodeName(m_dir.filePath("pipe")).constData(), 0600) == 0);
-      // AUTOINCREMENT adds SQLite's own sqlite_sequence, which only the generic reader imports; a view of a dropped
+      // AUTOINCREMENT adds SQLite's own sqlite_sequence, which no reader imports; a view of a dropped
       // table is left out, and said
       QCOMPARE(kel_test::makeSqlite(m_dir.filePath("shop.db"), { "CREATE TABLE customer (customer_id INTEGER PRIMARY KEY AUTOINCREMENT, name TEXT NOT NULL DEFAULT 'none')",
          "CREATE TABLE customer_note (note_id INTEGER PRIMARY KEY, customer_id INT REFERENCES customer (customer_id))",
@@ -178,9 +178,9 @@ private Q_SLOTS:
       QTest::newRow("verbose, password masked") << "new" << shop({ "--KelOdbcImport_verbose=1" }, m_sDsn + ";PWD=s3cret") << 0 << QStringList({ "connect to database (", "PWD=", "!s3cret" }) << 5;
       QTest::newRow("flags false for any text but 1") << "new" << shop({ "--KelOdbcImport_import_default_value=true", "--KelOdbcImport_boost_optional=yes" }) << 0
                                                       << QStringList({ "!default", "!optional" }) << 5;
-      // the generic reader, for engine type 0 or any unknown one, reads SQLite's own sqlite_sequence too
-      QTest::newRow("generic reader") << "new" << shop({}, m_sDsn, "0") << 0 << QStringList("entity sqlite_sequence") << 6;
-      QTest::newRow("unknown engine type") << "new" << shop({}, m_sDsn, "7") << 0 << QStringList("entity sqlite_sequence") << 6;
+      // the generic reader, for engine type 0 or any unknown one, leaves SQLite's own sqlite_sequence out too
+      QTest::newRow("generic reader") << "new" << shop({}, m_sDsn, "0") << 0 << QStringList({ "View 'v_broken' is left out : ", "!entity sqlite_sequence" }) << 5;
+      QTest::newRow("unknown engine type") << "new" << shop({}, m_sDsn, "7") << 0 << QStringList({ "View 'v_broken' is left out : ", "!entity sqlite_sequence" }) << 5;
       // the table filter, anywhere in the name, case-sensitive; on PostgreSQL it sees namespace "." name
       QTest::newRow("filter *") << "new" << shop({ "--KelOdbcImport_filter_regexp=*" }) << 0 << QStringList(finished(5)) << 5;
       QTest::newRow("filter ^cust") << "new" << shop({ "--KelOdbcImport_filter_regexp=^cust", "--KelOdbcImport_namespace=ns" }) << 0 << QStringList({ "entity ns::customer\n", "entity ns::customer_note\n" }) << 2;

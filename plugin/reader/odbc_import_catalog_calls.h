@@ -1,0 +1,54 @@
+#ifndef PLUGIN_ODBC_IMPORT_CATALOG_CALLS_H
+#define PLUGIN_ODBC_IMPORT_CATALOG_CALLS_H
+
+#include <QSqlDatabase>
+#include <QStringList>
+#include <QVector>
+
+namespace plugin {
+
+/**
+ * ODBC's own catalogue functions (SQLTables, SQLColumns, SQLPrimaryKeys, SQLForeignKeys) on the connection's
+ * handle, each asked of the driver only when SQLGetFunctions says it has it. Names are passed as the names
+ * they are: where an argument is a search pattern, "_" and "%" are escaped with the driver's escape. Every
+ * call runs on a statement of its own and reads every column of a row in order into generous buffers: some
+ * drivers (MDBTools) write past what they are given, or keep a closed result's state on the statement.
+ */
+class odbc_import_catalog_calls
+{
+public:
+   enum enum_function { function_tables, function_columns, function_primary_keys, function_foreign_keys, function_count };
+   /** One result row: the texts of its columns from the first on, a NULL value as a null text. */
+   typedef QStringList type_row;
+
+   explicit odbc_import_catalog_calls(const QSqlDatabase& database);
+
+   /** False when the connection is no open QODBC one: then no function can be called. */
+   bool isOpen() const { return (m_hDbc != nullptr); }
+   bool has(enum_function eFunction) const { return m_bHas[eFunction]; }
+   static const char* functionName(enum_function eFunction);
+   /** The connection's current catalogue (MariaDB's database), empty where the driver has none. */
+   const QString& getCurrentCatalog() const { return m_sCurrentCatalog; }
+   /** What the driver calls its engine (SQL_DBMS_NAME). */
+   const QString& getDbmsName() const { return m_sDbmsName; }
+
+   /** Each fills lstRows with the result's rows (up to its standard columns) and returns an empty text, or the driver's error. */
+   QString tables(const QString& sCatalog, QVector<type_row>& lstRows) const;
+   QString columns(const QString& sCatalog, const QString& sSchema, const QString& sTable, QVector<type_row>& lstRows) const;
+   QString primaryKeys(const QString& sCatalog, const QString& sSchema, const QString& sTable, QVector<type_row>& lstRows) const;
+   QString foreignKeys(const QString& sCatalog, const QString& sSchema, const QString& sTable, QVector<type_row>& lstRows) const;
+
+private:
+   /** A name as a search pattern that matches it alone. */
+   QString pattern(const QString& sName) const;
+
+   void* m_hDbc = nullptr;
+   bool m_bHas[function_count] = { false, false, false, false };
+   QString m_sEscape;
+   QString m_sCurrentCatalog;
+   QString m_sDbmsName;
+};
+
+} // namespace plugin
+
+#endif // PLUGIN_ODBC_IMPORT_CATALOG_CALLS_H
