@@ -171,11 +171,8 @@ void runOnce(int type, QSqlDatabase& db, timed& t)
 
 int versus(int type, const QString& sConnection, int iRounds)
 {
-   context::ctx_custom* pContext = vx::VxSingleton<context::ctx_custom>::getSingleton();
-   plugin::odbc_import_connection::fillContext(pContext, type, sConnection, QString(), QString());
-   context::ctx_scoped scoped(pContext);
    QSqlError error;
-   QSqlDatabase db = vx::VxSqlDatabase::getDatabase(error);
+   QSqlDatabase db = plugin::odbc_import_connection(type, sConnection).open("bench_readers_versus", error);
    if (! db.isOpen() || error.isValid()) { std::fprintf(stderr, "cannot open the connection: %s\n", qPrintable(error.text())); return 1; }
    timed engine, generic;
    // in turns, so that both meet the same server caches

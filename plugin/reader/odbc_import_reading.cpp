@@ -76,8 +76,8 @@ QString odbc_import_reading::checkEngine(int iDatabaseType, const QString& sDbms
    if (! pServer || (pServer->engine == chosen.engine)) { return QString(); }
    if (chosen.engine == odbc_import_engine::engine_generic)
    {
-      return QString("The server is %1: the generic reader reads neither its relationships nor its keys of several columns; "
-                     "its own reader reads them (database type \"%2\").").arg(sDbmsName, pServer->text);
+      return QString("The server is %1, which has a reader of its own (database type \"%2\"): it reads the whole catalogue in a few queries, "
+                     "where the generic reader asks the driver table by table.").arg(sDbmsName, pServer->text);
    }
    return QString("The database type is \"%1\", but the server is %2: choose the database type \"%3\" and connect again.").arg(chosen.text, sDbmsName, pServer->text);
 }
