@@ -44,6 +44,12 @@ inline int readingPrograms()
       if (! (condition)) { QSKIP(qPrintable(QString("not available: ") + (what))); }                                  \
    } while (false)
 
+/** Skips when the shared fixtures are not beside the project (a clone on its own has none), also under CI: the rows that read them cannot run. */
+#define KEL_REQUIRE_FIXTURES()                                                                                        \
+   do {                                                                                                               \
+      if (! QDir(QString(KEL_FIXTURES_DIR)).exists()) { QSKIP("not available: the shared fixtures (" KEL_FIXTURES_DIR ")"); } \
+   } while (false)
+
 #define KEL_REQUIRE_POSTGRESQL() KEL_REQUIRE(! kel_test::env("KEL_TEST_PG_PORT").isEmpty(), "PostgreSQL test server (run through tests/services/with_servers.sh)")
 #define KEL_REQUIRE_MYSQL() KEL_REQUIRE(! kel_test::env("KEL_TEST_MYSQL_PORT").isEmpty(), "MariaDB test server (run through tests/services/with_servers.sh)")
 

@@ -263,6 +263,7 @@ private Q_SLOTS:
    void sakila()
    {
       QFETCH(QString, dsn); QFETCH(int, engine); QFETCH(int, tables); QFETCH(int, views);
+      KEL_REQUIRE_FIXTURES();
       KEL_REQUIRE(! env(QTest::currentDataTag()).isEmpty(), QString(QTest::currentDataTag()) + " (Sakila loaded by tests/services/with_servers.sh)");
       QCOMPARE(connectTo(m_pWnd.get(), dsn, engine), QStringList());
       QCOMPARE(rootItem(m_pWnd.get())->childCount() + m_pWnd->getListOfTables()->count(), 2 * (tables + views));

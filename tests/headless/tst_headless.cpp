@@ -219,6 +219,7 @@ private Q_SLOTS:
    {
       QFETCH(QString, sSetup); QFETCH(QStringList, lstArgs); QFETCH(int, iExit); QFETCH(QStringList, lstSays); QFETCH(int, iEntities);
       // a server's port missing: the test servers are not running
+      if (QString(QTest::currentDataTag()).contains("Sakila")) { KEL_REQUIRE_FIXTURES(); }
       if (lstArgs.join(' ').contains("Port=;")) { KEL_REQUIRE(false, "test servers (run through tests/services/with_servers.sh)"); }
       const QString sProject = m_dir.filePath(QString("project_%1.kelmar").arg(++m_iProject));
       QVERIFY((sSetup == "new") || QFile::copy(m_sFilled, sProject));

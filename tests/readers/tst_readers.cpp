@@ -15,6 +15,7 @@
 #include <odbc_import_mysql.h>
 #include <odbc_import_oracle.h>
 #include <odbc_import_postgresql.h>
+#include <odbc_import_wire.h>
 
 #include "catalogue_emulation.h"
 #include "test_env.h"
@@ -431,6 +432,14 @@ private Q_SLOTS:
       QCOMPARE(read.progress, lstProgress);
       const QStringList lstProblems = shapeProblems(read.tables);
       QVERIFY2(lstProblems.isEmpty(), qPrintable(lstProblems.join("\n")));
+      // the model as the plug-in rebuilds it from what the reading program sends: the same, sharing and metadata included
+      QByteArray bytes;
+      { QDataStream out(&bytes, QIODevice::WriteOnly); plugin::odbc_import_wire::writeTables(out, read.tables.get()); }
+      QDataStream in(bytes);
+      const plugin::type_lst_table_ptr pSent = plugin::odbc_import_wire::readTables(in);
+      QVERIFY(pSent && shapeProblems(pSent).isEmpty());
+      QCOMPARE(modelLines(pSent), modelLines(read.tables));
+      for (long i = 0; i < read.tables->count(); ++i) { QCOMPARE(pSent->getByIndex(i)->getAllMetaData(), read.tables->getByIndex(i)->getAllMetaData()); }
       if (type == k_sqlite) { return; }
       QTest::ignoreMessage(QtDebugMsg, QRegularExpression("catalogue-wide query failed, reading table by table : "));
       const read_result byTable = runReader(tableByTable(type, pConnection->db()));
@@ -455,6 +464,7 @@ private Q_SLOTS:
       QFETCH(int, engine);
       QFETCH(QList<int>, counts);
       QList<QStringList> expected = declared(sakilaDir() + "/" + k_sakilaScripts.value(engine));
+      KEL_REQUIRE_FIXTURES();
       KEL_REQUIRE(! expected.isEmpty(), "Sakila fixtures in " + sakilaDir());
       KEL_REQUIRE_ENGINE(engine);
       QCOMPARE(QList<int>({ int(expected[0].count()), int(expected[1].count()), int(expected[2].count()) }), counts);
@@ -518,6 +528,7 @@ private Q_SLOTS:
       std::unique_ptr<connection> pConnection;
       if (ddl.isEmpty())
       {
+         KEL_REQUIRE_FIXTURES();
          const QString sDatabase = env((engine == k_mysql) ? "KEL_TEST_SAKILA_MYSQL_DB" : ((engine == k_postgresql) ? "KEL_TEST_SAKILA_PG_DB" : "KEL_TEST_SAKILA_SQLITE"));
          KEL_REQUIRE(! sDatabase.isEmpty(), "Sakila loaded by tests/services/with_servers.sh");
          pConnection.reset(new connection((engine == k_mysql) ? mysqlDsn(sDatabase) : ((engine == k_postgresql) ? postgresqlDsn(sDatabase) : sqliteDsn(sDatabase))));
@@ -547,6 +558,7 @@ private Q_SLOTS:
    void genericOnAccess()
    {
       const QString sFile = QDir(QString(KEL_FIXTURES_DIR) + "/access").absoluteFilePath("node-adodb.mdb");
+      KEL_REQUIRE_FIXTURES();
       KEL_REQUIRE(QFile::exists(sFile), "Access fixture " + sFile);
       KEL_REQUIRE(plugin::odbc_import_driver_manager::getDrivers().contains("MDBTools"), "MDBTools ODBC driver (odbc-mdbtools)");
       const auto run = [](const QString& sProgram, const QStringList& lstArgs) { QProcess p; p.start(sProgram, lstArgs); p.waitForFinished(); return QString::fromUtf8(p.readAllStandardOutput()); };
