@@ -24,7 +24,7 @@ const struct
    { cause::no_data_source, R"(\[Driver Manager\]Data source name not found)" },
    { cause::login, R"(password authentication failed|role ".*" does not exist|no pg_hba\.conf entry|Access denied for user|Login failed for user)" },
    { cause::unreachable, R"(Connection refused|could not translate host name|Can't connect to .*server|Unknown (MySQL |MariaDB )?server host|)"
-                         R"(Adaptive Server is unavailable|timeout expired|timed out|No route to host|Network is unreachable)" },
+                         R"(Adaptive Server is unavailable|timeout expired|timed out|No route to host|Network is unreachable|reading initial communication packet)" },
    { cause::no_file, R"(\[SQLite\]connect failed)" },
 };
 
@@ -90,8 +90,10 @@ QString odbc_import_connect_error::getCause(const QString& sConnection, const QS
 
 QString odbc_import_connect_error::getMessage(const QString& sConnection, const QString& sDriverText)
 {
-   const QString sCause = getCause(sConnection, sDriverText);
-   return ((sCause.isEmpty() ? QString() : (sCause + "\n\n")) + "Error connecting to database :\n" + sDriverText);
+   // a driver's text none of the rules knows still comes after a plain line
+   QString sCause = getCause(sConnection, sDriverText);
+   if (sCause.isEmpty()) { sCause = QStringLiteral("The connection to the database could not be opened: the driver says why below."); }
+   return (sCause + "\n\nError connecting to database :\n" + sDriverText);
 }
 
 } // namespace plugin

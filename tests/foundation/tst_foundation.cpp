@@ -106,6 +106,8 @@ private Q_SLOTS:
       QTest::newRow("missing, umlaut") << int(kel_test::k_sqlite) << kel_test::sqliteDsn(m_dir.filePath("göne.db")) << "" << "not open";
       auto through = [](QString sDsn, const kel_test::silent_proxy& proxy) { return sDsn.replace(QRegularExpression("Port=\\d+"), QString("Port=%1").arg(proxy.port())); };
       QTest::newRow("PostgreSQL silent at the login") << int(kel_test::k_postgresql) << through(kel_test::postgresqlDsn("postgres"), m_silentPostgreSQL) << "" << "not open";
+      QTest::newRow("MariaDB silent at the login") << int(kel_test::k_mysql) << through(kel_test::mysqlDsn("mysql"), m_silentPostgreSQL) << ""
+         << "not open: The database server could not be reached at 127.0.0.1:";
       QTest::newRow("MariaDB silent in the read") << int(kel_test::k_mysql) << through(kel_test::mysqlDsn("mysql"), m_silentMariaDB) << "" << "failed";
       QTest::newRow("PostgreSQL silent in the read") << int(kel_test::k_postgresql) << through(kel_test::postgresqlDsn("postgres"), m_silentAfterLogin) << ""
          << "failed: The database server did not answer within 3 s while the read waited for the list of tables: the read was stopped and nothing was imported.";
