@@ -1,8 +1,11 @@
 #include "odbc_import_no_gui.h"
 
+#include <cstdio>
 #include <limits>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QRegExp>
 #include <QRegularExpression>
 #include <QVector>
@@ -165,7 +168,19 @@ vx::VxBool odbc_import_no_gui::fillGenericImporter(plugin::odbc_import* plugin)
    odbc_import_read read(source);
    // the read says when it connected: only then comes the line before the reader runs
    QObject::connect(&read, &odbc_import_read::onConnected, [bVerbose]() { if (bVerbose) { qDebug("[Kelmar] KelOdbcImport plugin : fetch database schema"); } });
+   // a read that takes a while says where it is, on the error output, once a second after its first two
+   QElapsedTimer sinceStart;
+   sinceStart.start();
+   QTimer progress;
+   QObject::connect(&progress, &QTimer::timeout, [&read, &sinceStart]() {
+      if (sinceStart.elapsed() < 2000) { return; }
+      const QString sPercent = ((read.getPercent() >= 0) ? QString(" %1 %").arg(read.getPercent()) : QString());
+      std::fprintf(stderr, "KelOdbcImport: reading the catalogue%s, waiting for %s (%lld s)\n", qPrintable(sPercent), qPrintable(read.getStep()), sinceStart.elapsed() / 1000);
+      std::fflush(stderr);
+   });
+   progress.start(1000);
    const vx::VxBool result = read.run();
+   progress.stop();
    if (! result.getValue()) { return result; }
    const type_lst_table_ptr pListOfTables = read.getListOfTables();
    // what the reader left out is said, the rest is imported

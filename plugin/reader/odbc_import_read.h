@@ -52,6 +52,10 @@ public:
    type_lst_table_ptr getListOfTables() const { return m_pListOfTables; }
    QStringList getWarnings() const { return m_lstWarnings; }
 
+   /** What the read waits for now ("the columns of all tables"), and its last progress (-1 before any). */
+   QString getStep() const { return m_sStep; }
+   int getPercent() const { return m_iLastPercent; }
+
    /** Reads while the caller's event loop runs: progress and onFinished() come as signals; the object deletes itself after onFinished(). */
    void start();
    /** Ends a started read at once (the reading process is killed): no signal comes any more, and the object deletes itself. */

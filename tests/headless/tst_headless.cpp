@@ -156,7 +156,8 @@ private Q_SLOTS:
 
    void commandLine_data()
    {
-      QTest::addColumn<QString>("sSetup");       // the project: "new", "filled" (the shop imported), "read" or "locked" by another program, "filled, 60 KiB files"
+      QTest::addColumn<QString>("sSetup");       // the project: "new", "filled" (the shop imported), "read" or "locked" by another program, "filled, 60 KiB files";
+                                                 // "source locked": the database read, by another program for a while
       QTest::addColumn<QStringList>("lstArgs");  // PROJECT and DIR stand for the project and the test folder
       QTest::addColumn<int>("iExit");
       QTest::addColumn<QStringList>("lstSays");  // "!text": never said
@@ -196,6 +197,9 @@ private Q_SLOTS:
          << QStringList({ "The ODBC driver \"No Such Driver\" is not installed. Installed drivers: ", "Error connecting to database :\n" + kel_test::odbcOpenError(sNoDriver) }) << -1;
       QTest::newRow("engine type not the server's") << "filled" << shop({}, m_sDsn, "1") << 1
          << QStringList("The database type is \"PostgreSQL\", but the server is SQLite: choose the database type \"SQLite\" and connect again.") << -1;
+      // another program holds the database for 3.5 s: the read says where it waits, once a second after 2 s, then imports
+      QTest::newRow("slow read") << "source locked 3.5 s" << shop({}, kel_test::sqliteDsn(m_dir.filePath("locked_source.db")) + ";Timeout=20000") << 0
+         << QStringList({ "KelOdbcImport: reading the catalogue", " (2 s)\n", "!(1 s)", finished(5) }) << 5;
       QTest::newRow("no table") << "filled" << shop({}, kel_test::sqliteDsn(m_dir.filePath("empty.db"))) << 1 << QStringList("No table found, please check your database type") << -1;
       // the command line's own faults: status 2
       QTest::newRow("misspelt option, new project") << "new" << shop({ "--KelOdbcImport_password=x" }) << 2
@@ -234,6 +238,13 @@ private Q_SLOTS:
       // after the hashes: closing any descriptor of the file would end this process's locks on it
       if (sSetup == "read") { QCOMPARE(other.exec({ "BEGIN", "SELECT count(*) FROM t_entity" }), QString()); }
       if (sSetup == "locked") { QCOMPARE(other.exec({ "BEGIN EXCLUSIVE" }), QString()); }
+      if (sSetup.startsWith("source locked"))
+      {
+         QFile::remove(m_dir.filePath("locked_source.db"));
+         QVERIFY(QFile::copy(m_dir.filePath("shop.db"), m_dir.filePath("locked_source.db")));
+         QVERIFY(QProcess::startDetached("sh", { "-c", "(echo 'BEGIN EXCLUSIVE;'; sleep 3.5; echo 'COMMIT;') | sqlite3 \"$0\"", m_dir.filePath("locked_source.db") }));
+         QTest::qWait(300);
+      }
       QString sOutput;
       const int iStatus = runHost(lstArgs, sSetup.endsWith("KiB files") ? 120 : 0, sOutput);
       other.exec({ "ROLLBACK" });
