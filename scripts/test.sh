@@ -20,4 +20,9 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}"
 cmake --build "$build" -j2
 cd "$build"
 export QT_QPA_PLATFORM=offscreen
-"$root/tests/services/with_servers.sh" ctest --output-on-failure -j2 "$@"
+status=0
+"$root/tests/services/with_servers.sh" ctest --output-on-failure -j2 "$@" || status=$?
+# what could not run here (the shared fixtures or a server missing), each with its reason
+skipped=$(grep -h '^SKIP' Testing/Temporary/LastTest.log 2>/dev/null | sort -u || true)
+if [ -n "$skipped" ]; then echo "test: skipped, with the reason:"; echo "$skipped"; fi
+exit "$status"

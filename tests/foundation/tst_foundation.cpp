@@ -15,6 +15,7 @@
 #include <plugin/import_interface.h>
 
 #include "odbc_import_connect_error.h"
+#include "odbc_import_driver_manager.h"
 #include "odbc_import_connection.h"
 #include "odbc_import_read.h"
 #include "silent_proxy.h"
@@ -135,6 +136,22 @@ private Q_SLOTS:
       QVERIFY2(sResult.startsWith(sRead) && ! m_silentPostgreSQL.released() && ! m_silentMariaDB.released() && ! m_silentAfterLogin.released(), qPrintable(sResult));
       QVERIFY2(! sRead.contains("stopped the reading process") || sResult.endsWith("nothing was imported.") || sResult.contains("nothing was imported.\n\n"), qPrintable(sResult));
       QCOMPARE(QDir(m_dir.path()).entryList({ "*ö*", "*店*" }, QDir::Files), QStringList({ "shöp.db", "店 #1 100%.db" }));
+   }
+
+   // every data source of odbc.ini, however many (the driver manager's own listing stopped at a few hundred of 5,000)
+   void dataSources()
+   {
+      QCOMPARE(plugin::odbc_import_driver_manager::getDataSources(), QStringList({ "kel_gone", "kel_new", "kel_shop" }));
+      QFile many(m_dir.filePath("many.ini"));
+      QVERIFY(many.open(QIODevice::WriteOnly));
+      for (int i = 0; i < 2000; ++i) { many.write(QString("[kel_%1]\nDriver=SQLite3\nDatabase=/nowhere/%1.db\n").arg(i, 4, 10, QChar('0')).toUtf8()); }
+      many.close();
+      const QByteArray ini = qgetenv("ODBCINI");
+      qputenv("ODBCINI", QFile::encodeName(many.fileName()));
+      const QStringList lst = plugin::odbc_import_driver_manager::getDataSources();
+      qputenv("ODBCINI", ini);
+      QCOMPARE(lst.count(), 2000);
+      QCOMPARE(lst.value(1999), QString("kel_1999"));
    }
 
    // a connection that fails says first, in plain words, what is wrong, then gives the driver's own text
