@@ -91,6 +91,7 @@ void odbc_import_read::launch()
    m_bFinished = false;
    m_bConnectionError = false;
    m_pListOfTables.reset();
+   m_pTablesSent.reset();
    m_lstWarnings.clear();
    m_buffer.clear();
    m_errorOutput.clear();
@@ -182,19 +183,28 @@ void odbc_import_read::handleFrame(int iKind, const QByteArray& payload)
          if (iPercent != m_iLastPercent) { m_iLastPercent = iPercent; Q_EMIT onProcessState(iPercent); }
          break;
       }
+      case odbc_import_wire::frame_tables:
+         armTimeout();
+         if (! m_pTablesSent) { m_pTablesSent = std::make_shared<model::type_lst_table>(); }
+         if (! odbc_import_wire::readTables(in, *m_pTablesSent))
+         {
+            finish(vx::VxBool(false, 0, "The reading program sent tables that could not be read back; nothing was imported."), false);
+         }
+         break;
       case odbc_import_wire::frame_result:
       {
          bool bSuccess = false, bConnectionError = false;
          QString sMessage;
          QStringList lstWarnings;
          in >> bSuccess >> bConnectionError >> sMessage >> lstWarnings;
-         const type_lst_table_ptr pTables = (bSuccess ? odbc_import_wire::readTables(in) : nullptr);
-         if (in.status() != QDataStream::Ok || (bSuccess && ! pTables))
+         if (in.status() != QDataStream::Ok)
          {
-            finish(vx::VxBool(false, 0, "The reading program sent tables that could not be read back; nothing was imported."), false);
+            finish(vx::VxBool(false, 0, "The reading program's result could not be read back; nothing was imported."), false);
             break;
          }
-         m_pListOfTables = pTables;
+         // a catalogue with no table at all still comes as a list
+         m_pListOfTables = (m_pTablesSent ? m_pTablesSent : std::make_shared<model::type_lst_table>());
+         m_pTablesSent.reset();
          m_lstWarnings = lstWarnings;
          finish(vx::VxBool(bSuccess, 0, sMessage), bConnectionError);
          break;
@@ -251,15 +261,17 @@ void odbc_import_read::finish(const vx::VxBool& result, bool bConnectionError)
    m_tmrStep.stop();
    m_result = result;
    m_bConnectionError = bConnectionError;
+   m_pTablesSent.reset();
    if (! result.getValue()) { m_pListOfTables.reset(); m_lstWarnings.clear(); }
    if (m_pProcess)
    {
-      // a process that sent its result ends by itself; one that failed to answer in time is killed with its connection
-      m_pProcess->disconnect(this);
-      if (! result.getValue()) { m_pProcess->kill(); }
-      if (! m_pProcess->waitForFinished(1000)) { m_pProcess->kill(); m_pProcess->waitForFinished(1000); }
-      m_pProcess->deleteLater();
+      // a process that sent its result ends by itself, and nobody waits for it; one that failed is killed with its connection
+      QProcess* pProcess = m_pProcess;
       m_pProcess = nullptr;
+      pProcess->disconnect(this);
+      if (! result.getValue()) { pProcess->kill(); }
+      if (pProcess->state() == QProcess::NotRunning) { pProcess->deleteLater(); }
+      else { connect(pProcess, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), pProcess, &QObject::deleteLater); }
    }
    if (m_bAbandoned) { return; }
    Q_EMIT onFinished();

@@ -102,6 +102,7 @@ private:
    vx::VxBool m_result;
    bool m_bConnectionError = false;
    type_lst_table_ptr m_pListOfTables;
+   type_lst_table_ptr m_pTablesSent;   // the tables come before the result that says the read succeeded
    QStringList m_lstWarnings;
 };
 

@@ -270,12 +270,11 @@ bool odbc_import_wire::takeFrame(QByteArray& buffer, enum_frame& eKind, QByteArr
    return true;
 }
 
-void odbc_import_wire::writeTables(QDataStream& out, const model::type_lst_table* pTables)
+void odbc_import_wire::writeTables(QDataStream& out, const model::type_lst_table* pTables, long lFrom, long lTo)
 {
-   out << bool(pTables);
-   if (! pTables) { return; }
-   out << qint32(pTables->count());
-   for (long i = 0; i < pTables->count(); ++i)
+   const long lEnd = (pTables ? (((lTo < 0) || (lTo > pTables->count())) ? pTables->count() : lTo) : 0);
+   out << qint32(qMax(0L, lEnd - lFrom));
+   for (long i = lFrom; i < lEnd; ++i)
    {
       const auto pTable = pTables->getByIndex(i);
       out << qint64(pTables->getKeyByIndex(i)) << bool(pTable);
@@ -283,24 +282,26 @@ void odbc_import_wire::writeTables(QDataStream& out, const model::type_lst_table
    }
 }
 
-type_lst_table_ptr odbc_import_wire::readTables(QDataStream& in)
+bool odbc_import_wire::readTables(QDataStream& in, model::type_lst_table& lst)
 {
-   bool bList = false;
    qint32 n = 0;
-   in >> bList;
-   if (! bList || (in.status() != QDataStream::Ok)) { return nullptr; }
    in >> n;
-   auto pTables = std::make_shared<model::type_lst_table>();
    for (qint32 i = 0; (i < n) && (in.status() == QDataStream::Ok); ++i)
    {
       qint64 lKey = 0;
       bool bPresent = false;
       in >> lKey >> bPresent;
       std::shared_ptr<model::app_table> pTable;
-      if (bPresent && ! (pTable = readTable(in))) { return nullptr; }
-      pTables->insert(static_cast<long>(lKey), pTable);
+      if (bPresent && ! (pTable = readTable(in))) { return false; }
+      lst.insert(static_cast<long>(lKey), pTable);
    }
-   return ((in.status() == QDataStream::Ok) ? pTables : nullptr);
+   return (in.status() == QDataStream::Ok);
+}
+
+type_lst_table_ptr odbc_import_wire::readTables(QDataStream& in)
+{
+   auto pTables = std::make_shared<model::type_lst_table>();
+   return (readTables(in, *pTables) ? pTables : nullptr);
 }
 
 } // namespace plugin

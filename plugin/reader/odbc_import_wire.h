@@ -25,7 +25,8 @@ public:
       frame_step = 1,       // QString: what the read waits for now ("the login", "the columns of table 'x'")
       frame_connected = 2,  // the login succeeded, the reader starts
       frame_progress = 3,   // qint32 percent
-      frame_result = 4,     // bool success, bool connection error, QString message, QStringList warnings, then the tables
+      frame_tables = 5,     // some of the tables read, in list order (writeTables): they come before the result, a few hundred a frame
+      frame_result = 4,     // bool success, bool connection error, QString message, QStringList warnings
    };
 
    /** What the reading program needs: the connection and the limits it reads under. */
@@ -48,9 +49,11 @@ public:
    /** Takes the first whole frame off buffer; false while none is complete. */
    static bool takeFrame(QByteArray& buffer, enum_frame& eKind, QByteArray& payload);
 
-   /** The list of tables and everything it holds. */
-   static void writeTables(QDataStream& out, const model::type_lst_table* pTables);
-   /** A list equal to the one written: same keys, same order, same sharing of columns between lists. Null when the bytes are not whole. */
+   /** Tables [lFrom, lTo) of the list (lTo -1: to its end) and everything they hold. */
+   static void writeTables(QDataStream& out, const model::type_lst_table* pTables, long lFrom = 0, long lTo = -1);
+   /** Appends the tables written to lst: same keys, same order, same sharing of columns between lists; false when the bytes are not whole. */
+   static bool readTables(QDataStream& in, model::type_lst_table& lst);
+   /** A new list of the tables written; null when the bytes are not whole. */
    static type_lst_table_ptr readTables(QDataStream& in);
 };
 

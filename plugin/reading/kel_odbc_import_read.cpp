@@ -77,13 +77,24 @@ int main(int argc, char* argv[])
    });
    const vx::VxBool result = reading.run();
 
+   // the tables a few hundred at a time: the plug-in rebuilds some while the next are written
+   const plugin::type_lst_table_ptr pTables = (result.getValue() ? reading.getListOfTables() : nullptr);
+   const long k_lChunk = 256;
+   for (long i = 0; pTables && (i < pTables->count()); i += k_lChunk)
+   {
+      QByteArray chunk;
+      QDataStream out(&chunk, QIODevice::WriteOnly);
+      out.setVersion(QDataStream::Qt_5_15);
+      plugin::odbc_import_wire::writeTables(out, pTables.get(), i, i + k_lChunk);
+      send(plugin::odbc_import_wire::frame_tables, chunk);
+   }
    QByteArray payload;
    {
       QDataStream out(&payload, QIODevice::WriteOnly);
       out.setVersion(QDataStream::Qt_5_15);
       out << result.getValue() << reading.isConnectionError() << result.getDesc() << reading.getWarnings();
-      if (result.getValue()) { plugin::odbc_import_wire::writeTables(out, reading.getListOfTables().get()); }
    }
    send(plugin::odbc_import_wire::frame_result, payload);
-   return 0;
+   // the connection is closed already: the tables' memory goes with the process, not one object at a time
+   ::_exit(0);
 }
