@@ -27,6 +27,24 @@ struct column_pool
    }
 };
 
+// a keyed list of entries: its count, then each key with its entry, or with none (readOne gives null when the bytes are not whole)
+template <class T, class Read>
+bool readKeyed(QDataStream& in, vx::VxCollection<long, std::shared_ptr<T>>& lst, Read readOne)
+{
+   qint32 n = 0;
+   in >> n;
+   for (qint32 i = 0; (i < n) && (in.status() == QDataStream::Ok); ++i)
+   {
+      qint64 lKey = 0;
+      bool bPresent = false;
+      in >> lKey >> bPresent;
+      std::shared_ptr<T> p;
+      if (bPresent && ! (p = readOne())) { return false; }
+      lst.insert(static_cast<long>(lKey), p);
+   }
+   return (in.status() == QDataStream::Ok);
+}
+
 void writeList(QDataStream& out, const std::shared_ptr<model::type_lst_column>& pList, const column_pool& pool)
 {
    out << bool(pList);
@@ -179,39 +197,27 @@ std::shared_ptr<model::app_table> readTable(QDataStream& in)
    }
 
    in >> bList;
-   QVector<std::shared_ptr<model::app_foreign_key>> lstRelations;
    if (bList)
    {
       auto pRelations = std::make_shared<model::type_lst_foreign_key>();
-      qint32 n = 0;
-      in >> n;
-      for (qint32 i = 0; (i < n) && (in.status() == QDataStream::Ok); ++i)
-      {
-         qint64 lKey = 0;
-         bool bPresent = false;
-         in >> lKey >> bPresent;
-         std::shared_ptr<model::app_foreign_key> p;
-         if (bPresent)
-         {
-            p = std::make_shared<model::app_foreign_key>();
-            QString sConstraint, sTarget, sTargetNamespace;
-            bool bOwnTable = false;
-            QHash<QString, QVariant> hashKeyMeta;
-            in >> sConstraint >> sTarget >> sTargetNamespace >> bOwnTable >> hashKeyMeta;
-            p->setConstraintName(sConstraint);
-            p->setTargetTable(sTarget);
-            p->setTargetTableNamespace(sTargetNamespace);
-            if (bOwnTable) { p->setTable(pTable); }
-            setMetaData(*p, hashKeyMeta);
-            bool bKeyList = false;
-            in >> bKeyList;
-            if (bKeyList && ! readList(in, *p->getListColumns(), pool)) { return nullptr; }
-         }
-         pRelations->insert(static_cast<long>(lKey), p);
-         lstRelations.append(p);
-      }
+      const bool bRead = readKeyed(in, *pRelations, [&]() {
+         auto p = std::make_shared<model::app_foreign_key>();
+         QString sConstraint, sTarget, sTargetNamespace;
+         bool bOwnTable = false, bKeyList = false;
+         QHash<QString, QVariant> hashKeyMeta;
+         in >> sConstraint >> sTarget >> sTargetNamespace >> bOwnTable >> hashKeyMeta >> bKeyList;
+         p->setConstraintName(sConstraint);
+         p->setTargetTable(sTarget);
+         p->setTargetTableNamespace(sTargetNamespace);
+         if (bOwnTable) { p->setTable(pTable); }
+         setMetaData(*p, hashKeyMeta);
+         return ((bKeyList && ! readList(in, *p->getListColumns(), pool)) ? nullptr : p);
+      });
+      if (! bRead) { return nullptr; }
       pTable->setListOfRelations(pRelations);
    }
+   QVector<std::shared_ptr<model::app_foreign_key>> lstRelations;
+   for (long i = 0; pTable->getListOfRelations() && (i < pTable->getListOfRelations()->count()); ++i) { lstRelations.append(pTable->getListOfRelations()->getByIndex(i)); }
 
    for (int i = 0; i < pool.size(); ++i)
    {
@@ -284,18 +290,7 @@ void odbc_import_wire::writeTables(QDataStream& out, const model::type_lst_table
 
 bool odbc_import_wire::readTables(QDataStream& in, model::type_lst_table& lst)
 {
-   qint32 n = 0;
-   in >> n;
-   for (qint32 i = 0; (i < n) && (in.status() == QDataStream::Ok); ++i)
-   {
-      qint64 lKey = 0;
-      bool bPresent = false;
-      in >> lKey >> bPresent;
-      std::shared_ptr<model::app_table> pTable;
-      if (bPresent && ! (pTable = readTable(in))) { return false; }
-      lst.insert(static_cast<long>(lKey), pTable);
-   }
-   return (in.status() == QDataStream::Ok);
+   return readKeyed(in, lst, [&in]() { return readTable(in); });
 }
 
 type_lst_table_ptr odbc_import_wire::readTables(QDataStream& in)
