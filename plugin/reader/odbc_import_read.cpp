@@ -75,7 +75,8 @@ vx::VxBool odbc_import_read::run()
 void odbc_import_read::start()
 {
    m_bSelfDeleting = true;
-   launch();
+   // from the caller's event loop: a read that fails at once (no reading program) still finishes inside it
+   QTimer::singleShot(0, this, [this]() { if (! m_bAbandoned) { launch(); } });
 }
 
 void odbc_import_read::abandon()
