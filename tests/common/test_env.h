@@ -21,18 +21,20 @@ inline bool isCI() { return (qEnvironmentVariable("CI") == "true"); }
 
 inline QString env(const char* name) { return qEnvironmentVariable(name); }
 
-/** How many of this process's children are the plug-in's reading program (its name as the kernel keeps it, cut to 15 bytes). */
-inline int readingPrograms()
+/** How many of the plug-in's reading programs run (its name as the kernel keeps it, cut to 15 bytes): this process's
+    children, or those whose environment holds sMark (a variable their parent was given). */
+inline int readingPrograms(const QByteArray& sMark = QByteArray())
 {
    int iCount = 0;
    for (const QString& sPid : QDir("/proc").entryList(QDir::Dirs))
    {
-      QFile stat("/proc/" + sPid + "/stat");
+      QFile stat("/proc/" + sPid + "/stat"), environ("/proc/" + sPid + "/environ");
       if (! stat.open(QIODevice::ReadOnly)) { continue; }
       // pid (comm) state ppid ...
       const QString sStat = QString::fromLocal8Bit(stat.readAll());
+      if (! sStat.contains("(kel_odbc_import)")) { continue; }
       const QStringList lstAfter = sStat.mid(sStat.lastIndexOf(')') + 2).split(' ');
-      if (sStat.contains("(kel_odbc_import)") && (lstAfter.value(1).toLongLong() == QCoreApplication::applicationPid())) { ++iCount; }
+      if (sMark.isEmpty() ? (lstAfter.value(1).toLongLong() == QCoreApplication::applicationPid()) : (environ.open(QIODevice::ReadOnly) && environ.readAll().contains(sMark))) { ++iCount; }
    }
    return iCount;
 }

@@ -154,6 +154,40 @@ private Q_SLOTS:
       QVERIFY(! m_pImporter->getListOfTables() && (m_wnd.getUndoStack()->count() == 1) && (entities() == lstAfter));
    }
 
+   // an interrupted host takes its reading program with it, however long the read would still wait
+   void interrupted_data()
+   {
+      QTest::addColumn<int>("iSignal");
+      QTest::newRow("SIGINT") << int(SIGINT);
+      QTest::newRow("SIGTERM") << int(SIGTERM);
+   }
+   void interrupted()
+   {
+      QFETCH(int, iSignal);
+      const QString sSource = m_dir.filePath(QString("held_%1.db").arg(iSignal));
+      QFile::remove(sSource);
+      QVERIFY(QFile::copy(m_dir.filePath("shop.db"), sSource));
+      QProcess holder;
+      holder.start("sh", { "-c", "(echo 'BEGIN EXCLUSIVE;'; sleep 20; echo 'COMMIT;') | sqlite3 \"$0\"", sSource });
+      QVERIFY(holder.waitForStarted());
+      QTest::qWait(300);
+      const QByteArray sMark = "KEL_TEST_MARK=" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
+      // a test run in the background inherits SIGINT ignored, and would hand that on: a terminal's Ctrl+C is meant
+      ::signal(iSignal, SIG_DFL);
+      QProcess host;
+      QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+      env.insert(QString::fromLatin1(sMark.split('=').at(0)), QString::fromLatin1(sMark.split('=').at(1)));
+      host.setProcessEnvironment(env);
+      host.start(KEL_HOST_FILE, QStringList({ "--project", m_dir.filePath(QString("held_%1.kelmar").arg(iSignal)), "--import", "KelOdbcImport" })
+                                   + kel_test::importArgs(kel_test::sqliteDsn(sSource) + ";Timeout=30000", "5", {}).mid(1));
+      QTRY_COMPARE_WITH_TIMEOUT(kel_test::readingPrograms(sMark), 1, 10000);
+      ::kill(static_cast<pid_t>(host.processId()), iSignal);
+      QVERIFY(host.waitForFinished(5000));
+      QTRY_COMPARE_WITH_TIMEOUT(kel_test::readingPrograms(sMark), 0, 2000);
+      holder.kill();
+      holder.waitForFinished();
+   }
+
    void commandLine_data()
    {
       QTest::addColumn<QString>("sSetup");       // the project: "new", "filled" (the shop imported), "read" or "locked" by another program, "filled, 60 KiB files";
