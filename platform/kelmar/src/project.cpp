@@ -251,9 +251,15 @@ QSqlError project::writeEntities(QSqlDatabase* db, const QList<entity>& lst, con
 
    QSet<QString> setKept;
    for (const entity& e : lst) { setKept.insert(e.fullName()); }
-   // a namespace goes with the namespaces below it: "ns" takes "ns::s2" along, not "nsx"
-   const auto inNamespaces = [&lstNamespaces](const QString& sNamespace) {
-      for (const QString& ns : lstNamespaces) { if ((sNamespace == ns) || sNamespace.startsWith(ns + "::")) { return true; } }
+   // a namespace goes with the namespaces below it: "ns" takes "ns::s2" along, not "nsx"; a row's namespace is
+   // looked up with each of its heads that a "::" ends, not compared with every namespace given
+   const QSet<QString> setNamespaces(lstNamespaces.begin(), lstNamespaces.end());
+   const auto inNamespaces = [&setNamespaces](const QString& sNamespace) {
+      if (setNamespaces.contains(sNamespace)) { return true; }
+      for (int i = sNamespace.indexOf(QLatin1String("::")); i >= 0; i = sNamespace.indexOf(QLatin1String("::"), i + 1))
+      {
+         if (setNamespaces.contains(sNamespace.left(i))) { return true; }
+      }
       return false;
    };
    QSqlQuery del(*db);
