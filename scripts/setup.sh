@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages needed to build and test the ODBC import plug-in:
-# the Qt 5 toolchain (with Qt Svg), Graphviz's layout library for the host's diagram, unixODBC with
+# the Qt 5 toolchain (with Qt Svg), libpq for the benchmark's floor program, Graphviz's layout library for the host's diagram, unixODBC with
 # the PostgreSQL, MariaDB, SQLite and FreeTDS drivers, and the PostgreSQL / MariaDB / SQLite engines the tests start themselves.
 # Safe to run again: apt is skipped entirely when everything is already installed.
 set -euo pipefail
@@ -10,7 +10,7 @@ PACKAGES=(
   unixodbc unixodbc-dev odbc-postgresql odbc-mariadb libsqliteodbc tdsodbc odbc-mdbtools mdbtools
   postgresql mariadb-server mariadb-client sqlite3 libsqlite3-dev
   xvfb xauth x11-utils fonts-dejavu-core qttools5-dev-tools python3
-  pkg-config libgraphviz-dev libqt5svg5-dev
+  pkg-config libgraphviz-dev libqt5svg5-dev libpq-dev
 )
 # ODBC driver names the tests connect through (as registered in odbcinst.ini).
 DRIVERS=("PostgreSQL Unicode" "MariaDB Unicode" "SQLite3" "FreeTDS")

@@ -2,6 +2,7 @@
 // data-source names, SQLite paths), the stored type mapping, the project session, the module as the
 // host loads it, and the host's importer fed by the real readers.
 #include <QtTest>
+#include <QJsonDocument>
 
 #include <vx/VxCollection.h>
 #include <vx/VxDao.h>
@@ -20,6 +21,8 @@
 #include "odbc_import_read.h"
 #include "silent_proxy.h"
 #include "test_env.h"
+
+Q_DECLARE_METATYPE(model::entity)
 
 namespace {
 
@@ -271,6 +274,68 @@ private Q_SLOTS:
 
    // a read imported into namespace "ns": ways back on the referenced table only, one per foreign key, no
    // name twice in an entity; "ns" and the namespaces below it replaced, those that only begin alike kept
+   // the definition written is QJsonDocument's own compact text of the entity (the form projects have always held),
+   // and the file read back gives the entity written, which is what the project keeps in memory
+   void projectDefinition_data()
+   {
+      QTest::addColumn<model::entity>("e");
+      model::entity plain{ "ns", "plain", "a table", "KEL_GENERATED_BY_ODBC_IMPORT_PLUGIN" };
+      plain.properties.append({ "id", "long long", "int4", QString(), "nextval('plain_id_seq'::regclass)", true, true });
+      plain.properties.append({ "note", "QString", "text", "free text", QString(), false, false });
+      plain.relationships.append({ "plain_owner_fkey", "many-to-one", "std::shared_ptr<ns::owner>", "ns", "owner", { "owner_id", "kind" }, { "id", "kind" } });
+      QTest::newRow("plain") << plain;
+      model::entity odd{ QString(), "odd \"quoted\" \\ name", "line\nbreak\ttab \x01\x1f del\x7f", QString() };
+      odd.isView = true;
+      odd.properties.append({ QString::fromUtf8("prix_€_店"), "QString", "character varying", QString::fromUtf8("é ü \xF0\x9F\x98\x80 </script>"), "'a''b'", false, false });
+      odd.relationships.append({ "list_of_x", "one-to-many", "QList<x>", QString(), "x", QStringList(), QStringList() });
+      QTest::newRow("quotes, controls and Unicode") << odd;
+   }
+
+   void projectDefinition()
+   {
+      QFETCH(model::entity, e);
+      const QString sFile = m_dir.filePath(QString("definition_%1.kelmar").arg(QTest::currentDataTag()).replace(' ', '_'));
+      QVERIFY(context::ctx_project::openProject(sFile).getValue());
+      QVERIFY(context::ctx_project::getProject()->getEntities().isEmpty());
+      QVERIFY(context::ctx_project::getProject()->addEntities({ e }).getValue());
+      const QList<model::entity> lstKept = context::ctx_project::getProject()->getEntities();
+      const QStringList lstDefinitions = kel_test::connection(sFile, "QSQLITE").column("SELECT definition FROM t_entity");
+      QCOMPARE(lstDefinitions.count(), 1);
+      QCOMPARE(lstDefinitions.first(), QString::fromUtf8(QJsonDocument::fromJson(lstDefinitions.first().toUtf8()).toJson(QJsonDocument::Compact)));
+      QVERIFY(context::ctx_project::openProject(sFile).getValue());
+      QCOMPARE(context::ctx_project::getProject()->getEntities(), QList<model::entity>({ e }));
+      QCOMPARE(lstKept, QList<model::entity>({ e }));
+      context::ctx_project::closeProject();
+   }
+
+   // what the project keeps in memory after each write is what its file holds: rewritten in place (every row of a
+   // name held twice), appended, removed with a namespace, restored as an undo restores it
+   void projectKeptInMemory()
+   {
+      const QString sFile = m_dir.filePath("kept.kelmar");
+      const auto fromFile = [&sFile]() {
+         context::ctx_project::closeProject();
+         return (context::ctx_project::openProject(sFile).getValue() ? context::ctx_project::getProject()->getEntities() : QList<model::entity>());
+      };
+      QVERIFY(context::ctx_project::openProject(sFile).getValue());
+      const std::shared_ptr<model::project> pProject = context::ctx_project::getProject();
+      QVERIFY(pProject->addEntities({ { "ns", "a" }, { "ns", "twice" }, { "ns::below", "b" }, { "other", "c" }, { "ns", "twice" } }).getValue());
+      QVERIFY(pProject->getEntities().count() == 5);   // read once, kept from here on
+      const QList<model::entity> lstBefore = pProject->getEntities();
+      int iReplaced = -1;
+      QVERIFY(pProject->replaceNamespaces({ "ns" }, { { "ns", "twice", "new" }, { "ns", "d", "new" }, { "other", "c", "new" } }, &iReplaced).getValue());
+      QCOMPARE(iReplaced, 2);
+      const QList<model::entity> lstAfter = pProject->getEntities();
+      QStringList lstNames;
+      for (const model::entity& e : lstAfter) { lstNames << (e.fullName() + " " + e.description); }
+      QCOMPARE(lstNames, QStringList({ "ns::twice new", "other::c new", "ns::twice new", "ns::d new" }));
+      QCOMPARE(fromFile(), lstAfter);
+      QVERIFY(context::ctx_project::getProject()->replaceEntities(lstBefore).getValue());
+      QCOMPARE(context::ctx_project::getProject()->getEntities(), lstBefore);
+      QCOMPARE(fromFile(), lstBefore);
+      context::ctx_project::closeProject();
+   }
+
    void relationships_data()
    {
       QTest::addColumn<int>("iType");

@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QPluginLoader>
 #include <QSaveFile>
+#include <QVector>
 
 #include <context/ctx_global.h>
 #include <context/ctx_project.h>
@@ -67,25 +68,67 @@ QList<loaded_plugin> loadPlugins(const std::shared_ptr<plugin::generic_importer>
    return lst;
 }
 
+/** An entity's lines, each ended by "\n", appended to sOut; lstEnds gets where each line ends. */
+void appendEntityLines(const model::entity& e, QString& sOut, QVector<int>& lstEnds)
+{
+   const auto endLine = [&sOut, &lstEnds]() { sOut += QLatin1Char('\n'); lstEnds.append(sOut.size()); };
+   sOut += (e.isView ? QLatin1String("view   ") : QLatin1String("entity "));
+   sOut += e.fullName();
+   if (! e.description.isEmpty()) { sOut += QLatin1String("  // "); sOut += e.description; }
+   endLine();
+   for (const model::entity_property& p : e.properties)
+   {
+      sOut += QLatin1String("    ");
+      sOut += p.cppType;
+      sOut += QLatin1Char(' ');
+      sOut += p.name;
+      const bool bNotNull = (p.notNull && ! p.primaryKey);
+      if (p.primaryKey || bNotNull || ! p.defaultValue.isEmpty())
+      {
+         sOut += QLatin1String("   [");
+         if (p.primaryKey) { sOut += QLatin1String("primary key"); }
+         if (bNotNull) { sOut += QLatin1String("not null"); }
+         if (! p.defaultValue.isEmpty()) { sOut += ((p.primaryKey || bNotNull) ? QLatin1String(", default ") : QLatin1String("default ")); sOut += p.defaultValue; }
+         sOut += QLatin1Char(']');
+      }
+      endLine();
+   }
+   for (const model::entity_relationship& r : e.relationships)
+   {
+      sOut += QLatin1String("    ");
+      sOut += r.cppType;
+      sOut += QLatin1Char(' ');
+      sOut += r.name;
+      sOut += QLatin1String("   -> ");
+      if (! r.targetNamespace.isEmpty()) { sOut += r.targetNamespace; sOut += QLatin1String("::"); }
+      sOut += r.targetEntity;
+      sOut += QLatin1String(" (");
+      sOut += r.columns.join(QLatin1String(", "));
+      sOut += QLatin1String(" -> ");
+      sOut += r.targetColumns.join(QLatin1String(", "));
+      sOut += QLatin1Char(')');
+      endLine();
+   }
+}
+
+// an entity's lines are converted and written together; a line holding a NUL character is cut there (and loses
+// its end of line), as fputs cuts it in out()
 void printEntities(const QList<model::entity>& lst)
 {
+   QString sText;
+   QVector<int> lstEnds;
    for (const model::entity& e : lst)
    {
-      out(QString("%1 %2").arg(e.isView ? "view  " : "entity", e.fullName()) + (e.description.isEmpty() ? QString() : ("  // " + e.description)));
-      QStringList lstKey;
-      for (const model::entity_property& p : e.properties)
+      sText.clear();
+      lstEnds.clear();
+      appendEntityLines(e, sText, lstEnds);
+      if (! sText.contains(QChar(0)))
       {
-         QStringList lstFlags;
-         if (p.primaryKey) { lstFlags << "primary key"; lstKey << p.name; }
-         if (p.notNull && ! p.primaryKey) { lstFlags << "not null"; }
-         if (! p.defaultValue.isEmpty()) { lstFlags << ("default " + p.defaultValue); }
-         out(QString("    %1 %2%3").arg(p.cppType, p.name, lstFlags.isEmpty() ? QString() : ("   [" + lstFlags.join(", ") + "]")));
+         const QByteArray bytes = sText.toLocal8Bit();
+         std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+         continue;
       }
-      for (const model::entity_relationship& r : e.relationships)
-      {
-         const QString sTarget = (r.targetNamespace.isEmpty() ? r.targetEntity : (r.targetNamespace + "::" + r.targetEntity));
-         out(QString("    %1 %2   -> %3 (%4 -> %5)").arg(r.cppType, r.name, sTarget, r.columns.join(", "), r.targetColumns.join(", ")));
-      }
+      for (int i = 0, iStart = 0; i < lstEnds.count(); iStart = lstEnds.at(i++)) { out(sText.mid(iStart, lstEnds.at(i) - iStart - 1)); }
    }
 }
 

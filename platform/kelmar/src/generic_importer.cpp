@@ -211,8 +211,12 @@ vx::VxBool generic_importer::import()
    QStringList lstNamespaces;
    if (m_bDeleteNamespace)
    {
-      if (! m_sNamespace.isEmpty()) { lstNamespaces.append(m_sNamespace); }
-      for (const model::entity& e : lstEntities) { if (! lstNamespaces.contains(e.nameSpace)) { lstNamespaces.append(e.nameSpace); } }
+      QSet<QString> setNamespaces;
+      if (! m_sNamespace.isEmpty()) { lstNamespaces.append(m_sNamespace); setNamespaces.insert(m_sNamespace); }
+      for (const model::entity& e : lstEntities)
+      {
+         if (! setNamespaces.contains(e.nameSpace)) { lstNamespaces.append(e.nameSpace); setNamespaces.insert(e.nameSpace); }
+      }
    }
    int iReplaced = 0;
    const vx::VxBool added = pProject->replaceNamespaces(lstNamespaces, lstEntities, &iReplaced);

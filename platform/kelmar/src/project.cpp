@@ -3,7 +3,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QHash>
+#include <QPair>
 #include <QSet>
+#include <QVector>
 #include <QSqlQuery>
 
 #include <vx/VxSessionHost.h>
@@ -31,24 +34,83 @@ bool entity::operator==(const entity& o) const
 
 namespace {
 
-// The properties and relationships of an entity are kept as one JSON text per entity row.
+// A string as QJsonDocument writes it. Printable ASCII is written as it is; anything else (quotes, backslashes,
+// control characters, the rest of Unicode) is left to QJsonDocument itself, so that the text stays the same.
+void appendString(QString& json, const QString& s)
+{
+   const QChar* pChars = s.constData();
+   const int iSize = s.size();
+   bool bPlain = true;
+   for (int i = 0; bPlain && (i < iSize); ++i)
+   {
+      const ushort c = pChars[i].unicode();
+      bPlain = ((c >= 0x20) && (c < 0x7f) && (c != '"') && (c != '\\'));
+   }
+   if (bPlain)
+   {
+      json += QLatin1Char('"');
+      json += s;
+      json += QLatin1Char('"');
+      return;
+   }
+   const QByteArray quoted = QJsonDocument(QJsonArray{ s }).toJson(QJsonDocument::Compact);
+   json += QString::fromUtf8(quoted.constData() + 1, quoted.size() - 2); // ["..."]
+}
+
+void appendMember(QString& json, const char* sKey, const QString& value) { json += QLatin1String(sKey); appendString(json, value); }
+
+void appendMember(QString& json, const char* sKey, bool value) { json += QLatin1String(sKey); json += (value ? QLatin1String("true") : QLatin1String("false")); }
+
+void appendMember(QString& json, const char* sKey, const QStringList& lst)
+{
+   json += QLatin1String(sKey);
+   json += QLatin1Char('[');
+   for (int i = 0; i < lst.count(); ++i)
+   {
+      if (i > 0) { json += QLatin1Char(','); }
+      appendString(json, lst.at(i));
+   }
+   json += QLatin1Char(']');
+}
+
+// The properties and relationships of an entity are kept as one JSON text per entity row: QJsonDocument's compact
+// form of {"isView", "properties", "relationships"}, written directly (keys in the order QJsonObject sorts them)
+// rather than built as JSON objects first.
 QString toDefinition(const entity& e)
 {
-   QJsonArray properties;
-   for (const entity_property& p : e.properties)
+   QString json;
+   json.reserve(64 + (e.properties.count() * 192) + (e.relationships.count() * 256));
+   appendMember(json, "{\"isView\":", e.isView);
+   json += QLatin1String(",\"properties\":[");
+   for (int i = 0; i < e.properties.count(); ++i)
    {
-      properties.append(QJsonObject{ { "name", p.name }, { "cppType", p.cppType }, { "sqlType", p.sqlType }, { "description", p.description },
-                                     { "defaultValue", p.defaultValue }, { "notNull", p.notNull }, { "primaryKey", p.primaryKey } });
+      const entity_property& p = e.properties.at(i);
+      if (i > 0) { json += QLatin1Char(','); }
+      appendMember(json, "{\"cppType\":", p.cppType);
+      appendMember(json, ",\"defaultValue\":", p.defaultValue);
+      appendMember(json, ",\"description\":", p.description);
+      appendMember(json, ",\"name\":", p.name);
+      appendMember(json, ",\"notNull\":", p.notNull);
+      appendMember(json, ",\"primaryKey\":", p.primaryKey);
+      appendMember(json, ",\"sqlType\":", p.sqlType);
+      json += QLatin1Char('}');
    }
-   QJsonArray relationships;
-   for (const entity_relationship& r : e.relationships)
+   json += QLatin1String("],\"relationships\":[");
+   for (int i = 0; i < e.relationships.count(); ++i)
    {
-      relationships.append(QJsonObject{ { "name", r.name }, { "kind", r.kind }, { "cppType", r.cppType }, { "targetNamespace", r.targetNamespace },
-                                        { "targetEntity", r.targetEntity }, { "columns", QJsonArray::fromStringList(r.columns) },
-                                        { "targetColumns", QJsonArray::fromStringList(r.targetColumns) } });
+      const entity_relationship& r = e.relationships.at(i);
+      if (i > 0) { json += QLatin1Char(','); }
+      appendMember(json, "{\"columns\":", r.columns);
+      appendMember(json, ",\"cppType\":", r.cppType);
+      appendMember(json, ",\"kind\":", r.kind);
+      appendMember(json, ",\"name\":", r.name);
+      appendMember(json, ",\"targetColumns\":", r.targetColumns);
+      appendMember(json, ",\"targetEntity\":", r.targetEntity);
+      appendMember(json, ",\"targetNamespace\":", r.targetNamespace);
+      json += QLatin1Char('}');
    }
-   const QJsonObject root{ { "isView", e.isView }, { "properties", properties }, { "relationships", relationships } };
-   return QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Compact));
+   json += QLatin1String("]}");
+   return json;
 }
 
 QStringList toStringList(const QJsonValue& v)
@@ -95,94 +157,190 @@ QString nonNull(const QString& s) { return (s.isNull() ? QString("") : s); }
 
 vx::VxBool failure(const QString& sWhat, const QSqlError& error) { return vx::VxBool(false, 0, sWhat + " : " + error.text()); }
 
-QSqlError insertEntities(QSqlDatabase* db, const QList<entity>& lst)
+typedef QPair<QString, QString> type_name; // namespace and name, as the rows hold them
+
+/** Inserts lst's entities at the end, each definition built once; lstIds gets their row ids. */
+QSqlError insertEntities(QSqlDatabase* db, const QList<entity>& lst, const QList<int>& lstWhich, QList<qint64>& lstIds)
 {
    QSqlQuery q(*db);
    if (! q.prepare("INSERT INTO t_entity (entity_namespace, entity_name, description, generated_by, definition) VALUES (?, ?, ?, ?, ?)")) { return q.lastError(); }
-   for (const entity& e : lst)
+   for (const int i : lstWhich)
    {
-      q.addBindValue(nonNull(e.nameSpace));
-      q.addBindValue(nonNull(e.name));
-      q.addBindValue(nonNull(e.description));
-      q.addBindValue(nonNull(e.generatedBy));
-      q.addBindValue(toDefinition(e));
+      const entity& e = lst.at(i);
+      q.bindValue(0, nonNull(e.nameSpace));
+      q.bindValue(1, nonNull(e.name));
+      q.bindValue(2, nonNull(e.description));
+      q.bindValue(3, nonNull(e.generatedBy));
+      q.bindValue(4, toDefinition(e));
       if (! q.exec()) { return q.lastError(); }
+      lstIds.append(q.lastInsertId().toLongLong());
    }
    return QSqlError();
 }
 
-/** An entity of the same namespace and name is rewritten where it stands (its row keeps its place), the others are appended. */
-QSqlError writeEntities(QSqlDatabase* db, const QList<entity>& lst, int& iReplaced)
+QList<int> allOf(const QList<entity>& lst)
 {
-   QSqlQuery q(*db);
-   if (! q.prepare("UPDATE t_entity SET description = ?, generated_by = ?, definition = ? WHERE entity_namespace = ? AND entity_name = ?")) { return q.lastError(); }
-   QList<entity> lstNew;
-   for (const entity& e : lst)
-   {
-      q.addBindValue(nonNull(e.description));
-      q.addBindValue(nonNull(e.generatedBy));
-      q.addBindValue(toDefinition(e));
-      q.addBindValue(nonNull(e.nameSpace));
-      q.addBindValue(nonNull(e.name));
-      if (! q.exec()) { return q.lastError(); }
-      if (q.numRowsAffected() > 0) { ++iReplaced; } else { lstNew.append(e); }
-   }
-   return insertEntities(db, lstNew);
-}
-
-/** Removes the entities of the namespaces (and of the namespaces below them) that lst does not hold. */
-QSqlError deleteEntities(QSqlDatabase* db, const QStringList& lstNamespaces, const QList<entity>& lst)
-{
-   if (lstNamespaces.isEmpty()) { return QSqlError(); }
-   QSet<QString> setKept;
-   for (const entity& e : lst) { setKept.insert(e.fullName()); }
-   // a namespace goes with the namespaces below it: "ns" takes "ns::s2" along, not "nsx"
-   const auto inNamespaces = [&lstNamespaces](const QString& sNamespace) {
-      for (const QString& ns : lstNamespaces) { if ((sNamespace == ns) || sNamespace.startsWith(ns + "::")) { return true; } }
-      return false;
-   };
-   QSqlQuery q(*db);
-   if (! q.exec("SELECT entity_id, entity_namespace, entity_name FROM t_entity")) { return q.lastError(); }
-   QVariantList lstIds;
-   while (q.next())
-   {
-      const entity e{ q.value(1).toString(), q.value(2).toString() };
-      if (inNamespaces(e.nameSpace) && ! setKept.contains(e.fullName())) { lstIds.append(q.value(0)); }
-   }
-   QSqlQuery del(*db);
-   if (! del.prepare("DELETE FROM t_entity WHERE entity_id = ?")) { return del.lastError(); }
-   for (const QVariant& id : lstIds)
-   {
-      del.addBindValue(id);
-      if (! del.exec()) { return del.lastError(); }
-   }
-   return QSqlError();
+   QList<int> lstAll;
+   lstAll.reserve(lst.count());
+   for (int i = 0; i < lst.count(); ++i) { lstAll.append(i); }
+   return lstAll;
 }
 
 } // namespace
 
+/** What one write does to the rows that were there (by their place) and which entities it appends. */
+struct project::write_plan
+{
+   QList<qint64> lstIds;       // the rows before the write, in their order
+   QVector<int> lstReplacedBy; // per row: the entity of lst written over it, or -1
+   QVector<bool> lstDeleted;   // per row: removed with its namespace
+   QList<int> lstNew;          // entities of lst appended, in lst's order
+   QList<qint64> lstNewIds;    // and their row ids
+};
+
+/**
+ * One look-up of the rows already there, then each entity written once: one of the same namespace and name is
+ * rewritten where it stands (its row keeps its place), the others are appended; then the entities of the
+ * namespaces (and of the namespaces below them) that lst does not hold are removed.
+ */
+QSqlError project::writeEntities(QSqlDatabase* db, const QList<entity>& lst, const QStringList& lstNamespaces, write_plan& plan, int& iReplaced)
+{
+   QSqlQuery rows(*db);
+   rows.setForwardOnly(true);
+   if (! rows.exec("SELECT entity_id, entity_namespace, entity_name FROM t_entity ORDER BY entity_id")) { return rows.lastError(); }
+   QList<type_name> lstNames;
+   QHash<type_name, int> hashFirst; // the first row of a name
+   QHash<type_name, int> hashLast;
+   QVector<int> lstNextSame;        // the next row of the same name, or -1: a name held by several rows is rewritten in each
+   while (rows.next())
+   {
+      const int r = lstNames.count();
+      plan.lstIds.append(rows.value(0).toLongLong());
+      lstNames.append(type_name(rows.value(1).toString(), rows.value(2).toString()));
+      lstNextSame.append(-1);
+      const int iLast = hashLast.value(lstNames.last(), -1);
+      if (iLast < 0) { hashFirst.insert(lstNames.last(), r); } else { lstNextSame[iLast] = r; }
+      hashLast.insert(lstNames.last(), r);
+   }
+   if (rows.lastError().isValid()) { return rows.lastError(); }
+   plan.lstReplacedBy.fill(-1, plan.lstIds.count());
+   plan.lstDeleted.fill(false, plan.lstIds.count());
+
+   QSqlQuery update(*db);
+   if (! hashFirst.isEmpty() && ! update.prepare("UPDATE t_entity SET description = ?, generated_by = ?, definition = ? WHERE entity_id = ?")) { return update.lastError(); }
+   for (int i = 0; i < lst.count(); ++i)
+   {
+      const entity& e = lst.at(i);
+      const type_name name(nonNull(e.nameSpace), nonNull(e.name));
+      const int iFirst = hashFirst.value(name, -1);
+      if (iFirst < 0) { plan.lstNew.append(i); continue; }
+      const QString sDefinition = toDefinition(e);
+      for (int r = iFirst; r >= 0; r = lstNextSame.at(r))
+      {
+         update.bindValue(0, nonNull(e.description));
+         update.bindValue(1, nonNull(e.generatedBy));
+         update.bindValue(2, sDefinition);
+         update.bindValue(3, plan.lstIds.at(r));
+         if (! update.exec()) { return update.lastError(); }
+         plan.lstReplacedBy[r] = i;
+      }
+      ++iReplaced;
+   }
+   QSqlError error = insertEntities(db, lst, plan.lstNew, plan.lstNewIds);
+   if (error.isValid() || lstNamespaces.isEmpty()) { return error; }
+
+   QSet<QString> setKept;
+   for (const entity& e : lst) { setKept.insert(e.fullName()); }
+   // a namespace goes with the namespaces below it: "ns" takes "ns::s2" along, not "nsx"; a row's namespace is
+   // looked up with each of its heads that a "::" ends, not compared with every namespace given
+   const QSet<QString> setNamespaces(lstNamespaces.begin(), lstNamespaces.end());
+   const auto inNamespaces = [&setNamespaces](const QString& sNamespace) {
+      if (setNamespaces.contains(sNamespace)) { return true; }
+      for (int i = sNamespace.indexOf(QLatin1String("::")); i >= 0; i = sNamespace.indexOf(QLatin1String("::"), i + 1))
+      {
+         if (setNamespaces.contains(sNamespace.left(i))) { return true; }
+      }
+      return false;
+   };
+   QSqlQuery del(*db);
+   if (! del.prepare("DELETE FROM t_entity WHERE entity_id = ?")) { return del.lastError(); }
+   for (int r = 0; r < lstNames.count(); ++r)
+   {
+      const entity e{ lstNames.at(r).first, lstNames.at(r).second };
+      if (! inNamespaces(e.nameSpace) || setKept.contains(e.fullName())) { continue; }
+      del.bindValue(0, plan.lstIds.at(r));
+      if (! del.exec()) { return del.lastError(); }
+      plan.lstDeleted[r] = true;
+   }
+   return QSqlError();
+}
+
 QList<entity> project::getEntities(vx::VxBool* pResult) const
 {
+   if (m_bLoaded)
+   {
+      if (pResult) { (*pResult) = vx::VxBool(true); }
+      return m_lstEntities;
+   }
    QList<entity> lst;
+   QList<qint64> lstIds;
    context::ctx_scoped scoped(vx::VxSingleton<context::ctx_project>::getSingleton());
    QSqlError error;
    QSqlDatabase db = vx::VxSqlDatabase::getDatabase(error);
    QSqlQuery q(db);
    // each row is read once: no copy of the whole table kept beside the entities made of it
    q.setForwardOnly(true);
-   if (! error.isValid() && ! q.exec("SELECT entity_namespace, entity_name, description, generated_by, definition FROM t_entity ORDER BY entity_id")) { error = q.lastError(); }
+   if (! error.isValid() && ! q.exec("SELECT entity_id, entity_namespace, entity_name, description, generated_by, definition FROM t_entity ORDER BY entity_id")) { error = q.lastError(); }
    while (! error.isValid() && q.next())
    {
       entity e;
-      e.nameSpace = q.value(0).toString();
-      e.name = q.value(1).toString();
-      e.description = q.value(2).toString();
-      e.generatedBy = q.value(3).toString();
-      fromDefinition(q.value(4).toString(), e);
+      lstIds.append(q.value(0).toLongLong());
+      e.nameSpace = q.value(1).toString();
+      e.name = q.value(2).toString();
+      e.description = q.value(3).toString();
+      e.generatedBy = q.value(4).toString();
+      fromDefinition(q.value(5).toString(), e);
       lst.append(e);
    }
+   if (! error.isValid() && q.lastError().isValid()) { error = q.lastError(); }
    if (pResult) { (*pResult) = (error.isValid() ? failure("cannot read the project's entities", error) : vx::VxBool(true)); }
+   if (! error.isValid())
+   {
+      m_lstEntities = lst;
+      m_lstIds = lstIds;
+      m_bLoaded = true;
+   }
    return lst;
+}
+
+void project::afterWrite(const QList<entity>& lst, const write_plan& plan)
+{
+   // another connection changed the file meanwhile: what is kept in memory is read again when asked for
+   if (! m_bLoaded || (m_lstIds != plan.lstIds))
+   {
+      m_bLoaded = false;
+      m_lstEntities.clear();
+      m_lstIds.clear();
+      return;
+   }
+   if (plan.lstIds.isEmpty() && (plan.lstNew.count() == lst.count()))
+   {
+      m_lstEntities = lst;
+      m_lstIds = plan.lstNewIds;
+      return;
+   }
+   QList<entity> lstEntities;
+   QList<qint64> lstIds;
+   lstEntities.reserve(plan.lstIds.count() + plan.lstNew.count());
+   for (int r = 0; r < plan.lstIds.count(); ++r)
+   {
+      if (plan.lstDeleted.at(r)) { continue; }
+      lstEntities.append((plan.lstReplacedBy.at(r) < 0) ? m_lstEntities.at(r) : lst.at(plan.lstReplacedBy.at(r)));
+      lstIds.append(plan.lstIds.at(r));
+   }
+   for (const int i : plan.lstNew) { lstEntities.append(lst.at(i)); }
+   m_lstEntities = lstEntities;
+   m_lstIds = (lstIds + plan.lstNewIds);
 }
 
 vx::VxBool project::addEntities(const QList<entity>& lst) { return replaceNamespaces(QStringList(), lst); }
@@ -192,9 +350,10 @@ vx::VxBool project::replaceNamespaces(const QStringList& lstNamespaces, const QL
    context::ctx_scoped scoped(vx::VxSingleton<context::ctx_project>::getSingleton());
    vx::VxSessionHost session;
    int iReplaced = 0;
-   if (session.isValid()) { session += writeEntities(session.database(), lst, iReplaced); }
-   if (session.isValid()) { session += deleteEntities(session.database(), lstNamespaces, lst); }
+   write_plan plan;
+   if (session.isValid()) { session += writeEntities(session.database(), lst, lstNamespaces, plan, iReplaced); }
    const QSqlError error = session.commit();
+   if (! error.isValid()) { afterWrite(lst, plan); }
    if (pReplaced) { (*pReplaced) = (error.isValid() ? 0 : iReplaced); }
    return (error.isValid() ? failure("cannot add entities to the project", error) : vx::VxBool(true));
 }
@@ -205,8 +364,15 @@ vx::VxBool project::replaceEntities(const QList<entity>& lst)
    vx::VxSessionHost session;
    QSqlQuery q(*session.database());
    if (session.isValid() && ! q.exec("DELETE FROM t_entity")) { session += q.lastError(); }
-   if (session.isValid()) { session += insertEntities(session.database(), lst); }
+   QList<qint64> lstIds;
+   if (session.isValid()) { session += insertEntities(session.database(), lst, allOf(lst), lstIds); }
    const QSqlError error = session.commit();
+   if (! error.isValid())
+   {
+      m_lstEntities = lst;
+      m_lstIds = lstIds;
+      m_bLoaded = true;
+   }
    return (error.isValid() ? failure("cannot restore the project's entities", error) : vx::VxBool(true));
 }
 

@@ -2,6 +2,8 @@
 #define MODEL_PROJECT_H
 
 #include <QList>
+#include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 
@@ -47,7 +49,11 @@ struct entity
    bool operator==(const entity& o) const;
 };
 
-/** The opened project: a SQLite file holding the entities and the plug-ins' settings. */
+/**
+ * The opened project: a SQLite file holding the entities and the plug-ins' settings. The entities are kept in
+ * memory as well, read from the file once and changed with every write that commits: what the designer shows,
+ * undoes or prints is not read back from the file after each write.
+ */
 class project
 {
 public:
@@ -55,7 +61,7 @@ public:
 
    QString getFilePath() const { return m_sFilePath; }
 
-   /** Entities in creation order (read from the project file). */
+   /** Entities in creation order (read from the project file the first time). */
    QList<entity> getEntities(vx::VxBool* pResult = nullptr) const;
    /** Writes entities, in one transaction: one of the same namespace and name is replaced in its place, the others appended. */
    vx::VxBool addEntities(const QList<entity>& lst);
@@ -66,7 +72,16 @@ public:
    vx::VxBool replaceEntities(const QList<entity>& lst);
 
 private:
+   struct write_plan;
+   static QSqlError writeEntities(QSqlDatabase* db, const QList<entity>& lst, const QStringList& lstNamespaces, write_plan& plan, int& iReplaced);
+   /** Brings the entities kept in memory to what a committed write left in the file (or lets them go when the file was not as they were). */
+   void afterWrite(const QList<entity>& lst, const write_plan& plan);
+
    QString m_sFilePath;
+   // the file's entities in its order (entity_id) and their row ids; valid once read
+   mutable QList<entity> m_lstEntities;
+   mutable QList<qint64> m_lstIds;
+   mutable bool m_bLoaded = false;
 };
 
 } // namespace model
