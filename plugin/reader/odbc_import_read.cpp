@@ -187,7 +187,7 @@ void odbc_import_read::handleFrame(int iKind, const QByteArray& payload)
       case odbc_import_wire::frame_tables:
          armTimeout();
          if (! m_pTablesSent) { m_pTablesSent = std::make_shared<model::type_lst_table>(); }
-         if (! odbc_import_wire::readTables(in, *m_pTablesSent))
+         if (! odbc_import_wire::readTables(in, *m_pTablesSent, m_setTexts))
          {
             finish(vx::VxBool(false, 0, "The reading program sent tables that could not be read back; nothing was imported."), false);
          }
@@ -263,6 +263,7 @@ void odbc_import_read::finish(const vx::VxBool& result, bool bConnectionError)
    m_result = result;
    m_bConnectionError = bConnectionError;
    m_pTablesSent.reset();
+   m_setTexts.clear();
    if (! result.getValue()) { m_pListOfTables.reset(); m_lstWarnings.clear(); }
    if (m_pProcess)
    {

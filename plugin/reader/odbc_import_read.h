@@ -103,6 +103,7 @@ private:
    bool m_bConnectionError = false;
    type_lst_table_ptr m_pListOfTables;
    type_lst_table_ptr m_pTablesSent;   // the tables come before the result that says the read succeeded
+   QSet<QString> m_setTexts;           // one copy of each text that repeats in them
    QStringList m_lstWarnings;
 };
 

@@ -1,6 +1,7 @@
 #include "odbc_import_wire.h"
 
 #include <QHash>
+#include <QSet>
 #include <QVector>
 
 namespace plugin {
@@ -122,12 +123,20 @@ void writeTable(QDataStream& out, const model::app_table& table)
    }
 }
 
-void setMetaData(model::persistable& object, const QHash<QString, QVariant>& hash)
+// Column names, types, defaults and namespaces repeat from table to table: the model keeps one copy of each
+// text, as it did when the texts came from one query result
+const QString& shared(QSet<QString>& setTexts, const QString& s)
 {
-   for (auto itr = hash.constBegin(); itr != hash.constEnd(); ++itr) { object.setMetaData(itr.key(), itr.value()); }
+   const auto itr = setTexts.constFind(s);
+   return ((itr != setTexts.constEnd()) ? (*itr) : (*setTexts.insert(s)));
 }
 
-std::shared_ptr<model::app_table> readTable(QDataStream& in)
+void setMetaData(model::persistable& object, const QHash<QString, QVariant>& hash, QSet<QString>& setTexts)
+{
+   for (auto itr = hash.constBegin(); itr != hash.constEnd(); ++itr) { object.setMetaData(shared(setTexts, itr.key()), itr.value()); }
+}
+
+std::shared_ptr<model::app_table> readTable(QDataStream& in, QSet<QString>& setTexts)
 {
    auto pTable = std::make_shared<model::app_table>();
    QString sName, sDescription, sNamespace;
@@ -136,9 +145,9 @@ std::shared_ptr<model::app_table> readTable(QDataStream& in)
    in >> sName >> sDescription >> sNamespace >> bIsView >> hashMeta;
    pTable->setName(sName);
    pTable->setDescription(sDescription);
-   pTable->setNamespace(sNamespace);
+   pTable->setNamespace(shared(setTexts, sNamespace));
    pTable->setIsView(bIsView);
-   setMetaData(*pTable, hashMeta);
+   setMetaData(*pTable, hashMeta, setTexts);
 
    struct back_references { bool bTable = false; bool bPrimaryKey = false; qint32 iRelation = -1; };
    qint32 nColumns = 0;
@@ -155,14 +164,14 @@ std::shared_ptr<model::app_table> readTable(QDataStream& in)
       QHash<QString, QVariant> hashColumnMeta;
       back_references refs;
       in >> sColumn >> sColumnDescription >> sSqlType >> vType >> sDefault >> bNotNull >> sTarget >> hashColumnMeta >> refs.bTable >> refs.bPrimaryKey >> refs.iRelation;
-      p->setName(sColumn);
+      p->setName(shared(setTexts, sColumn));
       p->setDescription(sColumnDescription);
-      p->setSqlType(sSqlType);
+      p->setSqlType(shared(setTexts, sSqlType));
       p->setType(vType);
-      p->setDefaultValue(sDefault);
+      p->setDefaultValue(shared(setTexts, sDefault));
       p->setNotNull(bNotNull);
-      p->setTargetColumn(sTarget);
-      setMetaData(*p, hashColumnMeta);
+      p->setTargetColumn(shared(setTexts, sTarget));
+      setMetaData(*p, hashColumnMeta, setTexts);
       if (refs.bTable) { p->setTable(pTable); }
       pool.append(p);
       lstReferences.append(refs);
@@ -189,7 +198,7 @@ std::shared_ptr<model::app_table> readTable(QDataStream& in)
       in >> sKeyName >> bOwnTable >> hashKeyMeta;
       if (! sKeyName.isEmpty()) { pPrimaryKey->setName(sKeyName); }
       if (bOwnTable) { pPrimaryKey->setTable(pTable); }
-      setMetaData(*pPrimaryKey, hashKeyMeta);
+      setMetaData(*pPrimaryKey, hashKeyMeta, setTexts);
       bool bKeyList = false;
       in >> bKeyList;
       if (bKeyList && ! readList(in, *pPrimaryKey->getListColumns(), pool)) { return nullptr; }
@@ -208,9 +217,9 @@ std::shared_ptr<model::app_table> readTable(QDataStream& in)
          in >> sConstraint >> sTarget >> sTargetNamespace >> bOwnTable >> hashKeyMeta >> bKeyList;
          p->setConstraintName(sConstraint);
          p->setTargetTable(sTarget);
-         p->setTargetTableNamespace(sTargetNamespace);
+         p->setTargetTableNamespace(shared(setTexts, sTargetNamespace));
          if (bOwnTable) { p->setTable(pTable); }
-         setMetaData(*p, hashKeyMeta);
+         setMetaData(*p, hashKeyMeta, setTexts);
          return ((bKeyList && ! readList(in, *p->getListColumns(), pool)) ? nullptr : p);
       });
       if (! bRead) { return nullptr; }
@@ -288,15 +297,16 @@ void odbc_import_wire::writeTables(QDataStream& out, const model::type_lst_table
    }
 }
 
-bool odbc_import_wire::readTables(QDataStream& in, model::type_lst_table& lst)
+bool odbc_import_wire::readTables(QDataStream& in, model::type_lst_table& lst, QSet<QString>& setTexts)
 {
-   return readKeyed(in, lst, [&in]() { return readTable(in); });
+   return readKeyed(in, lst, [&in, &setTexts]() { return readTable(in, setTexts); });
 }
 
 type_lst_table_ptr odbc_import_wire::readTables(QDataStream& in)
 {
    auto pTables = std::make_shared<model::type_lst_table>();
-   return (readTables(in, *pTables) ? pTables : nullptr);
+   QSet<QString> setTexts;
+   return (readTables(in, *pTables, setTexts) ? pTables : nullptr);
 }
 
 } // namespace plugin

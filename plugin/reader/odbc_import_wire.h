@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QDataStream>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -51,8 +52,9 @@ public:
 
    /** Tables [lFrom, lTo) of the list (lTo -1: to its end) and everything they hold. */
    static void writeTables(QDataStream& out, const model::type_lst_table* pTables, long lFrom = 0, long lTo = -1);
-   /** Appends the tables written to lst: same keys, same order, same sharing of columns between lists; false when the bytes are not whole. */
-   static bool readTables(QDataStream& in, model::type_lst_table& lst);
+   /** Appends the tables written to lst: same keys, same order, same sharing of columns between lists; false when the bytes
+       are not whole. Texts that repeat (names, types, defaults) are taken from setTexts, and added to it. */
+   static bool readTables(QDataStream& in, model::type_lst_table& lst, QSet<QString>& setTexts);
    /** A new list of the tables written; null when the bytes are not whole. */
    static type_lst_table_ptr readTables(QDataStream& in);
 };
