@@ -162,7 +162,8 @@ private Q_SLOTS:
       lstAfter.sort();
       QCOMPARE(entityNames(wnd), lstAfter);
       QVERIFY(child<QPlainTextEdit>(&wnd, "m_txtLog")->toPlainText().contains(QString("project finished (%1 entities imported)").arg(lstCatalogue.count())));
-      // a box for every entity, a line for every relationship between two of them
+      // a box for every entity, a line for every relationship between two of them, once laid out off the window's thread
+      QTRY_VERIFY_WITH_TIMEOUT(! pDiagram->isLayingOut(), 60000);
       int iRelationships = 0;
       for (const model::entity& e : context::ctx_project::getProject()->getEntities())
       {
