@@ -193,7 +193,7 @@ private Q_SLOTS:
       QTest::newRow("project locked by another program") << "locked" << shop({}) << 1 << QStringList("is locked by another program : database is locked") << -1;
       QTest::newRow("no display, no option") << "filled" << lstImport << 1 << QStringList("kelmar: no display for the settings dialog of KelOdbcImport : give --KelOdbcImport_dsn") << -1;
       QTest::newRow("unknown driver") << "filled" << shop({}, sNoDriver) << 1 << QStringList("Error connecting to database : " + kel_test::odbcOpenError(sNoDriver)) << -1;
-      QTest::newRow("no table") << "filled" << shop({}, kel_test::sqliteDsn(m_dir.filePath("empty.db"))) << 1 << QStringList("No table found, please check your database type") << -1;
+      QTest::newRow("no table") << "filled" << shop({}, kel_test::sqliteDsn(m_dir.filePath("empty.db"))) << 1 << QStringList("The database holds no table or view you may read") << -1;
       // the command line's own faults: status 2
       QTest::newRow("invalid pattern") << "filled" << shop({ "--KelOdbcImport_filter_regexp=(" }) << 2 << QStringList("'(' is not a valid regular expression : unexpected end") << -1;
       QTest::newRow("engine type not a number") << "filled" << shop({}, m_sDsn, "abc") << 2 << QStringList("--KelOdbcImport_db_type : 'abc' is not a number") << -1;
