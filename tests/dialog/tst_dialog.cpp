@@ -349,7 +349,8 @@ private Q_SLOTS:
    }
 
    // what comes from a database is text: markup in a name or a driver's message shows as written (as HTML the image would be read);
-   // a read of the wrong engine is refused with a warning saying which to choose, and the tree of the connection before is gone
+   // a read of the wrong engine is refused with a warning saying which to choose, and the tree of the connection before is gone;
+   // an empty database is said in plain words
    void warnings()
    {
       const QString sName("<b>x</b> &amp; <img src='/nonexistent.png'>"), sFile = m_dir.filePath("markup.db");
@@ -363,6 +364,14 @@ private Q_SLOTS:
       const QString sWrongEngine("The database type is \"PostgreSQL\", but the server is SQLite: choose the database type \"SQLite\" and connect again.");
       QCOMPARE(read.getResult().getDesc() + " | " + connectTo(m_pWnd.get(), m_sShopDsn, k_postgresql).join(""), sWrongEngine + " | KelOdbcImport: " + sWrongEngine);
       QVERIFY(! rootItem(m_pWnd.get()) && (m_pWnd->getListOfTables()->count() == 0) && (w(m_pWnd.get(), "m_btnConnect")->text() == "Connect to database"));
+      // a database with nothing to import says so, whichever reader reads it
+      const QString sEmpty = m_dir.filePath("empty.db");
+      QCOMPARE(makeSqlite(sEmpty, { "CREATE TABLE t (x INT)", "DROP TABLE t" }), QString());
+      for (int iEngine : { k_sqlite, k_generic })
+      {
+         QCOMPARE(connectTo(m_pWnd.get(), sqliteDsn(sEmpty), iEngine), QStringList("KelOdbcImport: The database holds no table or view you may read"));
+         QVERIFY(! rootItem(m_pWnd.get()));
+      }
    }
 
    void cancelRead_data()
