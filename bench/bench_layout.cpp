@@ -4,7 +4,7 @@
 // project of those entities, offscreen: how long until it is first shown, the longest the GUI thread stopped
 // while the diagram was laid out, and how long until the layout was applied. Figures only; it judges nothing.
 //
-//   bench_layout N R|chain
+//   bench_layout N R|chain [PICTURE.png]   (PICTURE: the window once laid out, the diagram fitted to it)
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -32,10 +32,11 @@ int main(int argc, char* argv[])
 {
    qputenv("QT_QPA_PLATFORM", "offscreen");
    QApplication app(argc, argv);
-   const int n = ((argc == 3) ? std::atoi(argv[1]) : 0);
-   const bool bChain = ((argc == 3) && (QByteArray(argv[2]) == "chain"));
-   const int r = ((argc == 3) ? std::atoi(argv[2]) : -1);
-   if ((n < 2) || (! bChain && (r < 0))) { std::fprintf(stderr, "usage: bench_layout N R|chain\n"); return 2; }
+   const bool bArgs = ((argc == 3) || (argc == 4));
+   const int n = (bArgs ? std::atoi(argv[1]) : 0);
+   const bool bChain = (bArgs && (QByteArray(argv[2]) == "chain"));
+   const int r = (bArgs ? std::atoi(argv[2]) : -1);
+   if ((n < 2) || (! bChain && (r < 0))) { std::fprintf(stderr, "usage: bench_layout N R|chain [PICTURE.png]\n"); return 2; }
    // a table refers to tables before it, 0 to 2R of them: R on average
    std::mt19937 random(1);
    QVector<view::diagram_layout::edge> vEdges;
@@ -99,6 +100,11 @@ int main(int argc, char* argv[])
       app.quit();
    });
    if (pDiagram->isLayingOut()) { app.exec(); }
+   if (argc == 4)
+   {
+      pDiagram->doFitToWindow();
+      wnd.grab().save(QString::fromLocal8Bit(argv[3]));
+   }
    std::printf("window_shown_s=%.3f\ngui_longest_stop_s=%.3f\ndiagram_laid_out_s=%.3f\ndiagram_aspect=%.2f\n", dShown, dLongestStop, dLaidOut, aspect(pDiagram->getDiagramRect().size()));
    context::ctx_project::closeProject();
    return 0;

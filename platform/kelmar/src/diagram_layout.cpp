@@ -47,6 +47,8 @@ QPointF borderPoint(const QRectF& rect, const QPointF& p)
    return rect.center() + (d * qMin(dScaleX, dScaleY));
 }
 
+double aspectOf(const QSizeF& size) { return (qMax(size.width(), size.height()) / qMax(1.0, qMin(size.width(), size.height()))); }
+
 int findRoot(QVector<int>& vParents, int i)
 {
    while (vParents.at(i) != i) { vParents[i] = vParents.at(vParents.at(i)); i = vParents.at(i); }
@@ -221,43 +223,51 @@ bool diagram_layout::layOutGroup(group& g, const QVector<QSizeF>& vSizes, const 
 }
 
 // dot puts every box of a rank on one line: a group of many boxes per rank is a long band, one of many ranks a
-// tall one. Cut across its length into k bands set side by side the other way, a band's boxes and the lines
-// between them keep their places in it; a line from one band to another goes straight.
+// tall one. Cut across its length into bands set side by side the other way, each as thick as its own boxes, as
+// many as bring it within k_dGroupRatio; a band's boxes and the lines between them keep their places in it, a
+// line from one band to another (or one whose curve wanders into another band) goes straight.
 void diagram_layout::wrapGroup(group& g, const QVector<QSizeF>& vSizes, const QVector<edge>& vEdges)
 {
    const bool bWide = (g.size.width() > (k_dGroupRatio * g.size.height()));
    const bool bTall = (g.size.height() > (k_dGroupRatio * g.size.width()));
    if (! bWide && ! bTall) { return; }
-   const double dLength = (bWide ? g.size.width() : g.size.height());
-   const double dAcross = qMax(1.0, bWide ? g.size.height() : g.size.width());
-   const int iBands = static_cast<int>(std::ceil(std::sqrt(dLength / (k_dGroupRatio * dAcross))));
-   if (iBands < 2) { return; }
-   const double dBandLength = (dLength / iBands);
    const auto along = [bWide](const QPointF& p) { return (bWide ? p.x() : p.y()); };
+   const auto across = [bWide](const QPointF& p) { return (bWide ? p.y() : p.x()); };
+   const double dLength = (bWide ? g.size.width() : g.size.height());
 
+   QVector<QPointF> vPositions;
    QHash<int, int> hashBands;
-   QVector<double> vStarts(iBands, dLength);
-   for (int i : g.vNodes)
+   QVector<QPointF> vOffsets;
+   QRectF bounds;
+   const int iFirst = static_cast<int>(std::ceil(std::sqrt(dLength / (k_dGroupRatio * qMax(1.0, bWide ? g.size.height() : g.size.width())))));
+   for (int iBands = qMax(2, iFirst); iBands <= (qMax(2, iFirst) + 16); ++iBands)
    {
-      const QPointF centre = m_vPositions.at(i) + QPointF(vSizes.at(i).width() / 2.0, vSizes.at(i).height() / 2.0);
-      const int iBand = qBound(0, static_cast<int>(along(centre) / dBandLength), iBands - 1);
-      hashBands.insert(i, iBand);
-      vStarts[iBand] = qMin(vStarts.at(iBand), along(m_vPositions.at(i)));
-   }
-   // bands left empty take no room
-   QVector<QPointF> vOffsets(iBands);
-   int iPlace = 0;
-   for (int b = 0; b < iBands; ++b)
-   {
-      if (vStarts.at(b) >= dLength) { continue; }
-      const double dAcrossOffset = iPlace++ * (dAcross + k_dGap);
-      vOffsets[b] = (bWide ? QPointF(-vStarts.at(b), dAcrossOffset) : QPointF(dAcrossOffset, -vStarts.at(b)));
+      const double dBandLength = (dLength / iBands);
+      hashBands.clear();
+      QVector<QRectF> vBands(iBands);
+      for (int i : g.vNodes)
+      {
+         const QRectF box(m_vPositions.at(i), vSizes.at(i));
+         const int iBand = qBound(0, static_cast<int>(along(box.center()) / dBandLength), iBands - 1);
+         hashBands.insert(i, iBand);
+         vBands[iBand] |= box;
+      }
+      // each band as thick as its boxes; bands left empty take no room
+      vOffsets.fill(QPointF(), iBands);
+      double dCursor = 0.0;
+      for (int b = 0; b < iBands; ++b)
+      {
+         if (vBands.at(b).isNull()) { continue; }
+         const QPointF start = vBands.at(b).topLeft();
+         vOffsets[b] = (bWide ? QPointF(-along(start), dCursor - across(start)) : QPointF(dCursor - across(start), -along(start)));
+         dCursor += (bWide ? vBands.at(b).height() : vBands.at(b).width()) + k_dGap;
+      }
+      bounds = QRectF();
+      for (int b = 0; b < iBands; ++b) { if (! vBands.at(b).isNull()) { bounds |= vBands.at(b).translated(vOffsets.at(b)); } }
+      if (aspectOf(bounds.size()) <= k_dGroupRatio) { break; }
    }
    for (int i : g.vNodes) { m_vPositions[i] += vOffsets.at(hashBands.value(i)); }
-   QRectF bounds;
-   for (int i : g.vNodes) { bounds |= QRectF(m_vPositions.at(i), vSizes.at(i)); }
-   // a long relationship's spline may wander far from its ends, into another band: it goes straight then
-   QVector<QRectF> vBandRects(iBands);
+   QVector<QRectF> vBandRects(vOffsets.count());
    for (int i : g.vNodes) { vBandRects[hashBands.value(i)] |= QRectF(m_vPositions.at(i), vSizes.at(i)); }
    for (int k : g.vEdges)
    {
