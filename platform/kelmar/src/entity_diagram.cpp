@@ -54,8 +54,14 @@ struct scene_bulk_change
    QGraphicsScene* pScene;
 };
 
-/** Where the path is dLength units before its end, to aim the arrow head along the curve's last stretch. */
-QPointF backFromEnd(const QPainterPath& path, qreal dLength) { return path.pointAtPercent(path.percentAtLength(qMax(0.0, path.length() - dLength))); }
+/** A point before the path's end along its last stretch, to aim the arrow head: the last control point that is not
+    the end itself (measuring the curve's length instead costs more than the rest of drawing thousands of lines). */
+QPointF beforeEnd(const QPainterPath& path)
+{
+   const QPointF end = path.elementAt(path.elementCount() - 1);
+   for (int i = path.elementCount() - 2; i >= 0; --i) { if (QLineF(path.elementAt(i), end).length() > 1.0) { return path.elementAt(i); } }
+   return end - QPointF(0.0, 1.0);
+}
 } // namespace
 
 entity_diagram::entity_diagram(QWidget* parent) : QGraphicsView(parent)
@@ -376,14 +382,14 @@ void entity_diagram::drawLines()
       pLine->setZValue(-1.0);
       pLine->setToolTip(Qt::convertFromPlainText(line.sName, Qt::WhiteSpaceNormal));
       // a dot on the referencing box, an arrow head on the referenced one
-      const QPointF tip = path.pointAtPercent(1.0);
-      QLineF back(tip, backFromEnd(path, 10.0));
+      const QPointF tip = path.elementAt(path.elementCount() - 1);
+      QLineF back(tip, beforeEnd(path));
       back.setLength(10.0);
       const QPointF normal = QPointF(-back.dy(), back.dx()) * 0.4;
       auto* pHead = new QGraphicsPolygonItem(QPolygonF({ tip, back.p2() + normal, back.p2() - normal }), pLine);
       pHead->setBrush(k_colorLine);
       pHead->setPen(Qt::NoPen);
-      auto* pDot = new QGraphicsEllipseItem(QRectF(path.pointAtPercent(0.0) - QPointF(3.0, 3.0), QSizeF(6.0, 6.0)), pLine);
+      auto* pDot = new QGraphicsEllipseItem(QRectF(QPointF(path.elementAt(0)) - QPointF(3.0, 3.0), QSizeF(6.0, 6.0)), pLine);
       pDot->setBrush(k_colorLine);
       pDot->setPen(Qt::NoPen);
       m_lstLines.append(pLine);
