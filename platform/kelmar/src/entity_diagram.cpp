@@ -150,6 +150,8 @@ QColor entity_diagram::getHighlightColor() { return k_colorHighlight; }
 void entity_diagram::setEntities(const QList<model::entity>& lst)
 {
    const scene_bulk_change bulk(scene());
+   // a diagram shown stays where the user looks at it; a first one is shown from its start
+   const bool bNothingShown = getDiagramRect().isNull();
    // a relationship line is a child of the scene, not of a box: clear() takes both
    m_lstLines.clear();
    m_hashBoxes.clear();
@@ -182,7 +184,6 @@ void entity_diagram::setEntities(const QList<model::entity>& lst)
       pHint->setBrush(QColor(90, 90, 90));
       pHint->setPos(k_dMargin, k_dMargin);
    }
-   const bool bNothingShown = getDiagramRect().isNull();
    placeBoxes();
    if (! m_sSelected.isEmpty()) { highlight(getBox(m_sSelected), true); }
    if (bNothingShown && ! getDiagramRect().isNull()) { showFromStart(); }
