@@ -1,14 +1,14 @@
 #include "wnd_odbc_import.h"
 
 #include <QCloseEvent>
-#include <QDir>
-#include <QScreen>
-#include <QShowEvent>
-#include <QSplitter>
 #include <QCompleter>
 #include <QDesktopServices>
+#include <QDir>
 #include <QMessageBox>
+#include <QScreen>
 #include <QShortcut>
+#include <QShowEvent>
+#include <QSplitter>
 #include <QStandardItemModel>
 #include <QUrl>
 

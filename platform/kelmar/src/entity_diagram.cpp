@@ -154,7 +154,6 @@ void entity_diagram::setEntities(const QList<model::entity>& lst)
    const bool bNothingShown = getDiagramRect().isNull();
    // a relationship line is a child of the scene, not of a box: clear() takes both
    m_lstLines.clear();
-   m_hashBoxes.clear();
    m_lstNames.clear();
    m_lstLineInfos.clear();
    dropUnplacedBoxes();
