@@ -185,7 +185,7 @@ vx::VxBool odbc_import_no_gui::fillGenericImporter(plugin::odbc_import* plugin)
    const type_lst_table_ptr pListOfTables = read.getListOfTables();
    // what the reader left out is said, the rest is imported
    for (const QString& sWarning : read.getWarnings()) { Q_EMIT plugin->onMessage(sWarning, 2, 0); }
-   if (! pListOfTables || pListOfTables->empty()) { return vx::VxBool(false, 0, "No table found in database"); }
+   if (! pListOfTables || pListOfTables->empty()) { return vx::VxBool(false, 0, odbc_import_process::getNoTableMessage()); }
    if (bVerbose) { qDebug("[Kelmar] KelOdbcImport plugin : database tables/views found (%d)", static_cast<int>(pListOfTables->count())); }
 
    // from the last table to the first, as the lines have always come; the list is cut once at the end

@@ -3,8 +3,12 @@
 #include <QCloseEvent>
 #include <QCompleter>
 #include <QDesktopServices>
+#include <QDir>
 #include <QMessageBox>
+#include <QScreen>
 #include <QShortcut>
+#include <QShowEvent>
+#include <QSplitter>
 #include <QStandardItemModel>
 #include <QUrl>
 
@@ -47,6 +51,11 @@ void wnd_odbc_import::init()
 {
    m_btnOk->setEnabled(false);
    showCollapseExpand(false);
+   // a larger dialog gives its room to the tree, not to the options nor to the type mapping
+   m_splitterMain->setStretchFactor(0, 0);
+   m_splitterMain->setStretchFactor(1, 1);
+   m_splitterItems->setStretchFactor(0, 0);
+   m_splitterItems->setStretchFactor(1, 1);
    tools::validator_helper::setValidator_Namespace(m_txtNamespace);
    if (! m_pTypeMapping) { m_pTypeMapping = std::make_shared<view::odbc_import_type_mapping>(m_lstTypeMapping, m_grpTypeMapping, m_grpTypeMapping->title()); }
 
@@ -144,6 +153,33 @@ void wnd_odbc_import::showEvent(QShowEvent* event)
 {
    QDialog::showEvent(event);
    if (m_pTypeMapping) { m_pTypeMapping->resizeTableWidget(); }
+   if (! event->spontaneous()) { fitTreeRows(); }
+}
+
+// a catalogue of hundreds of tables is read through the tree: at every opening it shows k_iTreeRows rows at
+// least, taken first from the type-mapping pane above it, then from the screen
+void wnd_odbc_import::fitTreeRows()
+{
+   const int iRow = qMax(m_lstItemsToImport->fontMetrics().lineSpacing(), m_lstItemsToImport->iconSize().isValid() ? m_lstItemsToImport->iconSize().height() : 16) + 6;
+   int iMissing = (k_iTreeRows * iRow) - m_lstItemsToImport->viewport()->height();
+   if (iMissing <= 0) { return; }
+   QList<int> lstSizes = m_splitterItems->sizes();
+   const int iSpare = qMax(0, lstSizes.value(0) - m_grpTypeMapping->minimumSizeHint().height());
+   const int iTaken = qMin(iSpare, iMissing);
+   if ((lstSizes.count() == 2) && (iTaken > 0))
+   {
+      lstSizes[0] -= iTaken;
+      lstSizes[1] += iTaken;
+      m_splitterItems->setSizes(lstSizes);
+      iMissing -= iTaken;
+   }
+   if (iMissing <= 0) { return; }
+   const QRect available = (screen() ? screen()->availableGeometry() : QRect());
+   const int iFrame = (frameGeometry().height() - height());
+   const int iHeight = (available.isValid() ? qMin(height() + iMissing, available.height() - iFrame) : (height() + iMissing));
+   resize(width(), qMax(height(), iHeight));
+   // a dialog that grew beyond the screen's bottom moves up
+   if (available.isValid() && (frameGeometry().bottom() > available.bottom())) { move(x(), qMax(available.top(), available.bottom() - frameGeometry().height())); }
 }
 
 void wnd_odbc_import::fileTypeMapping()
@@ -186,7 +222,15 @@ void wnd_odbc_import::doCboDatabaseTypeChanged(int index)
 
 void wnd_odbc_import::doClickBtnHelpManual()
 {
-   QDesktopServices::openUrl(QUrl(context::ctx_global::getAppHelpManualUrl() + "#wnd_odbc_import", QUrl::TolerantMode));
+   const QUrl manual(context::ctx_global::getAppHelpManualUrl() + "#wnd_odbc_import", QUrl::TolerantMode);
+   if (QDesktopServices::openUrl(manual)) { return; }
+   // no browser: the user is told where to read it
+   const QString sWhere = (manual.isLocalFile() ? QDir::toNativeSeparators(manual.toLocalFile()) : manual.toString(QUrl::RemoveFragment));
+   QMessageBox box(QMessageBox::Information, m_pPlugin ? m_pPlugin->getName() : windowTitle(),
+                   tr("No web browser could open the manual. It is the file:\n%1\n(section \"%2\")").arg(sWhere, manual.fragment()), QMessageBox::Ok, this);
+   box.setTextFormat(Qt::PlainText);
+   box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+   box.exec();
 }
 
 void wnd_odbc_import::showCollapseExpand(bool bVisible)

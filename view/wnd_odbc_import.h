@@ -36,8 +36,12 @@ public:
 
    /** Role of the numbers of the host's combo models and of the keys of the tree's nodes (257). */
    static constexpr int k_iRoleNumber = (Qt::UserRole + 1);
+   /** Rows of the tree every opening shows at least, when the screen holds them. */
+   static constexpr int k_iTreeRows = 16;
 
-   enum enum_tree_item { item_root = 1001, item_schema = 1002, item_table = 1003, item_view = 1004, item_primary_key = 1005, item_relationship = 1006, item_column = 1007 };
+   enum enum_tree_item { item_root = 1001, item_schema = 1002, item_table = 1003, item_view = 1004, item_primary_key = 1005, item_relationship = 1006, item_column = 1007,
+                        /** the line that says the filter matches nothing */
+                        item_no_match = 1008 };
 
    wnd_odbc_import(QWidget* parent, Qt::WindowFlags flags);
    ~wnd_odbc_import() override;
@@ -70,7 +74,7 @@ protected Q_SLOTS:
    void doTreeItemChanged(QTreeWidgetItem* item, int column);
    void doCboDatabaseTypeChanged(int index);
    void doProcessState(int iPercent);
-   /** Shows only the tables and views whose name holds the text (any case), and the schemas that keep one. */
+   /** Shows only the tables and views whose text in the tree ("schema.table") holds the text (any case), and the schemas that keep one. */
    void doTxtFilterTablesChanged(const QString& sText);
    /** Guesses the database type from the driver a connection string (or its data source) names, while none was chosen. */
    void doTxtConnectionStringEdited(const QString& sText);
@@ -101,6 +105,9 @@ private:
    /** OK is enabled while a table or view is checked; the count beside the filter follows. */
    void updateOkButton();
    void updateCheckedCount();
+   void updateParentChecks();
+   /** Tall enough to show k_iTreeRows rows of the tree, within the screen. */
+   void fitTreeRows();
    void setConnectProgress(int iPercent);
    void warn(const QString& sText);
    void showCollapseExpand(bool bVisible);
@@ -110,6 +117,7 @@ private:
    plugin::import_interface* m_pPlugin = nullptr;
    type_lst_table_ptr m_pListOfTables;
    QTreeWidgetItem* m_pRootItem = nullptr;
+   QTreeWidgetItem* m_pNoMatchItem = nullptr;
    bool m_bProcessing = false;
    plugin::odbc_import_options m_options;
    std::shared_ptr<view::odbc_import_type_mapping> m_pTypeMapping;

@@ -66,6 +66,10 @@ void wnd_odbc_import::applySetting(const QString& sKey, const QVariant& vValue)
    // a value that is no stored list leaves the list as it was
    else if (sKey == "LIST_TYPE_MAPPING_FROM_SQL_TO_CPP") { vx::serialization::qt::from_byte_array(m_listOfTypeMapping, QByteArray::fromBase64(vValue.toString().toLatin1())); }
    else if (sKey == "ORGANIZE_DIAGRAM_LAYOUT") { m_chkOrganizeLayout->setChecked(vValue.toBool()); }
+   // the window as the user left it: its size and where the panes meet
+   else if (sKey == "WND_GEOMETRY") { restoreGeometry(QByteArray::fromBase64(vValue.toString().toLatin1())); }
+   else if (sKey == "WND_SPLITTER_MAIN") { m_splitterMain->restoreState(QByteArray::fromBase64(vValue.toString().toLatin1())); }
+   else if (sKey == "WND_SPLITTER_ITEMS") { m_splitterItems->restoreState(QByteArray::fromBase64(vValue.toString().toLatin1())); }
 }
 
 QSqlError wnd_odbc_import::saveSettings()
@@ -105,6 +109,9 @@ QSqlError wnd_odbc_import::saveSettings()
    add("BOOST_OPTIONAL_DECORATION_FOR_NULL_VALUE", m_chkBoostOptionalForNullValue->isChecked());
    add("LIST_TYPE_MAPPING_FROM_SQL_TO_CPP", QString::fromLatin1(vx::serialization::qt::to_byte_array(m_listOfTypeMapping).toBase64()));
    add("ORGANIZE_DIAGRAM_LAYOUT", m_chkOrganizeLayout->isChecked());
+   add("WND_GEOMETRY", QString::fromLatin1(saveGeometry().toBase64()));
+   add("WND_SPLITTER_MAIN", QString::fromLatin1(m_splitterMain->saveState().toBase64()));
+   add("WND_SPLITTER_ITEMS", QString::fromLatin1(m_splitterItems->saveState().toBase64()));
 
    const vx::VxSqlQuery query = settingsQuery(sGuid);
    if (session.isValid()) { session += vx::dao::delete_by_query<model::plugin_params>(query, session.database()); }

@@ -51,6 +51,7 @@ void wnd_odbc_import::clearTables()
    showCollapseExpand(false);
    m_lstItemsToImport->clear();
    m_pRootItem = nullptr;
+   m_pNoMatchItem = nullptr;
    for (long i = 0; m_pListOfTables && (i < m_pListOfTables->count()); ++i)
    {
       if (const auto pTable = m_pListOfTables->getByIndex(i)) { pTable->terminate(); }
@@ -103,7 +104,9 @@ void wnd_odbc_import::doBtnConnect()
       const type_lst_table_ptr pTables = m_pRead->getListOfTables();
       const QStringList lstWarnings = m_pRead->getWarnings();
       m_pRead = nullptr;
-      QTreeWidgetItem* pRoot = (read.getValue() ? fillTreeOfItems(pTables) : nullptr);
+      // a reader that asks the driver finds an empty database no failure: it is said all the same
+      const bool bEmpty = (read.getValue() && (! pTables || (pTables->count() == 0)));
+      QTreeWidgetItem* pRoot = ((read.getValue() && ! bEmpty) ? fillTreeOfItems(pTables) : nullptr);
       if (! pThis) { return; }
       if (! m_bConnectCancelled)
       {
@@ -135,6 +138,7 @@ void wnd_odbc_import::doBtnConnect()
             // what the reader left out is said, the rest is shown
             if (! lstWarnings.isEmpty()) { warn(lstWarnings.join("\n")); }
          }
+         else if (bEmpty) { warn(plugin::odbc_import_process::getNoTableMessage()); }
          else { warn(read.getDesc()); }
       }
       // a tree built for nothing: its tables were never shown
@@ -261,19 +265,19 @@ void wnd_odbc_import::doTreeItemChanged(QTreeWidgetItem* item, int column)
    tools::scoped_in_event inTreeItemChanged(s_bInTreeItemChanged, true, -1);
    tools::wait_cursor wait;
 
-   // check marks go down only: a parent never takes a state from its children
-   if ((item == m_pRootItem) || (item->type() == item_schema))
+   // the root and a schema act on the tables shown: under a filter, on those it keeps
+   if (((item == m_pRootItem) || (item->type() == item_schema)) && (item->checkState(0) != Qt::PartiallyChecked))
    {
       const Qt::CheckState state = item->checkState(0);
       for (int i = 0; i < item->childCount(); ++i)
       {
          QTreeWidgetItem* pChild = item->child(i);
-         pChild->setCheckState(0, state);
-         if ((item != m_pRootItem) || (pChild->type() != item_schema)) { continue; }
-         for (int j = 0; j < pChild->childCount(); ++j) { pChild->child(j)->setCheckState(0, state); }
+         if (pChild->isHidden() || (pChild->type() == item_no_match)) { continue; }
+         if (pChild->type() != item_schema) { pChild->setCheckState(0, state); continue; }
+         for (int j = 0; j < pChild->childCount(); ++j) { if (! pChild->child(j)->isHidden()) { pChild->child(j)->setCheckState(0, state); } }
       }
    }
-
+   updateParentChecks();
    updateOkButton();
 }
 
@@ -302,6 +306,7 @@ void wnd_odbc_import::dropUncheckedTables(QTreeWidgetItem* parent, QSet<long>& s
    for (int i = 0; i < parent->childCount(); ++i)
    {
       QTreeWidgetItem* pChild = parent->child(i);
+      if (pChild->type() == item_no_match) { continue; }
       if (pChild->type() == item_schema) { dropUncheckedTables(pChild, setDropped); continue; }
       const long lKey = static_cast<long>(static_cast<qint32>(pChild->data(0, k_iRoleNumber).toLongLong()));
       const auto pTable = m_pListOfTables->getByKey(lKey);

@@ -80,7 +80,7 @@ vx::VxBool odbc_import_catalog::readTables(bool bCatalogueWide, QString& sRefuse
    // an account that sees views only still has something to import
    const long lTables = tables.getSqlResultRowCount();
    const long lRows = lTables + views.getSqlResultRowCount();
-   if (lRows <= 0) { return vx::VxBool(false, 0, "No table found, please check your database type or select the generic import"); }
+   if (lRows <= 0) { return vx::VxBool(false, 0, getNoTableMessage()); }
 
    // the primary keys, relationships and columns of every table in 3 queries, each result read into the
    // tables' contents and let go before the next query: the model shares the texts it keeps of a row

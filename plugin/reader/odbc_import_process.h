@@ -34,6 +34,9 @@ public:
    /** What the last run left out, one text each (a view the database cannot describe); empty when it read everything. */
    QStringList getWarnings() const { return m_lstWarnings; }
 
+   /** What a read says of a database that holds nothing to import. */
+   static QString getNoTableMessage() { return QStringLiteral("The database holds no table or view you may read"); }
+
    /** The key a text hashes to (Qt's string hash, seed 0, as a signed 32-bit number); odbc_import_keys gives it to an entry where it is free. */
    static long getKey(const QString& sText) { return odbc_import_keys::hashOf(sText); }
 

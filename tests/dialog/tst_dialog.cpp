@@ -204,7 +204,7 @@ private Q_SLOTS:
       pRoot->setCheckState(0, Qt::Checked);
       QCOMPARE(texts(lstTables, isChecked).count(), 5);
       lstTables.at(0)->setCheckState(0, Qt::Unchecked);
-      QVERIFY(isChecked(pRoot) && w(p, "m_btnOk")->isEnabled());   // a parent takes no state from its children
+      QVERIFY((pRoot->checkState(0) == Qt::PartiallyChecked) && w(p, "m_btnOk")->isEnabled());   // a parent shows its tables' state
       pRoot->setCheckState(0, Qt::Unchecked);
       QVERIFY(texts(lstTables, isChecked).isEmpty() && ! w(p, "m_btnOk")->isEnabled());
       auto* pTree = w<QTreeWidget>(p, "m_lstItemsToImport");
@@ -230,7 +230,7 @@ private Q_SLOTS:
       QVERIFY(! pProduct->getPrimaryKey() && (pProduct->getListOfColumns()->count() == 0) && (p->result() == QDialog::Accepted));
    }
 
-   // the help button and F1 open the manual at the dialog's section; a taller dialog gives all its extra height to the tree
+   // the help button and F1 open the manual at the dialog's section, or say where it is; a taller dialog gives all its extra height to the tree
    void helpAndResize()
    {
       wnd* p = m_pWnd.get();
@@ -243,11 +243,37 @@ private Q_SLOTS:
       const QUrl manual(context::ctx_global::getAppHelpManualUrl() + "#wnd_odbc_import");
       QVERIFY(QFile::exists(manual.toLocalFile()));
       QCOMPARE(m_lstOpened, QList<QUrl>({ manual, manual }));
+      // no browser (no handler on this platform): the dialog says where the manual is
+      const modal_watch watch([](QDialog*) {});
+      w(p, "m_btnHelpManual")->click();
+      QCOMPARE(watch.messages, QStringList("KelOdbcImport: No web browser could open the manual. It is the file:\n" + manual.toLocalFile() + "\n(section \"wnd_odbc_import\")"));
       const QWidget *pTree = w<QWidget>(p, "m_lstItemsToImport"), *pTable = w<QWidget>(p, "m_lstTypeMapping");
       const int iTree = pTree->height(), iTable = pTable->height();
       p->resize(p->width(), p->height() + 400);
       QApplication::processEvents();
       QVERIFY2((pTree->height() - iTree >= 350) && (pTable->height() == iTable), qPrintable(QString("tree %1 -> %2, table %3 -> %4").arg(iTree).arg(pTree->height()).arg(iTable).arg(pTable->height())));
+   }
+
+   // the dialog's size and the places of its panes come back with the settings
+   void sizeKept()
+   {
+      openProject();
+      QList<int> lstPanes;
+      QSize size;
+      {
+         const auto pWnd = newDialog();
+         pWnd->show();
+         pWnd->resize(pWnd->width() - 60, pWnd->height());
+         auto* pMain = w<QSplitter>(pWnd.get(), "m_splitterMain");
+         pMain->setSizes({ pMain->sizes().at(0) + 40, pMain->sizes().at(1) - 40 });
+         lstPanes = pMain->sizes();
+         size = pWnd->size();
+         leave(pWnd.get(), "Cancel");
+      }
+      const auto pWnd = newDialog();
+      pWnd->show();
+      QCOMPARE(w<QSplitter>(pWnd.get(), "m_splitterMain")->sizes(), lstPanes);
+      QVERIFY2((pWnd->width() == size.width()) && (pWnd->height() >= size.height()), qPrintable(QString("%1x%2").arg(pWnd->width()).arg(pWnd->height())));
    }
 
    void sakila_data()
@@ -272,7 +298,7 @@ private Q_SLOTS:
 
    // several schemas on PostgreSQL: a node per namespace ("public" reads as the empty one) with its count, the schema buttons shown;
    // ticking the root ticks every table, a schema its own; the filter shows the names holding its text in any case, hides schemas
-   // left empty and changes no check mark; OK hands over the checked tables, shown or not
+   // left empty and changes no check mark; the root ticks the tables shown, schemas are partly ticked; OK hands over the checked tables, shown or not
    void schemas()
    {
       KEL_REQUIRE_POSTGRESQL();
@@ -296,24 +322,36 @@ private Q_SLOTS:
       pRoot->setCheckState(0, Qt::Unchecked);
       lstSchemas.at(2)->setCheckState(0, Qt::Checked);
       QCOMPARE(texts(lstTables, isChecked), QStringList({ "sales.orders", "sales.v_orders" }));
-      // "filter: the tables shown | the schemas hidden"
-      for (const QString& sFilter : { "O: nokey shop sales.orders sales.v_orders | {} Zeta (1)", "sales:  | {}  (3), {} Zeta (1), {} sales (2)", ": item nokey shop Zeta.z sales.orders sales.v_orders | " })
+      // "filter: the tables shown | the schemas hidden", the filter matching the text shown ("schema.table", either part)
+      for (const QString& sFilter : { "O: nokey shop sales.orders sales.v_orders | {} Zeta (1)", "SALES: sales.orders sales.v_orders | {}  (3), {} Zeta (1)",
+                                      "s.v_: sales.v_orders | {}  (3), {} Zeta (1)", "zz:  | {}  (3), {} Zeta (1), {} sales (2)", ": item nokey shop Zeta.z sales.orders sales.v_orders | " })
       {
          w<QLineEdit>(p, "m_txtFilterTables")->setText(sFilter.section(": ", 0, 0));
          QCOMPARE(texts(lstTables, [](const tree_item* pTable) { return ! pTable->isHidden(); }).join(' ') + " | " + texts(lstSchemas, &tree_item::isHidden).join(", "), sFilter.section(": ", 1));
-         QCOMPARE(pCount->text(), QString("2 of 6 tables and views checked"));
+         const int iShown = sFilter.section(": ", 1).section(" | ", 0, 0).split(' ', Qt::SkipEmptyParts).count();
+         QCOMPARE(pCount->text(), QString("2 of 6 tables and views checked") + (sFilter.startsWith(":") ? QString() : QString(", %1 shown").arg(iShown)));
+         // nothing shown is said in the tree itself
+         QCOMPARE(pRoot->child(0)->type() == wnd::item_no_match, iShown == 0);
       }
+      // the root acts on the tables shown; a schema shows whether its tables are all, partly or not checked
+      pRoot->setCheckState(0, Qt::Unchecked);
+      w<QLineEdit>(p, "m_txtFilterTables")->setText("o");
+      pRoot->setCheckState(0, Qt::Checked);
+      QCOMPARE(texts(lstTables, isChecked).join(' ') + " | " + pCount->text(), QString("nokey shop sales.orders sales.v_orders | 4 of 6 tables and views checked, 4 shown"));
+      QCOMPARE(QList<int>({ pRoot->checkState(0), lstSchemas.at(0)->checkState(0), lstSchemas.at(1)->checkState(0), lstSchemas.at(2)->checkState(0) }),
+               QList<int>({ Qt::PartiallyChecked, Qt::PartiallyChecked, Qt::Unchecked, Qt::Checked }));
       w(p, "m_btnCollapseSchema")->click();
       QVERIFY(! lstSchemas.at(0)->isExpanded() && ! lstSchemas.at(2)->isExpanded());
       w(p, "m_btnExpandSchema")->click();
       QVERIFY(lstSchemas.at(0)->isExpanded() && lstSchemas.at(2)->isExpanded());
       w<QLineEdit>(p, "m_txtFilterTables")->setText("item");
       w(p, "m_btnOk")->click();
-      QCOMPARE(handedOver(p), QStringList({ "orders", "v_orders" }));
+      QCOMPARE(handedOver(p), QStringList({ "nokey", "shop", "orders", "v_orders" }));
    }
 
    // what comes from a database is text: markup in a name or a driver's message shows as written (as HTML the image would be read);
-   // a read of the wrong engine is refused with a warning saying which to choose, and the tree of the connection before is gone
+   // a read of the wrong engine is refused with a warning saying which to choose, and the tree of the connection before is gone;
+   // an empty database is said in plain words
    void warnings()
    {
       const QString sName("<b>x</b> &amp; <img src='/nonexistent.png'>"), sFile = m_dir.filePath("markup.db");
@@ -327,6 +365,14 @@ private Q_SLOTS:
       const QString sWrongEngine("The database type is \"PostgreSQL\", but the server is SQLite: choose the database type \"SQLite\" and connect again.");
       QCOMPARE(read.getResult().getDesc() + " | " + connectTo(m_pWnd.get(), m_sShopDsn, k_postgresql).join(""), sWrongEngine + " | KelOdbcImport: " + sWrongEngine);
       QVERIFY(! rootItem(m_pWnd.get()) && (m_pWnd->getListOfTables()->count() == 0) && (w(m_pWnd.get(), "m_btnConnect")->text() == "Connect to database"));
+      // a database with nothing to import says so, whichever reader reads it
+      const QString sEmpty = m_dir.filePath("empty.db");
+      QCOMPARE(makeSqlite(sEmpty, { "CREATE TABLE t (x INT)", "DROP TABLE t" }), QString());
+      for (int iEngine : { k_sqlite, k_generic })
+      {
+         QCOMPARE(connectTo(m_pWnd.get(), sqliteDsn(sEmpty), iEngine), QStringList("KelOdbcImport: The database holds no table or view you may read"));
+         QVERIFY(! rootItem(m_pWnd.get()));
+      }
    }
 
    void cancelRead_data()

@@ -234,7 +234,7 @@ private Q_SLOTS:
       // another program holds the database for 3.5 s: the read says where it waits, once a second after 2 s, then imports
       QTest::newRow("slow read") << "source locked 3.5 s" << shop({}, kel_test::sqliteDsn(m_dir.filePath("locked_source.db")) + ";Timeout=20000") << 0
          << QStringList({ "KelOdbcImport: reading the catalogue", " (2 s)\n", "!(1 s)", finished(5) }) << 5;
-      QTest::newRow("no table") << "filled" << shop({}, kel_test::sqliteDsn(m_dir.filePath("empty.db"))) << 1 << QStringList("No table found, please check your database type") << -1;
+      QTest::newRow("no table") << "filled" << shop({}, kel_test::sqliteDsn(m_dir.filePath("empty.db"))) << 1 << QStringList("The database holds no table or view you may read") << -1;
       // the command line's own faults: status 2
       QTest::newRow("misspelt option, new project") << "new" << shop({ "--KelOdbcImport_password=x" }) << 2
          << QStringList("--KelOdbcImport_password : unknown option; did you mean --KelOdbcImport_pwd?") << -1;

@@ -26,7 +26,7 @@ using column_list_ptr = std::shared_ptr<model::type_lst_column>;
 
 namespace {
 
-const QString k_sNoTable = "No table found, please check your database type or select the generic import";
+const QString k_sNoTable = "The database holds no table or view you may read";
 const QMap<int, QString> k_sakilaScripts = { { k_mysql, "mysql-sakila-schema.sql" }, { k_postgresql, "postgres-sakila-schema.sql" }, { k_sqlite, "sqlite-sakila-schema.sql" } };
 
 /** Statements that build a database of the engine's shop: the emulated engines' catalogue, served by PostgreSQL. */

@@ -4,7 +4,10 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QDir>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QVBoxLayout>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSplitter>
@@ -15,6 +18,7 @@
 
 #include <context/ctx_project.h>
 #include <plugin/import_interface.h>
+#include <model/project.h>
 #include <undo_redo/undo_base.h>
 #include <view/entity_diagram.h>
 
@@ -41,6 +45,24 @@ void main_wnd::initWidgets()
    // long names scroll instead of being cut
    m_treeEntities->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
    m_treeEntities->header()->setStretchLastSection(false);
+   // a catalogue of a thousand tables is not scrolled through: its list is searched
+   m_txtFindEntity = new QLineEdit();
+   m_txtFindEntity->setObjectName("m_txtFindEntity");
+   m_txtFindEntity->setPlaceholderText(tr("Find an entity"));
+   m_txtFindEntity->setClearButtonEnabled(true);
+   connect(m_txtFindEntity, &QLineEdit::textChanged, this, &main_wnd::doTxtFindEntityChanged);
+   connect(m_txtFindEntity, &QLineEdit::returnPressed, this, [this]() {
+      for (QTreeWidgetItemIterator it(m_treeEntities, QTreeWidgetItemIterator::NotHidden | QTreeWidgetItemIterator::NoChildren); *it; ++it)
+      {
+         if ((*it)->parent()) { m_treeEntities->setCurrentItem(*it); return; }
+      }
+   });
+   auto* pList = new QWidget();
+   auto* pListLayout = new QVBoxLayout(pList);
+   pListLayout->setContentsMargins(0, 0, 0, 0);
+   pListLayout->setSpacing(2);
+   pListLayout->addWidget(m_txtFindEntity);
+   pListLayout->addWidget(m_treeEntities);
    m_viewDiagram = new entity_diagram();
    m_viewDiagram->setObjectName("m_viewDiagram");
    // an entity chosen in the list: its box scrolled to and highlighted
@@ -48,7 +70,7 @@ void main_wnd::initWidgets()
       m_viewDiagram->selectEntity(pItem ? pItem->data(0, Qt::UserRole).toString() : QString());
    });
    auto* pSplitter = new QSplitter(Qt::Horizontal, this);
-   pSplitter->addWidget(m_treeEntities);
+   pSplitter->addWidget(pList);
    pSplitter->addWidget(m_viewDiagram);
    pSplitter->setStretchFactor(1, 1);
    pSplitter->setSizes({ 270, 970 });
@@ -131,7 +153,8 @@ void main_wnd::addImportPlugin(plugin::import_interface* pPlugin)
    pAction->setObjectName("m_actImport_" + pPlugin->getName());
    connect(pPlugin, &plugin::base_interface::onMessage, this, &main_wnd::doMessage);
    connect(pPlugin, &plugin::base_interface::onReloadProject, this, &main_wnd::doReloadProject);
-   connect(pPlugin, &plugin::base_interface::onOrganizeLayout, this, &main_wnd::doOrganizeLayout);
+   // after an import: the new entities laid out beside the others, which keep their places
+   connect(pPlugin, &plugin::base_interface::onOrganizeLayout, m_viewDiagram, &entity_diagram::placeNewEntities);
 }
 
 void main_wnd::doImport(plugin::import_interface* pPlugin)
@@ -149,7 +172,11 @@ void main_wnd::doImport(plugin::import_interface* pPlugin)
 void main_wnd::doExportDiagram(const QString& sFormat)
 {
    const QString sFilter = ((sFormat == "svg") ? tr("SVG pictures (*.svg)") : tr("PNG pictures (*.png)"));
-   QString sFile = QFileDialog::getSaveFileName(this, tr("Export diagram"), QString(), sFilter);
+   // beside the project, named after it
+   const std::shared_ptr<model::project> pProject = context::ctx_project::getProject();
+   const QFileInfo project(pProject ? pProject->getFilePath() : QString("diagram"));
+   const QString sProposed = QDir(pProject ? project.absolutePath() : QDir::currentPath()).filePath(project.completeBaseName() + "_diagram." + sFormat);
+   QString sFile = QFileDialog::getSaveFileName(this, tr("Export diagram"), sProposed, sFilter);
    if (sFile.isEmpty()) { return; }
    if (QFileInfo(sFile).suffix().isEmpty()) { sFile += "." + sFormat; }
    const vx::VxBool result = m_viewDiagram->exportTo(sFile);
@@ -204,11 +231,31 @@ void main_wnd::doReloadProject()
    }
    m_treeEntities->sortItems(0, Qt::AscendingOrder);
    m_treeEntities->expandAll();
+   doTxtFindEntityChanged(m_txtFindEntity->text());
    m_viewDiagram->setEntities(lst);
    if (QTreeWidgetItem* pSelected = hashEntities.value(sSelected)) { m_treeEntities->setCurrentItem(pSelected); }
 }
 
 void main_wnd::doOrganizeLayout() { m_viewDiagram->organizeLayout(); }
+
+void main_wnd::doTxtFindEntityChanged(const QString& sText)
+{
+   const QString sFind = sText.trimmed();
+   for (int i = 0; i < m_treeEntities->topLevelItemCount(); ++i)
+   {
+      QTreeWidgetItem* pNamespace = m_treeEntities->topLevelItem(i);
+      bool bAny = false;
+      for (int j = 0; j < pNamespace->childCount(); ++j)
+      {
+         QTreeWidgetItem* pEntity = pNamespace->child(j);
+         // "namespace::name" as the diagram shows it, so that either part or both find it
+         const bool bShown = (sFind.isEmpty() || pEntity->data(0, Qt::UserRole).toString().contains(sFind, Qt::CaseInsensitive));
+         pEntity->setHidden(! bShown);
+         bAny = (bAny || bShown);
+      }
+      pNamespace->setHidden(! bAny);
+   }
+}
 
 void main_wnd::doMessage(const QString& sMessage, int iType, int iTimeout)
 {

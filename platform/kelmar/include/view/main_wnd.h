@@ -6,6 +6,7 @@
 #include <QUndoStack>
 
 class QAction;
+class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QTreeWidget;
@@ -44,6 +45,8 @@ public Q_SLOTS:
    /** Reads the current project's entities again into the list and the diagram. */
    void doReloadProject();
    void doOrganizeLayout();
+   /** Shows in the entity list only the entities whose "namespace::name" holds the text (any case). */
+   void doTxtFindEntityChanged(const QString& sText);
    /** A line in the log pane, and the text in the status bar for iTimeout milliseconds. */
    void doMessage(const QString& sMessage, int iType, int iTimeout);
 
@@ -58,6 +61,7 @@ private:
 
    QStringList m_lstAppArgs;
    QUndoStack m_undoStack;
+   QLineEdit* m_txtFindEntity = nullptr;
    QTreeWidget* m_treeEntities = nullptr;
    entity_diagram* m_viewDiagram = nullptr;
    QPlainTextEdit* m_txtLog = nullptr;
