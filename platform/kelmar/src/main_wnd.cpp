@@ -153,8 +153,9 @@ void main_wnd::addImportPlugin(plugin::import_interface* pPlugin)
    pAction->setObjectName("m_actImport_" + pPlugin->getName());
    connect(pPlugin, &plugin::base_interface::onMessage, this, &main_wnd::doMessage);
    connect(pPlugin, &plugin::base_interface::onReloadProject, this, &main_wnd::doReloadProject);
-   // after an import: the new entities laid out beside the others, which keep their places
-   connect(pPlugin, &plugin::base_interface::onOrganizeLayout, m_viewDiagram, &entity_diagram::placeNewEntities);
+   // an import that asks for it lays the whole diagram out again; without it, a reload places only the new entities,
+   // beside the others, which keep their places
+   connect(pPlugin, &plugin::base_interface::onOrganizeLayout, m_viewDiagram, &entity_diagram::organizeLayout);
 }
 
 void main_wnd::doImport(plugin::import_interface* pPlugin)
