@@ -18,6 +18,9 @@
 //   databases that tests/services/with_servers.sh loads, e.g.
 //   tests/services/with_servers.sh sh -c 'build/bin/bench_readers --versus 1 "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$KEL_TEST_PG_PORT;Database=$KEL_TEST_SAKILA_PG_DB;Uid=$KEL_TEST_PG_USER"'
 //
+// The reader's progress: how many values it told, when the first came and the longest wait between two (the run's
+// start and end included).
+//
 // Output: one "key=value" per line (bench/run.sh reads them), the failure message on stderr
 // and exit status 1 when the reader fails.
 
@@ -226,6 +229,16 @@ int main(int argc, char** argv)
       const usage before = now();
       std::unique_ptr<plugin::odbc_import_process> pReader(plugin::odbc_import_engine::createReader(type, &db));
       QElapsedTimer timer;
+      // how often and how early the reader tells its progress: a user waits for the first value
+      int iProgressValues = 0;
+      double dFirstProgress = -1.0, dLongestGap = 0.0, dLastProgress = 0.0;
+      QObject::connect(pReader.get(), &plugin::odbc_import_process::onProcessState, [&](int) {
+         const double dNow = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+         if (dFirstProgress < 0.0) { dFirstProgress = dNow; }
+         dLongestGap = qMax(dLongestGap, dNow - dLastProgress);
+         dLastProgress = dNow;
+         ++iProgressValues;
+      });
       timer.start();
       const vx::VxBool result = pReader->startProcess();
       const double wallSeconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
@@ -251,6 +264,7 @@ int main(int argc, char** argv)
       // the whole process so far: start-up, driver loading and connection included
       std::printf("process_cpu_s=%.3f\n", after.cpuUser + after.cpuSystem);
       std::printf("peak_rss_mb=%.1f\n", static_cast<double>(after.maxRssKb) / 1024.0);
+      std::printf("progress_values=%d\nprogress_first_s=%.3f\nprogress_longest_gap_s=%.3f\n", iProgressValues, dFirstProgress, qMax(dLongestGap, wallSeconds - dLastProgress));
       // what the reading program adds: the model's bytes on the pipe, and the whole read through the program
       // (its start, its own connection, the read, the transfer) against the in-process connection and read
       QElapsedTimer wireTimer;

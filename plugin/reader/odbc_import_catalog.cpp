@@ -2,7 +2,9 @@
 
 #include <vx/VxDao.h>
 
+#include "odbc_import_catalog_progress.h"
 #include "odbc_import_driver_manager.h"
+#include "odbc_import_fetch.h"
 #include "odbc_import_keys.h"
 #include "odbc_import_statements.h"
 #include "odbc_import_step.h"
@@ -23,7 +25,7 @@ vx::VxBool odbc_import_catalog::run(odbc_import_statements& statements, vx::VxSq
    return (error.isValid() ? vx::VxBool(false, 0, sFailure + error.text()) : vx::VxBool(true));
 }
 
-QPair<QString, QString> odbc_import_catalog::rowTable(const vx::VxSqlQuery& query, long row) const
+QPair<QString, QString> odbc_import_catalog::rowTable(const odbc_import_catalog_result& query, long row) const
 {
    return qMakePair(text(query, row, "table_namespace"), text(query, row, "table_name"));
 }
@@ -46,12 +48,13 @@ vx::VxBool odbc_import_catalog::startProcess()
    if (! preamble.getValue()) { return preamble; }
 
    bool bCatalogueWide = ! allColumnsQuery().sql().isEmpty();
+   odbc_import_catalog_progress progress([this](int iPercent) { Q_EMIT onProcessState(iPercent); });
    while (true)
    {
       const vx::VxBool begun = beginRead();
       if (! begun.getValue()) { return begun; }
       QString sRefused;
-      const vx::VxBool read = readTables(bCatalogueWide, sRefused);
+      const vx::VxBool read = readTables(bCatalogueWide, progress, sRefused);
       endRead(read.getValue() && sRefused.isEmpty());
       if (sRefused.isEmpty()) { return read; }
       // a link that went down answers no other query either: said as such, with nothing read again on it
@@ -63,53 +66,109 @@ vx::VxBool odbc_import_catalog::startProcess()
    }
 }
 
-vx::VxBool odbc_import_catalog::readTables(bool bCatalogueWide, QString& sRefused)
+vx::VxBool odbc_import_catalog::fetchRows(const vx::VxSqlQuery& query, const QString& sFailure, long lGuess, odbc_import_catalog_progress& progress,
+                                          const std::function<void(const odbc_import_catalog_result&, long)>& onRow) const
+{
+   if (! m_bFetch)
+   {
+      vx::VxSqlQuery kept = query;
+      const vx::VxBool ran = runOnce(kept, sFailure);
+      if (! ran.getValue()) { return ran; }
+      progress.expect(kept.getSqlResultRowCount(), lGuess);
+      const odbc_import_catalog_result rows(kept);
+      for (long r = 0; r < rows.rows(); ++r) { onRow(rows, r); progress.row(); }
+      return vx::VxBool(true);
+   }
+   odbc_import_fetch fetch(*m_pDatabase);
+   const QString sError = fetch.exec(query.sql());
+   if (! sError.isNull()) { return vx::VxBool(false, 0, sFailure + sError); }
+   progress.expect(fetch.total(), lGuess);
+   const odbc_import_catalog_result rows(fetch);
+   while (fetch.next())
+   {
+      for (long r = 0; r < rows.rows(); ++r) { onRow(rows, r); progress.row(); }
+   }
+   // a connection lost while fetching ends the rows early: said, never read as a shorter catalogue
+   return (fetch.error().isNull() ? vx::VxBool(true) : vx::VxBool(false, 0, sFailure + fetch.error()));
+}
+
+vx::VxBool odbc_import_catalog::readTables(bool bCatalogueWide, odbc_import_catalog_progress& progress, QString& sRefused)
 {
    odbc_import_statements statements(m_pDatabase);
-   vx::VxSqlQuery tables = tablesQuery();
+   m_bFetch = odbc_import_fetch::canFetch(*m_pDatabase);
+
+   // the tables and views as they come, those that are no table to import (system tables) left out
+   QVector<table_row> lstRows;
+   long lRows = 0;
+   const auto onTable = [&](bool bView) {
+      return [&, bView](const odbc_import_catalog_result& rows, long r) {
+         ++lRows;
+         table_row row;
+         if (bView ? readViewRow(rows, r, row) : readTableRow(rows, r, row)) { lstRows.append(row); }
+      };
+   };
+   progress.begin(0, k_iProgressTables);
    odbc_import_step::begin("the list of tables");
-   const vx::VxBool fetched = runOnce(tables, "An error occurred fetching all tables :\n");
+   const vx::VxBool fetched = fetchRows(tablesQuery(), "An error occurred fetching all tables :\n", 1000, progress, onTable(false));
    if (! fetched.getValue()) { return fetched; }
-   vx::VxSqlQuery views = viewsQuery();
    if (hasViewsQuery())
    {
       odbc_import_step::begin("the list of views");
-      const vx::VxBool fetchedViews = runOnce(views, "An error occurred fetching all views :\n");
+      const vx::VxBool fetchedViews = fetchRows(viewsQuery(), "An error occurred fetching all views :\n", 1000, progress, onTable(true));
       if (! fetchedViews.getValue()) { return fetchedViews; }
    }
+   progress.end();
    // an account that sees views only still has something to import
-   const long lTables = tables.getSqlResultRowCount();
-   const long lRows = lTables + views.getSqlResultRowCount();
    if (lRows <= 0) { return vx::VxBool(false, 0, getNoTableMessage()); }
 
-   // the primary keys, relationships and columns of every table in 3 queries, each result read into the
-   // tables' contents and let go before the next query: the model shares the texts it keeps of a row
-   QHash<table_id, table_content> hashContents;
-   for (int q = (hasPrimaryKeyQuery() ? 0 : 1); bCatalogueWide && (q < 3); ++q)
+   // the tables whose details are read: named as the rows of the catalogue-wide queries name them
+   QSet<table_id> setRead;
+   for (const table_row& row : qAsConst(lstRows))
    {
-      vx::VxSqlQuery query = ((q == 0) ? allPrimaryKeysQuery() : ((q == 1) ? allRelationsQuery() : allColumnsQuery()));
-      odbc_import_step::begin((q == 0) ? "the primary keys of all tables" : ((q == 1) ? "the relationships of all tables" : "the columns of all tables"));
-      const vx::VxBool read = runOnce(query, QString());
+      if (row.unreadable.isEmpty() && odbc_import_table_builder::unusableName(row.name).isEmpty() && (! m_fnTableFilter || m_fnTableFilter(row.nameSpace, row.name)))
+      { setRead.insert(table_id(row.rawNamespace, row.name)); }
+   }
+   const long lRead = setRead.count();
+   const bool bWide = (bCatalogueWide && (! m_fnTableFilter || (lRead * k_lFewTables > static_cast<long>(lstRows.count()))));
+
+   // the primary keys, relationships and columns of every table in 3 queries, each row read into its table's
+   // content as it comes (the rows of a table not read are passed over): the model shares the texts it keeps of a row
+   QHash<table_id, table_content> hashContents;
+   static const char* const k_szSteps[3] = { "the primary keys of all tables", "the relationships of all tables", "the columns of all tables" };
+   static const int k_iProgress[4] = { k_iProgressTables, k_iProgressPrimaryKeys, k_iProgressRelations, k_iProgressColumns };
+   // what a table has, about: for the progress of a driver that cannot count the rows before the last
+   static const long k_lRowsPerTable[3] = { 1, 1, 8 };
+   for (int q = (hasPrimaryKeyQuery() ? 0 : 1); bWide && (q < 3); ++q)
+   {
+      const vx::VxSqlQuery query = ((q == 0) ? allPrimaryKeysQuery() : ((q == 1) ? allRelationsQuery() : allColumnsQuery()));
+      progress.begin(k_iProgress[q], k_iProgress[q + 1]);
+      odbc_import_step::begin(k_szSteps[q]);
+      const vx::VxBool read = fetchRows(query, QString(), lRead * k_lRowsPerTable[q], progress, [&](const odbc_import_catalog_result& rows, long r) {
+         const table_id table = rowTable(rows, r);
+         if (setRead.contains(table)) { readContent(rows, r, q, hashContents[table]); }
+      });
       if (! read.getValue()) { sRefused = read.getDesc(); return read; }
-      for (long r = 0; r < query.getSqlResultRowCount(); ++r) { readContent(query, r, q, hashContents[rowTable(query, r)]); }
+      progress.end();
    }
 
    odbc_import_keys tableKeys;
-   for (long i = 0; i < lRows; ++i)
+   progress.begin(bWide ? k_iProgressColumns : k_iProgressTables, 100);
+   progress.expect(bWide ? lstRows.count() : lRead, 0);
+   for (const table_row& row : qAsConst(lstRows))
    {
-      emitProgress(static_cast<qint32>(i), static_cast<qint32>(lRows));
-      table_row row;
-      if (! ((i < lTables) ? readTableRow(tables, i, row) : readViewRow(views, i - lTables, row))) { continue; }
+      if (bWide) { progress.row(); }
       if (! row.unreadable.isEmpty()) { return vx::VxBool(false, 0, row.unreadable); }
       const QString sUnusable = odbc_import_table_builder::unusableName(row.name);
       if (! sUnusable.isEmpty()) { m_lstWarnings.append(odbc_import_table_builder::leftOut(row) + sUnusable); continue; }
+      // every table takes its key, read or not: a table's key does not depend on what else is read
       bool bNew = false;
       const long lTableKey = tableKeys.take(row.nameSpace + "." + row.name, odbc_import_keys::tableIdentity(row.nameSpace, row.name), bNew);
-      if (! bNew) { continue; }
+      if (! bNew || ! setRead.contains(table_id(row.rawNamespace, row.name))) { continue; }
       table_content content;
-      if (bCatalogueWide) { content = hashContents.take(table_id(row.rawNamespace, row.name)); }
+      if (bWide) { content = hashContents.take(table_id(row.rawNamespace, row.name)); }
       else
       {
+         progress.row();
          bool bLeftOut = false;
          const vx::VxBool queried = queryTable(statements, row, content, bLeftOut);
          if (! queried.getValue()) { return queried; }
@@ -118,10 +177,11 @@ vx::VxBool odbc_import_catalog::readTables(bool bCatalogueWide, QString& sRefuse
       const std::shared_ptr<model::app_table> pTable = odbc_import_table_builder::build(row, lTableKey, content, readsSnapshot(), m_lstWarnings);
       if (pTable) { m_pListOfTables->insert(lTableKey, pTable); }
    }
+   progress.end();
    return vx::VxBool(true);
 }
 
-void odbc_import_catalog::readContent(const vx::VxSqlQuery& query, long row, int iQuery, table_content& content) const
+void odbc_import_catalog::readContent(const odbc_import_catalog_result& query, long row, int iQuery, table_content& content) const
 {
    if (iQuery == 0) { content.primaryKey.append(readPrimaryKeyColumn(query, row)); }
    else if (iQuery == 1) { content.relations.append(readRelationRow(query, row)); }
@@ -167,7 +227,8 @@ vx::VxBool odbc_import_catalog::queryTable(odbc_import_statements& statements, c
    }
    for (int q = 0; q < 3; ++q)
    {
-      for (long r = 0; r < queries[q].getSqlResultRowCount(); ++r) { readContent(queries[q], r, q, content); }
+      const odbc_import_catalog_result rows(queries[q]);
+      for (long r = 0; r < rows.rows(); ++r) { readContent(rows, r, q, content); }
    }
    return vx::VxBool(true);
 }

@@ -70,7 +70,7 @@ QString namespaceOf(const QString& sRawNamespace)
 
 vx::VxSqlQuery odbc_import_mssqlserver::tablesQuery() const { return vx::VxSqlQuery(sql::k_tables); }
 
-bool odbc_import_mssqlserver::readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const
+bool odbc_import_mssqlserver::readTableRow(const odbc_import_catalog_result& query, long row, table_row& table) const
 {
    table.name = text(query, row, "table_name");
    table.rawNamespace = text(query, row, "table_schema");
@@ -81,11 +81,11 @@ bool odbc_import_mssqlserver::readTableRow(const vx::VxSqlQuery& query, long row
 
 vx::VxSqlQuery odbc_import_mssqlserver::primaryKeyQuery(const table_row& table) const { return boundQuery(sql::k_primary_key, table); }
 
-QString odbc_import_mssqlserver::readPrimaryKeyColumn(const vx::VxSqlQuery& query, long row) const { return text(query, row, "column_name"); }
+QString odbc_import_mssqlserver::readPrimaryKeyColumn(const odbc_import_catalog_result& query, long row) const { return text(query, row, "column_name"); }
 
 vx::VxSqlQuery odbc_import_mssqlserver::relationsQuery(const table_row& table) const { return boundQuery(sql::k_relations, table); }
 
-odbc_import_catalog::relation_row odbc_import_mssqlserver::readRelationRow(const vx::VxSqlQuery& query, long row) const
+odbc_import_catalog::relation_row odbc_import_mssqlserver::readRelationRow(const odbc_import_catalog_result& query, long row) const
 {
    relation_row relation;
    relation.column = text(query, row, "column_name");
@@ -99,7 +99,7 @@ odbc_import_catalog::relation_row odbc_import_mssqlserver::readRelationRow(const
 
 vx::VxSqlQuery odbc_import_mssqlserver::columnsQuery(const table_row& table) const { return boundQuery(sql::k_columns, table); }
 
-odbc_import_catalog::column_row odbc_import_mssqlserver::readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList& lstPrimaryKey) const
+odbc_import_catalog::column_row odbc_import_mssqlserver::readColumnRow(const odbc_import_catalog_result& query, long row, const QStringList& lstPrimaryKey) const
 {
    column_row column;
    column.name = text(query, row, "column_name");

@@ -16,13 +16,13 @@ public:
 
 protected:
    vx::VxSqlQuery tablesQuery() const override;
-   bool readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const override;
+   bool readTableRow(const odbc_import_catalog_result& query, long row, table_row& table) const override;
    vx::VxSqlQuery primaryKeyQuery(const table_row& table) const override;
-   QString readPrimaryKeyColumn(const vx::VxSqlQuery& query, long row) const override;
+   QString readPrimaryKeyColumn(const odbc_import_catalog_result& query, long row) const override;
    vx::VxSqlQuery relationsQuery(const table_row& table) const override;
-   relation_row readRelationRow(const vx::VxSqlQuery& query, long row) const override;
+   relation_row readRelationRow(const odbc_import_catalog_result& query, long row) const override;
    vx::VxSqlQuery columnsQuery(const table_row& table) const override;
-   column_row readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList& lstPrimaryKey) const override;
+   column_row readColumnRow(const odbc_import_catalog_result& query, long row, const QStringList& lstPrimaryKey) const override;
    vx::VxSqlQuery allPrimaryKeysQuery() const override;
    vx::VxSqlQuery allRelationsQuery() const override;
    vx::VxSqlQuery allColumnsQuery() const override;

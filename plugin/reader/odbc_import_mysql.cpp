@@ -73,7 +73,7 @@ vx::VxBool odbc_import_mysql::readPreamble()
 
 vx::VxSqlQuery odbc_import_mysql::tablesQuery() const { return vx::VxSqlQuery(sql::k_tables); }
 
-bool odbc_import_mysql::readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const
+bool odbc_import_mysql::readTableRow(const odbc_import_catalog_result& query, long row, table_row& table) const
 {
    table.name = text(query, row, "table_name");
    table.rawNamespace = m_sCurrentDatabase;
@@ -87,11 +87,11 @@ bool odbc_import_mysql::readTableRow(const vx::VxSqlQuery& query, long row, tabl
 // the columns query marks the key columns ("PRI"): there is no primary-key query, one round trip less
 vx::VxSqlQuery odbc_import_mysql::primaryKeyQuery(const table_row&) const { return vx::VxSqlQuery(); }
 
-QString odbc_import_mysql::readPrimaryKeyColumn(const vx::VxSqlQuery&, long) const { return QString(); }
+QString odbc_import_mysql::readPrimaryKeyColumn(const odbc_import_catalog_result&, long) const { return QString(); }
 
 vx::VxSqlQuery odbc_import_mysql::relationsQuery(const table_row& table) const { return boundQuery(sql::k_relations, table); }
 
-odbc_import_catalog::relation_row odbc_import_mysql::readRelationRow(const vx::VxSqlQuery& query, long row) const
+odbc_import_catalog::relation_row odbc_import_mysql::readRelationRow(const odbc_import_catalog_result& query, long row) const
 {
    relation_row relation;
    relation.column = text(query, row, "column_name");
@@ -107,7 +107,7 @@ odbc_import_catalog::relation_row odbc_import_mysql::readRelationRow(const vx::V
 
 vx::VxSqlQuery odbc_import_mysql::columnsQuery(const table_row& table) const { return boundQuery(sql::k_columns, table); }
 
-odbc_import_catalog::column_row odbc_import_mysql::readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList&) const
+odbc_import_catalog::column_row odbc_import_mysql::readColumnRow(const odbc_import_catalog_result& query, long row, const QStringList&) const
 {
    column_row column;
    column.name = text(query, row, "column_name");
@@ -128,7 +128,7 @@ vx::VxSqlQuery odbc_import_mysql::allRelationsQuery() const { return vx::VxSqlQu
 
 vx::VxSqlQuery odbc_import_mysql::allColumnsQuery() const { return vx::VxSqlQuery(sql::k_all_columns); }
 
-QPair<QString, QString> odbc_import_mysql::rowTable(const vx::VxSqlQuery& query, long row) const
+QPair<QString, QString> odbc_import_mysql::rowTable(const odbc_import_catalog_result& query, long row) const
 {
    return qMakePair(m_sCurrentDatabase, text(query, row, "table_name"));
 }

@@ -17,17 +17,17 @@ public:
 protected:
    vx::VxBool readPreamble() override;
    vx::VxSqlQuery tablesQuery() const override;
-   bool readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const override;
+   bool readTableRow(const odbc_import_catalog_result& query, long row, table_row& table) const override;
    bool hasPrimaryKeyQuery() const override { return false; }
    vx::VxSqlQuery primaryKeyQuery(const table_row& table) const override;
-   QString readPrimaryKeyColumn(const vx::VxSqlQuery& query, long row) const override;
+   QString readPrimaryKeyColumn(const odbc_import_catalog_result& query, long row) const override;
    vx::VxSqlQuery relationsQuery(const table_row& table) const override;
-   relation_row readRelationRow(const vx::VxSqlQuery& query, long row) const override;
+   relation_row readRelationRow(const odbc_import_catalog_result& query, long row) const override;
    vx::VxSqlQuery columnsQuery(const table_row& table) const override;
-   column_row readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList& lstPrimaryKey) const override;
+   column_row readColumnRow(const odbc_import_catalog_result& query, long row, const QStringList& lstPrimaryKey) const override;
    vx::VxSqlQuery allRelationsQuery() const override;
    vx::VxSqlQuery allColumnsQuery() const override;
-   QPair<QString, QString> rowTable(const vx::VxSqlQuery& query, long row) const override;
+   QPair<QString, QString> rowTable(const odbc_import_catalog_result& query, long row) const override;
    const char* engineName() const override { return "MySQL"; }
 
 private:

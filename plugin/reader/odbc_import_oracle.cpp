@@ -111,7 +111,7 @@ vx::VxBool odbc_import_oracle::readPreamble()
 
 vx::VxSqlQuery odbc_import_oracle::tablesQuery() const { return vx::VxSqlQuery(sql::k_tables); }
 
-bool odbc_import_oracle::readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const
+bool odbc_import_oracle::readTableRow(const odbc_import_catalog_result& query, long row, table_row& table) const
 {
    table.name = text(query, row, "TABLE_NAME");
    table.rawNamespace = text(query, row, "OWNER");
@@ -121,7 +121,7 @@ bool odbc_import_oracle::readTableRow(const vx::VxSqlQuery& query, long row, tab
 
 vx::VxSqlQuery odbc_import_oracle::viewsQuery() const { return vx::VxSqlQuery(sql::k_views); }
 
-bool odbc_import_oracle::readViewRow(const vx::VxSqlQuery& query, long row, table_row& table) const
+bool odbc_import_oracle::readViewRow(const odbc_import_catalog_result& query, long row, table_row& table) const
 {
    table.name = text(query, row, "VIEW_NAME");
    table.rawNamespace = text(query, row, "OWNER");
@@ -132,11 +132,11 @@ bool odbc_import_oracle::readViewRow(const vx::VxSqlQuery& query, long row, tabl
 
 vx::VxSqlQuery odbc_import_oracle::primaryKeyQuery(const table_row& table) const { return boundQuery(sql::k_primary_key, table); }
 
-QString odbc_import_oracle::readPrimaryKeyColumn(const vx::VxSqlQuery& query, long row) const { return text(query, row, "COLUMN_NAME"); }
+QString odbc_import_oracle::readPrimaryKeyColumn(const odbc_import_catalog_result& query, long row) const { return text(query, row, "COLUMN_NAME"); }
 
 vx::VxSqlQuery odbc_import_oracle::relationsQuery(const table_row& table) const { return boundQuery(sql::k_relations, table); }
 
-odbc_import_catalog::relation_row odbc_import_oracle::readRelationRow(const vx::VxSqlQuery& query, long row) const
+odbc_import_catalog::relation_row odbc_import_oracle::readRelationRow(const odbc_import_catalog_result& query, long row) const
 {
    relation_row relation;
    relation.column = text(query, row, "COLUMN_NAME");
@@ -153,7 +153,7 @@ vx::VxSqlQuery odbc_import_oracle::columnsQuery(const table_row& table) const
    return boundQuery((m_iServerVersion >= k_iVersion12c) ? sql::k_columns : sql::k_columns_v11, table);
 }
 
-odbc_import_catalog::column_row odbc_import_oracle::readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList& lstPrimaryKey) const
+odbc_import_catalog::column_row odbc_import_oracle::readColumnRow(const odbc_import_catalog_result& query, long row, const QStringList& lstPrimaryKey) const
 {
    column_row column;
    column.name = text(query, row, "COLUMN_NAME");

@@ -221,7 +221,7 @@ vx::VxSqlQuery odbc_import_postgresql::tablesQuery() const
    return vx::VxSqlQuery((m_iServerVersion >= 100000) ? sql::k_tables_v10 : sql::k_tables_v9);
 }
 
-bool odbc_import_postgresql::readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const
+bool odbc_import_postgresql::readTableRow(const odbc_import_catalog_result& query, long row, table_row& table) const
 {
    table.name = text(query, row, "table_name");
    table.rawNamespace = text(query, row, "table_namespace");
@@ -236,7 +236,7 @@ vx::VxSqlQuery odbc_import_postgresql::primaryKeyQuery(const table_row& table) c
    return boundQuery((m_iServerVersion >= 110000) ? sql::k_primary_key_v11 : sql::k_primary_key, table);
 }
 
-QString odbc_import_postgresql::readPrimaryKeyColumn(const vx::VxSqlQuery& query, long row) const { return text(query, row, "key_pk"); }
+QString odbc_import_postgresql::readPrimaryKeyColumn(const odbc_import_catalog_result& query, long row) const { return text(query, row, "key_pk"); }
 
 vx::VxSqlQuery odbc_import_postgresql::relationsQuery(const table_row& table) const
 {
@@ -244,7 +244,7 @@ vx::VxSqlQuery odbc_import_postgresql::relationsQuery(const table_row& table) co
    return boundQuery((version >= 110000) ? sql::k_relations_v11 : ((version >= 100000) ? sql::k_relations_v10 : sql::k_relations_v9), table);
 }
 
-odbc_import_catalog::relation_row odbc_import_postgresql::readRelationRow(const vx::VxSqlQuery& query, long row) const
+odbc_import_catalog::relation_row odbc_import_postgresql::readRelationRow(const odbc_import_catalog_result& query, long row) const
 {
    relation_row relation;
    relation.column = text(query, row, "attribute");
@@ -261,7 +261,7 @@ vx::VxSqlQuery odbc_import_postgresql::columnsQuery(const table_row& table) cons
    return boundQuery((m_iServerVersion < 120000) ? sql::k_columns_v11 : sql::k_columns_v12, table);
 }
 
-odbc_import_catalog::column_row odbc_import_postgresql::readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList& lstPrimaryKey) const
+odbc_import_catalog::column_row odbc_import_postgresql::readColumnRow(const odbc_import_catalog_result& query, long row, const QStringList& lstPrimaryKey) const
 {
    column_row column;
    column.name = text(query, row, "attname");

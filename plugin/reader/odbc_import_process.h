@@ -1,6 +1,7 @@
 #ifndef PLUGIN_ODBC_IMPORT_PROCESS_H
 #define PLUGIN_ODBC_IMPORT_PROCESS_H
 
+#include <functional>
 #include <memory>
 
 #include <QObject>
@@ -37,6 +38,12 @@ public:
    /** What a read says of a database that holds nothing to import. */
    static QString getNoTableMessage() { return QStringLiteral("The database holds no table or view you may read"); }
 
+   typedef std::function<bool(const QString& sNamespace, const QString& sName)> type_table_filter;
+   /** The tables (and views) to read: asked once a table with its namespace as the model shows it (empty for the
+       connection's default one) and its name; the tables it refuses are left out, their columns and keys unread.
+       Set before startProcess(); none (the default) reads every table. */
+   void setTableFilter(type_table_filter fnFilter) { m_fnTableFilter = std::move(fnFilter); }
+
    /** The key a text hashes to (Qt's string hash, seed 0, as a signed 32-bit number); odbc_import_keys gives it to an entry where it is free. */
    static long getKey(const QString& sText) { return odbc_import_keys::hashOf(sText); }
 
@@ -49,6 +56,7 @@ protected:
 
    type_lst_table_ptr m_pListOfTables;
    QStringList m_lstWarnings;
+   type_table_filter m_fnTableFilter;
    QSqlDatabase* m_pDatabase = nullptr;
 };
 

@@ -53,7 +53,7 @@ QString odbc_import_sqlite::referencedKeyColumn(const QString& sTable, int iPosi
 
 vx::VxSqlQuery odbc_import_sqlite::tablesQuery() const { return vx::VxSqlQuery(sql::k_master); }
 
-bool odbc_import_sqlite::readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const
+bool odbc_import_sqlite::readTableRow(const odbc_import_catalog_result& query, long row, table_row& table) const
 {
    table.name = text(query, row, "tbl_name");
    // SQLite's own tables (sqlite_sequence, sqlite_stat1...) are not imported
@@ -77,14 +77,14 @@ bool odbc_import_sqlite::readTableRow(const vx::VxSqlQuery& query, long row, tab
 // table_info's "pk" marks the key columns: there is no primary-key query
 vx::VxSqlQuery odbc_import_sqlite::primaryKeyQuery(const table_row&) const { return vx::VxSqlQuery(); }
 
-QString odbc_import_sqlite::readPrimaryKeyColumn(const vx::VxSqlQuery&, long) const { return QString(); }
+QString odbc_import_sqlite::readPrimaryKeyColumn(const odbc_import_catalog_result&, long) const { return QString(); }
 
 vx::VxSqlQuery odbc_import_sqlite::relationsQuery(const table_row& table) const
 {
    return pragma(sql::k_foreign_keys, table.name);
 }
 
-odbc_import_catalog::relation_row odbc_import_sqlite::readRelationRow(const vx::VxSqlQuery& query, long row) const
+odbc_import_catalog::relation_row odbc_import_sqlite::readRelationRow(const odbc_import_catalog_result& query, long row) const
 {
    // a foreign key has no name here, only its number within the table ("id")
    relation_row relation;
@@ -108,7 +108,7 @@ vx::VxSqlQuery odbc_import_sqlite::columnsFallbackQuery(const table_row& table) 
    return pragma(sql::k_columns_before_3_26, table.name);
 }
 
-odbc_import_catalog::column_row odbc_import_sqlite::readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList&) const
+odbc_import_catalog::column_row odbc_import_sqlite::readColumnRow(const odbc_import_catalog_result& query, long row, const QStringList&) const
 {
    column_row column;
    column.name = text(query, row, "name");

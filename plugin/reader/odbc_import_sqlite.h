@@ -19,15 +19,15 @@ public:
 
 protected:
    vx::VxSqlQuery tablesQuery() const override;
-   bool readTableRow(const vx::VxSqlQuery& query, long row, table_row& table) const override;
+   bool readTableRow(const odbc_import_catalog_result& query, long row, table_row& table) const override;
    bool hasPrimaryKeyQuery() const override { return false; }
    vx::VxSqlQuery primaryKeyQuery(const table_row& table) const override;
-   QString readPrimaryKeyColumn(const vx::VxSqlQuery& query, long row) const override;
+   QString readPrimaryKeyColumn(const odbc_import_catalog_result& query, long row) const override;
    vx::VxSqlQuery relationsQuery(const table_row& table) const override;
-   relation_row readRelationRow(const vx::VxSqlQuery& query, long row) const override;
+   relation_row readRelationRow(const odbc_import_catalog_result& query, long row) const override;
    vx::VxSqlQuery columnsQuery(const table_row& table) const override;
    vx::VxSqlQuery columnsFallbackQuery(const table_row& table) const override;
-   column_row readColumnRow(const vx::VxSqlQuery& query, long row, const QStringList& lstPrimaryKey) const override;
+   column_row readColumnRow(const odbc_import_catalog_result& query, long row, const QStringList& lstPrimaryKey) const override;
    const char* engineName() const override { return "SQLite"; }
 
 private:
