@@ -165,6 +165,8 @@ vx::VxBool odbc_import_no_gui::fillGenericImporter(plugin::odbc_import* plugin)
    if (bVerbose) { qDebug("[Kelmar] KelOdbcImport plugin : connect to database (%s)", odbc_import_connection::maskPassword(source.sDsn).toLocal8Bit().constData()); }
    // the engine is checked against the server as the dialog does: a mismatch fails with the dialog's sentence
    source.bCheckEngine = true;
+   // the tables the pattern leaves out are not read whole
+   if (bFilter) { source.sTableFilter = sFilter; }
    odbc_import_read read(source);
    // the read says when it connected: only then comes the line before the reader runs
    QObject::connect(&read, &odbc_import_read::onConnected, [bVerbose]() { if (bVerbose) { qDebug("[Kelmar] KelOdbcImport plugin : fetch database schema"); } });
@@ -185,8 +187,15 @@ vx::VxBool odbc_import_no_gui::fillGenericImporter(plugin::odbc_import* plugin)
    const type_lst_table_ptr pListOfTables = read.getListOfTables();
    // what the reader left out is said, the rest is imported
    for (const QString& sWarning : read.getWarnings()) { Q_EMIT plugin->onMessage(sWarning, 2, 0); }
-   if (! pListOfTables || pListOfTables->empty()) { return vx::VxBool(false, 0, odbc_import_process::getNoTableMessage()); }
-   if (bVerbose) { qDebug("[Kelmar] KelOdbcImport plugin : database tables/views found (%d)", static_cast<int>(pListOfTables->count())); }
+   // the tables the pattern left out were not read: only their names came
+   const QStringList lstFilteredOut = read.getFilteredOut();
+   if ((! pListOfTables || pListOfTables->empty()) && lstFilteredOut.isEmpty()) { return vx::VxBool(false, 0, odbc_import_process::getNoTableMessage()); }
+   if (bVerbose) { qDebug("[Kelmar] KelOdbcImport plugin : database tables/views found (%d)", static_cast<int>((pListOfTables ? pListOfTables->count() : 0) + lstFilteredOut.count())); }
+   for (int i = (lstFilteredOut.count() - 1); bVerbose && (i >= 0); --i)
+   {
+      qDebug("[Kelmar] KelOdbcImport plugin : table '%s' doesn't match regexp '%s'", lstFilteredOut.at(i).toLocal8Bit().constData(), sFilter.toLocal8Bit().constData());
+   }
+   if (! pListOfTables || pListOfTables->empty()) { return vx::VxBool(false, 0, "No table found after applying regexp : " + sFilter); }
 
    // from the last table to the first, as the lines have always come; the list is cut once at the end
    QSet<long> setDropped;

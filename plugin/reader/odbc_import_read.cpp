@@ -94,6 +94,7 @@ void odbc_import_read::launch()
    m_pListOfTables.reset();
    m_pTablesSent.reset();
    m_lstWarnings.clear();
+   m_lstFilteredOut.clear();
    m_buffer.clear();
    m_errorOutput.clear();
    m_sLastWords.clear();
@@ -127,6 +128,7 @@ void odbc_import_read::launch()
    request.bCheckEngine = m_source.bCheckEngine;
    request.iLoginTimeout = odbc_import_connection::getLoginTimeout();
    request.iReadTimeout = odbc_import_connection::getReadTimeout();
+   request.sTableFilter = m_source.sTableFilter;
    m_pProcess->write(odbc_import_wire::writeRequest(request));
    m_pProcess->closeWriteChannel();
 }
@@ -197,7 +199,7 @@ void odbc_import_read::handleFrame(int iKind, const QByteArray& payload)
          bool bSuccess = false, bConnectionError = false;
          QString sMessage;
          QStringList lstWarnings;
-         in >> bSuccess >> bConnectionError >> sMessage >> lstWarnings;
+         in >> bSuccess >> bConnectionError >> sMessage >> lstWarnings >> m_lstFilteredOut;
          if (in.status() != QDataStream::Ok)
          {
             finish(vx::VxBool(false, 0, "The reading program's result could not be read back; nothing was imported."), false);

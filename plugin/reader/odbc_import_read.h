@@ -25,6 +25,8 @@ struct odbc_import_source
    QString sPassword;
    /** Whether the server's own name (SQL_DBMS_NAME) is checked against the engine type before the reader runs. */
    bool bCheckEngine = true;
+   /** A regular expression (QRegExp) the tables' "namespace.name" must match to be read whole; empty: every table. */
+   QString sTableFilter;
 };
 
 /**
@@ -51,6 +53,8 @@ public:
    /** The tables of a read that succeeded, and what the reader left out of them. */
    type_lst_table_ptr getListOfTables() const { return m_pListOfTables; }
    QStringList getWarnings() const { return m_lstWarnings; }
+   /** The tables ("namespace.name") the source's filter left out, unread. */
+   QStringList getFilteredOut() const { return m_lstFilteredOut; }
 
    /** What the read waits for now ("the columns of all tables"), and its last progress (-1 before any). */
    QString getStep() const { return m_sStep; }
@@ -105,6 +109,7 @@ private:
    type_lst_table_ptr m_pTablesSent;   // the tables come before the result that says the read succeeded
    QSet<QString> m_setTexts;           // one copy of each text that repeats in them
    QStringList m_lstWarnings;
+   QStringList m_lstFilteredOut;
 };
 
 } // namespace plugin

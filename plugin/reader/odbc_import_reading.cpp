@@ -1,5 +1,6 @@
 #include "odbc_import_reading.h"
 
+#include <QRegExp>
 #include <QSqlError>
 
 #include "odbc_import_connect_error.h"
@@ -19,6 +20,7 @@ vx::VxBool odbc_import_reading::run()
    m_bConnectionError = false;
    m_pListOfTables.reset();
    m_lstWarnings.clear();
+   m_lstFilteredOut.clear();
    vx::VxBool result;
    {
       QSqlDatabase database;
@@ -52,6 +54,17 @@ vx::VxBool odbc_import_reading::read(QSqlDatabase& database)
    Q_EMIT onConnected();
    odbc_import_step::begin("the catalogue");
    std::unique_ptr<odbc_import_process> pReader = odbc_import_engine::createReader(m_request.iDatabaseType, (&database));
+   // only the tables the caller keeps are read whole; the names of the others are said
+   const QRegExp filter(m_request.sTableFilter, Qt::CaseSensitive, QRegExp::RegExp);
+   if (! m_request.sTableFilter.isEmpty() && filter.isValid())
+   {
+      pReader->setTableFilter([this, &filter](const QString& sNamespace, const QString& sName) {
+         const QString sFullName = (sNamespace.isEmpty() ? sName : (sNamespace + "." + sName));
+         const bool bKept = (sFullName.indexOf(filter, 0) != -1);
+         if (! bKept) { m_lstFilteredOut.append(sFullName); }
+         return bKept;
+      });
+   }
    connect(pReader.get(), &odbc_import_process::onProcessState, this, &odbc_import_reading::onProcessState);
    vx::VxBool result = pReader->startProcess();
    if (! result.getValue())

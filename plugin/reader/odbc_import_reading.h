@@ -28,6 +28,8 @@ public:
    bool isConnectionError() const { return m_bConnectionError; }
    type_lst_table_ptr getListOfTables() const { return m_pListOfTables; }
    QStringList getWarnings() const { return m_lstWarnings; }
+   /** The tables ("namespace.name") the request's filter left out, unread. */
+   QStringList getFilteredOut() const { return m_lstFilteredOut; }
 
    /** Why the engine type does not suit the server that answered (empty when it does); a note for the generic
        engine on a server that has a reader of its own. */
@@ -45,6 +47,7 @@ private:
    bool m_bConnectionError = false;
    type_lst_table_ptr m_pListOfTables;
    QStringList m_lstWarnings;
+   QStringList m_lstFilteredOut;
 };
 
 } // namespace plugin

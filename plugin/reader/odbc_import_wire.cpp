@@ -244,7 +244,7 @@ QByteArray odbc_import_wire::writeRequest(const request& r)
    QByteArray bytes;
    QDataStream out(&bytes, QIODevice::WriteOnly);
    out.setVersion(k_version);
-   out << k_magic << qint32(r.iDatabaseType) << r.sDsn << r.sLogin << r.sPassword << r.bCheckEngine << r.iLoginTimeout << r.iReadTimeout;
+   out << k_magic << qint32(r.iDatabaseType) << r.sDsn << r.sLogin << r.sPassword << r.bCheckEngine << r.iLoginTimeout << r.iReadTimeout << r.sTableFilter;
    return bytes;
 }
 
@@ -254,7 +254,7 @@ bool odbc_import_wire::readRequest(const QByteArray& bytes, request& r)
    in.setVersion(k_version);
    quint32 iMagic = 0;
    qint32 iType = 0;
-   in >> iMagic >> iType >> r.sDsn >> r.sLogin >> r.sPassword >> r.bCheckEngine >> r.iLoginTimeout >> r.iReadTimeout;
+   in >> iMagic >> iType >> r.sDsn >> r.sLogin >> r.sPassword >> r.bCheckEngine >> r.iLoginTimeout >> r.iReadTimeout >> r.sTableFilter;
    r.iDatabaseType = iType;
    return ((iMagic == k_magic) && (in.status() == QDataStream::Ok));
 }

@@ -27,7 +27,7 @@ public:
       frame_connected = 2,  // the login succeeded, the reader starts
       frame_progress = 3,   // qint32 percent
       frame_tables = 5,     // some of the tables read, in list order (writeTables): they come before the result, a few hundred a frame
-      frame_result = 4,     // bool success, bool connection error, QString message, QStringList warnings
+      frame_result = 4,     // bool success, bool connection error, QString message, QStringList warnings, QStringList tables the filter left out
    };
 
    /** What the reading program needs: the connection and the limits it reads under. */
@@ -40,6 +40,8 @@ public:
       bool bCheckEngine = true;
       qint32 iLoginTimeout = 15;
       qint32 iReadTimeout = 60;
+      /** A regular expression the tables' "namespace.name" must match to be read (empty: every table). */
+      QString sTableFilter;
    };
 
    static QByteArray writeRequest(const request& r);

@@ -92,7 +92,7 @@ int main(int argc, char* argv[])
    {
       QDataStream out(&payload, QIODevice::WriteOnly);
       out.setVersion(QDataStream::Qt_5_15);
-      out << result.getValue() << reading.isConnectionError() << result.getDesc() << reading.getWarnings();
+      out << result.getValue() << reading.isConnectionError() << result.getDesc() << reading.getWarnings() << reading.getFilteredOut();
    }
    send(plugin::odbc_import_wire::frame_result, payload);
    // the connection is closed already: the tables' memory goes with the process, not one object at a time

@@ -124,7 +124,7 @@ private Q_SLOTS:
    // reload, layout and count under the host's flag, one undo step; the calls around it open the settings dialog
    void importFlow()
    {
-      m_wnd.setAppArgs(kel_test::importArgs(m_sDsn, "5", { "--KelOdbcImport_filter_regexp=^(customer|orders)$", "--KelOdbcImport_namespace=shop" }));
+      m_wnd.setAppArgs(kel_test::importArgs(m_sDsn, "5", { "--KelOdbcImport_filter_regexp=^(customer|orders|v_broken)$", "--KelOdbcImport_namespace=shop" }));
       QCOMPARE(runImport(false).getDesc(), QString("Generic importer process is not defined"));
       QCOMPARE(m_lstEvents, QStringList());
       context::ctx_global::setMainWnd(nullptr);
@@ -221,7 +221,9 @@ private Q_SLOTS:
       QTest::newRow("filter ^cust") << "new" << shop({ "--KelOdbcImport_filter_regexp=^cust", "--KelOdbcImport_namespace=ns" }) << 0 << QStringList({ "entity ns::customer\n", "entity ns::customer_note\n" }) << 2;
       QTest::newRow("filter cust") << "new" << shop({ "--KelOdbcImport_filter_regexp=cust" }) << 0 << QStringList("view   v_customer") << 3;
       QTest::newRow("filter ^cust, namespaced") << "new" << shop({ "--KelOdbcImport_filter_regexp=^cust" }, sNs, "1") << 0 << QStringList("entity customer\n") << 1;
-      QTest::newRow("filter ^sales\\., namespaced") << "new" << shop({ "--KelOdbcImport_filter_regexp=^sales\\." }, sNs, "1") << 0 << QStringList({ "entity sales::customer\n", "entity sales::orders\n" }) << 2;
+      QTest::newRow("filter ^sales\\., namespaced") << "new" << shop({ "--KelOdbcImport_filter_regexp=^sales\\.", "--KelOdbcImport_verbose=1" }, sNs, "1") << 0
+         << QStringList({ "entity sales::customer\n", "entity sales::orders\n", "database tables/views found (3)", "table 'customer' doesn't match regexp '^sales\\.'" }) << 2;
+      QTest::newRow("filter keeping nothing") << "filled" << shop({ "--KelOdbcImport_filter_regexp=^nothing" }) << 1 << QStringList("No table found after applying regexp : ^nothing") << -1;
       QTest::newRow("run again, delete_namespace without namespace: replaced, not doubled") << "filled"
          << shop({ "--KelOdbcImport_delete_namespace=1", "--KelOdbcImport_organize_diagram=0" }) << 0 << QStringList({ "0 entities added, 5 replaced", "!Organize" }) << 5;
       QTest::newRow("project read by another program") << "read" << shop({ "--KelOdbcImport_delete_namespace=1" }) << 1 << QStringList({ "database is locked", finished(0) }) << 5;
