@@ -141,7 +141,8 @@ bool odbc_import_generic::readCatalogue(const odbc_import_catalog_calls& calls)
       if (! sUnusable.isEmpty()) { m_lstWarnings.append(odbc_import_table_builder::leftOut(row) + sUnusable); continue; }
       bool bNew = false;
       const long lTableKey = tableKeys.take(row.nameSpace + "." + row.name, odbc_import_keys::tableIdentity(row.nameSpace, row.name), bNew);
-      if (! bNew) { continue; }
+      // the key taken all the same: a filter changes no table's key
+      if (! bNew || (m_fnTableFilter && ! m_fnTableFilter(row.nameSpace, row.name))) { continue; }
       odbc_import_table_builder::table_content content;
       if (! readContent(calls, names.value(tables_catalog), row.rawNamespace, row, content)) { continue; }
       const std::shared_ptr<model::app_table> pTable = odbc_import_table_builder::build(row, lTableKey, content, false, m_lstWarnings);

@@ -48,31 +48,32 @@ public:
    bool insert(const Key& key, const Value& value)
    {
       QMutexLocker locker(&m_mutex);
-      if (m_hashIndex.contains(key)) { return false; }
-      m_hashIndex.insert(key, static_cast<long>(m_lstItems.size()));
+      if (indexOf(key) >= 0) { return false; }
       m_lstItems.append(qMakePair(key, value));
+      if (! m_hashIndex.isEmpty()) { m_hashIndex.insert(key, static_cast<long>(m_lstItems.size() - 1)); }
+      else if (m_lstItems.size() > k_iLinear) { for (int i = 0; i < m_lstItems.size(); ++i) { m_hashIndex.insert(m_lstItems.at(i).first, i); } }
       return true;
    }
 
    bool exist(const Key& key) const
    {
       QMutexLocker locker(&m_mutex);
-      return m_hashIndex.contains(key);
+      return (indexOf(key) >= 0);
    }
 
    /** Value stored under key, or a default-constructed value when the key is absent. */
    Value getByKey(const Key& key) const
    {
       QMutexLocker locker(&m_mutex);
-      const auto itr = m_hashIndex.constFind(key);
-      return ((itr == m_hashIndex.constEnd()) ? Value() : m_lstItems.at(static_cast<int>(itr.value())).second);
+      const long index = indexOf(key);
+      return ((index < 0) ? Value() : m_lstItems.at(static_cast<int>(index)).second);
    }
 
    /** Index of key in insertion order, or -1. */
    long getIndex(const Key& key) const
    {
       QMutexLocker locker(&m_mutex);
-      return m_hashIndex.value(key, -1);
+      return indexOf(key);
    }
 
    Value getByIndex(long index) const
@@ -98,7 +99,7 @@ public:
    bool removeByKey(const Key& key)
    {
       QMutexLocker locker(&m_mutex);
-      return removeAt(m_hashIndex.value(key, -1));
+      return removeAt(indexOf(key));
    }
 
 private:
@@ -106,14 +107,25 @@ private:
    bool removeAt(long index)
    {
       if (! isValidIndex(index)) { return false; }
-      m_hashIndex.remove(m_lstItems.at(static_cast<int>(index)).first);
+      const bool bIndexed = ! m_hashIndex.isEmpty();
+      if (bIndexed) { m_hashIndex.remove(m_lstItems.at(static_cast<int>(index)).first); }
       m_lstItems.remove(static_cast<int>(index));
-      for (long i = index; i < static_cast<long>(m_lstItems.size()); ++i)
+      for (long i = index; bIndexed && (i < static_cast<long>(m_lstItems.size())); ++i)
       { m_hashIndex[m_lstItems.at(static_cast<int>(i)).first] = i; }
       return true;
    }
 
    bool isValidIndex(long index) const { return ((index >= 0) && (index < static_cast<long>(m_lstItems.size()))); }
+   // Most collections are a table's few columns or keys: a scan of up to k_iLinear keys costs less than a hash,
+   // whose nodes and buckets would weigh more than the pairs themselves. The hash is built once the collection
+   // grows past that, and holds every key from then on.
+   static const int k_iLinear = 16;
+   long indexOf(const Key& key) const
+   {
+      if (! m_hashIndex.isEmpty()) { return m_hashIndex.value(key, -1); }
+      for (int i = 0; i < m_lstItems.size(); ++i) { if (m_lstItems.at(i).first == key) { return i; } }
+      return -1;
+   }
 
    void assignFrom(const VxCollection& other)
    {

@@ -222,6 +222,12 @@ private Q_SLOTS:
       for (long i = 0; i < coll.count(); ++i) { lst << QString("%1=%2@%3").arg(coll.getKeyByIndex(i)).arg(coll.getByKey(coll.getKeyByIndex(i))).arg(coll.getIndex(coll.getKeyByIndex(i))); }
       QCOMPARE(lst, QStringList({ "z2=2@0", "m5=5@1", "a7=8@2" }));
       QVERIFY((coll.getByIndex(3) == 0) && coll.getKeyByIndex(-1).isNull() && (coll.getByKey("k0") == 0));
+      // a long one looks its keys up otherwise: the same answers
+      vx::VxCollection<long, int> many;
+      for (long i = 0; i < 40; ++i) { QVERIFY(many.insert(i * 7, int(i))); }
+      QVERIFY(! many.insert(35, 0) && many.removeByIndex(3) && many.removeByKey(70) && ! many.exist(70) && ! many.exist(21) && many.insert(21, 99));
+      for (long i = 0; i < many.count(); ++i) { QVERIFY((many.getIndex(many.getKeyByIndex(i)) == i) && (many.getByKey(many.getKeyByIndex(i)) == many.getByIndex(i))); }
+      QVERIFY((many.count() == 39) && (many.getByKey(21) == 99) && (many.getIndex(21) == 38));
    }
 
    // the readers ask a result by column name in any case, or by number; a row, column or name that is not there is no value, never a crash
