@@ -11,7 +11,7 @@ if [ "${KEL_SANITIZE:-}" = 1 ]; then
   build=$root/build-asan
   options=(-DKEL_SANITIZE=ON)
   # full stacks at each allocation, so that the suppressions can name the library that leaks
-  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:fast_unwind_on_malloc=0}
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:fast_unwind_on_malloc=0:suppressions=$root/tests/asan.supp}
   export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0}
   export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 fi

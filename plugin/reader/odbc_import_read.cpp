@@ -41,13 +41,8 @@ odbc_import_read::odbc_import_read(const odbc_import_source& source) : m_source(
 
 odbc_import_read::~odbc_import_read()
 {
-   if (m_pProcess)
-   {
-      m_pProcess->disconnect(this);
-      m_pProcess->kill();
-      m_pProcess->waitForFinished(1000);
-      delete m_pProcess;
-   }
+   // the processes still running (children of this object) are killed and reaped by their own destructors
+   if (m_pProcess) { m_pProcess->disconnect(this); m_pProcess->kill(); }
 }
 
 QString odbc_import_read::getProgramPath()
@@ -106,7 +101,8 @@ void odbc_import_read::launch()
       return;
    }
 
-   m_pProcess = new QProcess();
+   // its child: a process still ending when the read goes is ended with it, never left to an event loop that may not come
+   m_pProcess = new QProcess(this);
    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
    // glibc writes its fatal messages ("stack smashing detected") to the terminal unless told otherwise
    environment.insert("LIBC_FATAL_STDERR_", "1");
