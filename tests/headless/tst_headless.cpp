@@ -136,6 +136,9 @@ private Q_SLOTS:
       const QStringList lstConnections = QSqlDatabase::connectionNames();
       const vx::VxBool result = runImport();
       QVERIFY2(result.getValue(), qPrintable(result.getDesc()));
+      // every table handed over carries the namespace option for the host's importer
+      QCOMPARE(m_pImporter->getListOfTables()->count(), 2L);
+      for (long i = 0; i < m_pImporter->getListOfTables()->count(); ++i) { QCOMPARE(m_pImporter->getListOfTables()->getByIndex(i)->getMetaData("TABLE_ROOT_NAMESPACE").toString(), QString("shop")); }
       QCOMPARE(QSqlDatabase::connectionNames(), lstConnections); // the read closed its connection
       const QList<model::entity> lstAfter = entities();
       QStringList lstImported;
