@@ -99,6 +99,13 @@ odbc_import_catalog_calls::odbc_import_catalog_calls(const QSqlDatabase& databas
    m_sDbmsName = odbc_import_driver_manager::getDbmsName(database);
 }
 
+odbc_import_catalog_calls odbc_import_catalog_calls::onConnection(const QSqlDatabase& database) const
+{
+   odbc_import_catalog_calls calls(*this);
+   calls.m_hDbc = odbc_import_driver_manager::getConnectionHandle(database);
+   return calls;
+}
+
 const char* odbc_import_catalog_calls::functionName(enum_function eFunction)
 {
    static const char* const names[function_count] = { "SQLTables", "SQLColumns", "SQLPrimaryKeys", "SQLForeignKeys" };
@@ -125,7 +132,7 @@ QString odbc_import_catalog_calls::tables(const QString& sCatalog, QVector<type_
 
 QString odbc_import_catalog_calls::columns(const QString& sCatalog, const QString& sSchema, const QString& sTable, QVector<type_row>& lstRows) const
 {
-   wide_arg catalog(sCatalog), schema(pattern(sSchema)), table(pattern(sTable));
+   wide_arg catalog(sCatalog), schema(pattern(sSchema)), table(sTable.isNull() ? QStringLiteral("%") : pattern(sTable));
    return run(m_hDbc, [&](SQLHSTMT hStmt) { return SQLColumnsW(hStmt, catalog.data(), catalog.size(), schema.data(), schema.size(), table.data(), table.size(), nullptr, 0); }, 18, lstRows);
 }
 

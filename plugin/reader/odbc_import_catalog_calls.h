@@ -23,6 +23,9 @@ public:
 
    explicit odbc_import_catalog_calls(const QSqlDatabase& database);
 
+   /** The same functions on another connection to the same database (a clone of the first one's). */
+   odbc_import_catalog_calls onConnection(const QSqlDatabase& database) const;
+
    /** False when the connection is no open QODBC one: then no function can be called. */
    bool isOpen() const { return (m_hDbc != nullptr); }
    bool has(enum_function eFunction) const { return m_bHas[eFunction]; }
@@ -34,6 +37,7 @@ public:
 
    /** Each fills lstRows with the result's rows (up to its standard columns) and returns an empty text, or the driver's error. */
    QString tables(const QString& sCatalog, QVector<type_row>& lstRows) const;
+   /** sTable null: the columns of every table of the schema, in one call. */
    QString columns(const QString& sCatalog, const QString& sSchema, const QString& sTable, QVector<type_row>& lstRows) const;
    QString primaryKeys(const QString& sCatalog, const QString& sSchema, const QString& sTable, QVector<type_row>& lstRows) const;
    QString foreignKeys(const QString& sCatalog, const QString& sSchema, const QString& sTable, QVector<type_row>& lstRows) const;
