@@ -35,8 +35,8 @@ namespace {
 enum { tables_catalog = 0, tables_schema = 1, tables_name = 2, tables_type = 3, tables_remarks = 4 };
 enum { columns_schema = 1, columns_table = 2, columns_name = 3, columns_data_type = 4, columns_type_name = 5, columns_size = 6, columns_decimal_digits = 8,
        columns_nullable = 10, columns_remarks = 11, columns_default = 12, columns_is_nullable = 17 };
-enum { primary_keys_schema = 1, primary_keys_table = 2, primary_keys_column = 3, primary_keys_sequence = 4 };
-enum { foreign_keys_target_catalog = 0, foreign_keys_target_schema = 1, foreign_keys_target_table = 2, foreign_keys_target_column = 3, foreign_keys_schema = 5, foreign_keys_table = 6,
+enum { primary_keys_table = 2, primary_keys_column = 3, primary_keys_sequence = 4 };
+enum { foreign_keys_target_catalog = 0, foreign_keys_target_schema = 1, foreign_keys_target_table = 2, foreign_keys_target_column = 3, foreign_keys_table = 6,
        foreign_keys_column = 7, foreign_keys_sequence = 8, foreign_keys_name = 11 };
 
 /** Tables a driver lists as its users' that belong to the database itself, by the engine that has them. */
@@ -176,7 +176,6 @@ bool odbc_import_generic::readCatalogue(const odbc_import_catalog_calls& calls)
    // a schema's columns in one call where most of its tables are read (a pattern that keeps a few tables asks for those alone)
    const QHash<QString, QVector<type_row>> mapColumns = (((iToRead > 1) && (2 * iToRead >= iCount)) ? readAllColumns(calls, lstEntries) : QHash<QString, QVector<type_row>>());
    std::vector<keys_read> lstKeys(lstEntries.size());
-   if ((iToRead > 1) && (2 * iToRead >= iCount)) { readAllKeys(calls, lstEntries, lstKeys); }
    readKeysAhead(calls, lstEntries, lstKeys, progress);
    for (int i = 0; i < iCount; ++i)
    {
@@ -216,48 +215,13 @@ QHash<QString, QVector<odbc_import_generic::type_row>> odbc_import_generic::read
    return mapColumns;
 }
 
-void odbc_import_generic::readAllKeys(const odbc_import_catalog_calls& calls, const std::vector<table_entry>& lstEntries, std::vector<keys_read>& lstKeys) const
-{
-   QSet<QString> setAsked;
-   QVector<type_row> lstRows;
-   for (const table_entry& entry : lstEntries)
-   {
-      const QString& sSchema = entry.row.rawNamespace;
-      const QString sAsked = columnsKey(entry.sCatalog, sSchema, QString());
-      if (! entry.bRead || entry.row.isView || setAsked.contains(sAsked)) { continue; }
-      setAsked.insert(sAsked);
-      for (int iForeign = 0; iForeign < 2; ++iForeign)
-      {
-         const QString sError = (iForeign ? (calls.has(odbc_import_catalog_calls::function_foreign_keys) ? calls.foreignKeys(entry.sCatalog, sSchema, QString(), lstRows) : QString("-"))
-                                          : (calls.has(odbc_import_catalog_calls::function_primary_keys) ? calls.primaryKeys(entry.sCatalog, sSchema, QString(), lstRows) : QString("-")));
-         if (! sError.isNull() || lstRows.isEmpty()) { continue; }
-         const int iSchemaColumn = (iForeign ? int(foreign_keys_schema) : int(primary_keys_schema));
-         const int iTableColumn = (iForeign ? int(foreign_keys_table) : int(primary_keys_table));
-         QHash<QString, QVector<type_row>> mapRows;
-         for (const type_row& r : lstRows)
-         {
-            const QString sRowSchema = r.value(iSchemaColumn);
-            if (sSchema.isEmpty() || sRowSchema.isEmpty() || (sRowSchema == sSchema)) { mapRows[r.value(iTableColumn)].append(r); }
-         }
-         for (size_t i = 0; i < lstEntries.size(); ++i)
-         {
-            const table_entry& other = lstEntries.at(i);
-            if (! other.bRead || other.row.isView || (other.sCatalog != entry.sCatalog) || (other.row.rawNamespace != sSchema)) { continue; }
-            keys_read& keys = lstKeys[i];
-            (iForeign ? keys.lstForeignKeys : keys.lstPrimaryKey) = mapRows.value(other.row.name);
-            (iForeign ? keys.bForeignKeysRead : keys.bPrimaryKeyRead) = true;
-         }
-      }
-   }
-}
-
 void odbc_import_generic::readKeysAhead(const odbc_import_catalog_calls& calls, const std::vector<table_entry>& lstEntries, std::vector<keys_read>& lstKeys,
                                         const std::function<void(int)>& fnProgress)
 {
    std::vector<int> lstIndexes;
    for (int i = 0; i < static_cast<int>(lstEntries.size()); ++i)
    {
-      if (lstEntries.at(i).bRead && ! lstEntries.at(i).row.isView && ! (lstKeys.at(i).bPrimaryKeyRead && lstKeys.at(i).bForeignKeysRead)) { lstIndexes.push_back(i); }
+      if (lstEntries.at(i).bRead && ! lstEntries.at(i).row.isView) { lstIndexes.push_back(i); }
    }
    const bool bAny = (calls.has(odbc_import_catalog_calls::function_primary_keys) || calls.has(odbc_import_catalog_calls::function_foreign_keys));
    // a clone costs a connect: one for every k_iTablesPerClone tables, at most k_iMaxClones
@@ -293,11 +257,10 @@ void odbc_import_generic::readKeysAhead(const odbc_import_catalog_calls& calls, 
 
 void odbc_import_generic::readKeys(const odbc_import_catalog_calls& calls, const table_entry& entry, keys_read& keys)
 {
-   if (! keys.bPrimaryKeyRead && calls.has(odbc_import_catalog_calls::function_primary_keys))
-   { keys.sPrimaryKeyError = calls.primaryKeys(entry.sCatalog, entry.row.rawNamespace, entry.row.name, keys.lstPrimaryKey); }
-   if (! keys.bForeignKeysRead && calls.has(odbc_import_catalog_calls::function_foreign_keys))
-   { keys.sForeignKeyError = calls.foreignKeys(entry.sCatalog, entry.row.rawNamespace, entry.row.name, keys.lstForeignKeys); }
-   keys.bPrimaryKeyRead = keys.bForeignKeysRead = true;
+   if (keys.bRead) { return; }
+   if (calls.has(odbc_import_catalog_calls::function_primary_keys)) { keys.sPrimaryKeyError = calls.primaryKeys(entry.sCatalog, entry.row.rawNamespace, entry.row.name, keys.lstPrimaryKey); }
+   if (calls.has(odbc_import_catalog_calls::function_foreign_keys)) { keys.sForeignKeyError = calls.foreignKeys(entry.sCatalog, entry.row.rawNamespace, entry.row.name, keys.lstForeignKeys); }
+   keys.bRead = true;
 }
 
 bool odbc_import_generic::readContent(const odbc_import_catalog_calls& calls, const table_entry& entry, keys_read& keys, const QVector<type_row>* pColumns,

@@ -47,17 +47,13 @@ private:
       QString sPrimaryKeyError;
       QVector<type_row> lstForeignKeys;
       QString sForeignKeyError;
-      bool bPrimaryKeyRead = false;
-      bool bForeignKeysRead = false;
+      bool bRead = false;
    };
 
    /** The read through the catalogue functions; false when the driver cannot list the tables (then Qt's names are read). */
    bool readCatalogue(const odbc_import_catalog_calls& calls);
    /** The columns of every table to read, one SQLColumns call a schema, by columnsKey(); a schema the driver refuses is left to the per-table calls. */
    QHash<QString, QVector<type_row>> readAllColumns(const odbc_import_catalog_calls& calls, const std::vector<table_entry>& lstEntries) const;
-   /** The keys of every table of a schema in one call each, where the driver answers one without a table name (MariaDB's does, though
-    *  ODBC asks for a name): an answer with no row at all is not trusted, the tables are then asked one by one. */
-   void readAllKeys(const odbc_import_catalog_calls& calls, const std::vector<table_entry>& lstEntries, std::vector<keys_read>& lstKeys) const;
    /** The keys of many tables read ahead on clones of the connection beside it, each clone in a thread of its own: a catalogue call
     *  costs a round trip and the server's work, not this process's. Nothing is read ahead where it would not pay. */
    void readKeysAhead(const odbc_import_catalog_calls& calls, const std::vector<table_entry>& lstEntries, std::vector<keys_read>& lstKeys,
