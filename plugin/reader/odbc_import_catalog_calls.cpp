@@ -99,13 +99,6 @@ odbc_import_catalog_calls::odbc_import_catalog_calls(const QSqlDatabase& databas
    m_sDbmsName = odbc_import_driver_manager::getDbmsName(database);
 }
 
-odbc_import_catalog_calls odbc_import_catalog_calls::onConnection(const QSqlDatabase& database) const
-{
-   odbc_import_catalog_calls calls(*this);
-   calls.m_hDbc = odbc_import_driver_manager::getConnectionHandle(database);
-   return calls;
-}
-
 const char* odbc_import_catalog_calls::functionName(enum_function eFunction)
 {
    static const char* const names[function_count] = { "SQLTables", "SQLColumns", "SQLPrimaryKeys", "SQLForeignKeys" };

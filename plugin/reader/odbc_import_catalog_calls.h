@@ -23,9 +23,6 @@ public:
 
    explicit odbc_import_catalog_calls(const QSqlDatabase& database);
 
-   /** The same functions on another connection to the same database (a clone of the first one's). */
-   odbc_import_catalog_calls onConnection(const QSqlDatabase& database) const;
-
    /** False when the connection is no open QODBC one: then no function can be called. */
    bool isOpen() const { return (m_hDbc != nullptr); }
    bool has(enum_function eFunction) const { return m_bHas[eFunction]; }

@@ -8,8 +8,6 @@
 #include <QMap>
 #include <QSet>
 
-#include <thread>
-
 #include <sql.h>
 #include <sqlext.h>
 
@@ -80,20 +78,6 @@ QVariant valueType(int iSqlType)
 
 /** The key of a table's rows among those of one SQLColumns call for its whole schema. */
 QString columnsKey(const QString& sCatalog, const QString& sSchema, const QString& sTable) { return sCatalog + QChar(0x1f) + sSchema + QChar(0x1f) + sTable; }
-
-// Clones of the connection for the key functions: one for every k_iTablesPerClone tables with keys, at most k_iMaxClones (two cores
-// on the server's side are what most have; beyond them the calls queue there)
-const int k_iTablesPerClone = 8;
-const int k_iMaxClones = 2;
-
-/** Drivers whose key functions are worth asking on several connections at once: none of a file's (SQLite, Access), where a call
- *  costs no round trip, and MDBTools has neither function. */
-bool readsKeysInParallel(const QString& sDbms)
-{
-   const odbc_import_engine::row* pEngine = odbc_import_engine::fromDbmsName(sDbms);
-   if (pEngine && (pEngine->engine == odbc_import_engine::engine_sqlite)) { return false; }
-   return ! (sDbms.contains("access", Qt::CaseInsensitive) || sDbms.contains("mdbtools", Qt::CaseInsensitive));
-}
 
 } // namespace
 
@@ -168,15 +152,13 @@ bool odbc_import_generic::readCatalogue(const odbc_import_catalog_calls& calls)
       if (entry.bRead) { ++iToRead; }
    }
 
-   // each table's progress told once and never back: the keys read ahead move it first; the first before anything of a table is read
+   // each table's progress told once: the first before anything of a table is read
    const int iCount = static_cast<int>(lstEntries.size());
    int iShown = -1;
    const auto progress = [&](int i) { if (i > iShown) { iShown = i; emitProgress(i, iCount); } };
    if (iCount > 0) { progress(0); }
    // a schema's columns in one call where most of its tables are read (a pattern that keeps a few tables asks for those alone)
    const QHash<QString, QVector<type_row>> mapColumns = (((iToRead > 1) && (2 * iToRead >= iCount)) ? readAllColumns(calls, lstEntries) : QHash<QString, QVector<type_row>>());
-   std::vector<keys_read> lstKeys(lstEntries.size());
-   readKeysAhead(calls, lstEntries, lstKeys, progress);
    for (int i = 0; i < iCount; ++i)
    {
       progress(i);
@@ -186,7 +168,7 @@ bool odbc_import_generic::readCatalogue(const odbc_import_catalog_calls& calls)
       const auto it = mapColumns.constFind(columnsKey(entry.sCatalog, entry.row.rawNamespace, entry.row.name));
       odbc_import_table_builder::table_content content;
       // a table the schema-wide call did not give (gone, or a driver that takes no pattern) is asked alone
-      if (! readContent(calls, entry, lstKeys[i], ((it != mapColumns.constEnd()) ? &it.value() : nullptr), content)) { continue; }
+      if (! readContent(calls, entry, ((it != mapColumns.constEnd()) ? &it.value() : nullptr), content)) { continue; }
       const std::shared_ptr<model::app_table> pTable = odbc_import_table_builder::build(entry.row, entry.lTableKey, content, false, m_lstWarnings);
       if (pTable) { m_pListOfTables->insert(entry.lTableKey, pTable); }
    }
@@ -215,55 +197,13 @@ QHash<QString, QVector<odbc_import_generic::type_row>> odbc_import_generic::read
    return mapColumns;
 }
 
-void odbc_import_generic::readKeysAhead(const odbc_import_catalog_calls& calls, const std::vector<table_entry>& lstEntries, std::vector<keys_read>& lstKeys,
-                                        const std::function<void(int)>& fnProgress)
-{
-   std::vector<int> lstIndexes;
-   for (int i = 0; i < static_cast<int>(lstEntries.size()); ++i)
-   {
-      if (lstEntries.at(i).bRead && ! lstEntries.at(i).row.isView) { lstIndexes.push_back(i); }
-   }
-   const bool bAny = (calls.has(odbc_import_catalog_calls::function_primary_keys) || calls.has(odbc_import_catalog_calls::function_foreign_keys));
-   // a clone costs a connect: one for every k_iTablesPerClone tables, at most k_iMaxClones
-   const int iClones = ((bAny && readsKeysInParallel(calls.getDbmsName())) ? qMin(k_iMaxClones, static_cast<int>(lstIndexes.size()) / k_iTablesPerClone) : 0);
-   if (iClones <= 0) { return; }
-
-   std::vector<QString> lstNames;
-   std::vector<odbc_import_catalog_calls> lstCalls(1, calls);
-   for (int c = 0; c < iClones; ++c)
-   {
-      const QString sName = QString("kel_generic_keys_%1_%2").arg(reinterpret_cast<quintptr>(this)).arg(c);
-      QSqlDatabase clone = QSqlDatabase::cloneDatabase(*m_pDatabase, sName);
-      lstNames.push_back(sName);
-      // a clone the server refuses: fewer connections, the same result
-      if (clone.open()) { lstCalls.push_back(calls.onConnection(clone)); }
-   }
-   const int iConnections = static_cast<int>(lstCalls.size());
-   const auto readShare = [&](int iConnection) {
-      for (int k = iConnection; k < static_cast<int>(lstIndexes.size()); k += iConnections)
-      {
-         if (iConnection == 0) { fnProgress(lstIndexes.at(k)); }
-         readKeys(lstCalls.at(iConnection), lstEntries.at(lstIndexes.at(k)), lstKeys[lstIndexes.at(k)]);
-      }
-   };
-   std::vector<std::thread> lstThreads;
-   for (int c = 1; c < iConnections; ++c) { lstThreads.emplace_back(readShare, c); }
-   readShare(0);
-   for (std::thread& thread : lstThreads) { thread.join(); }
-   lstCalls.clear();
-   // closed where they were opened
-   for (const QString& sName : lstNames) { QSqlDatabase::database(sName, false).close(); QSqlDatabase::removeDatabase(sName); }
-}
-
 void odbc_import_generic::readKeys(const odbc_import_catalog_calls& calls, const table_entry& entry, keys_read& keys)
 {
-   if (keys.bRead) { return; }
    if (calls.has(odbc_import_catalog_calls::function_primary_keys)) { keys.sPrimaryKeyError = calls.primaryKeys(entry.sCatalog, entry.row.rawNamespace, entry.row.name, keys.lstPrimaryKey); }
    if (calls.has(odbc_import_catalog_calls::function_foreign_keys)) { keys.sForeignKeyError = calls.foreignKeys(entry.sCatalog, entry.row.rawNamespace, entry.row.name, keys.lstForeignKeys); }
-   keys.bRead = true;
 }
 
-bool odbc_import_generic::readContent(const odbc_import_catalog_calls& calls, const table_entry& entry, keys_read& keys, const QVector<type_row>* pColumns,
+bool odbc_import_generic::readContent(const odbc_import_catalog_calls& calls, const table_entry& entry, const QVector<type_row>* pColumns,
                                       odbc_import_table_builder::table_content& content)
 {
    const odbc_import_table_builder::table_row& row = entry.row;
@@ -276,6 +216,7 @@ bool odbc_import_generic::readContent(const odbc_import_catalog_calls& calls, co
    // a driver may answer for other tables too (a pattern it does not escape): the rows of this one are kept
    const auto isOwn = [&](const type_row& r, int iTable, int iSchema) { return ((r.value(iTable) == row.name) && ((iSchema < 0) || sSchema.isEmpty() || (r.value(iSchema) == sSchema))); };
    // a view has no keys: two calls less
+   keys_read keys;
    if (! row.isView) { readKeys(calls, entry, keys); }
    if (! row.isView && calls.has(odbc_import_catalog_calls::function_primary_keys))
    {

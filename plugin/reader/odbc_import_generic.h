@@ -5,7 +5,6 @@
 #include <QStringList>
 #include <QVector>
 
-#include <functional>
 #include <vector>
 
 #include "odbc_import_catalog_calls.h"
@@ -47,22 +46,17 @@ private:
       QString sPrimaryKeyError;
       QVector<type_row> lstForeignKeys;
       QString sForeignKeyError;
-      bool bRead = false;
    };
 
    /** The read through the catalogue functions; false when the driver cannot list the tables (then Qt's names are read). */
    bool readCatalogue(const odbc_import_catalog_calls& calls);
    /** The columns of every table to read, one SQLColumns call a schema, by columnsKey(); a schema the driver refuses is left to the per-table calls. */
    QHash<QString, QVector<type_row>> readAllColumns(const odbc_import_catalog_calls& calls, const std::vector<table_entry>& lstEntries) const;
-   /** The keys of many tables read ahead on clones of the connection beside it, each clone in a thread of its own: a catalogue call
-    *  costs a round trip and the server's work, not this process's. Nothing is read ahead where it would not pay. */
-   void readKeysAhead(const odbc_import_catalog_calls& calls, const std::vector<table_entry>& lstEntries, std::vector<keys_read>& lstKeys,
-                      const std::function<void(int)>& fnProgress);
    /** Asks the driver for the keys of one table, on the connection of calls. */
    static void readKeys(const odbc_import_catalog_calls& calls, const table_entry& entry, keys_read& keys);
    /** Columns, primary key and foreign keys of one table; false when it is left out (with a warning). pColumns: its columns read
     *  ahead, null to ask the driver now. */
-   bool readContent(const odbc_import_catalog_calls& calls, const table_entry& entry, keys_read& keys, const QVector<type_row>* pColumns,
+   bool readContent(const odbc_import_catalog_calls& calls, const table_entry& entry, const QVector<type_row>* pColumns,
                     odbc_import_table_builder::table_content& content);
    /** The namespace of a table of this catalogue and schema: the connection's own catalogue and default schema are empty. */
    QString namespaceOf(const QString& sCatalog, const QString& sSchema) const;
