@@ -125,7 +125,7 @@ QString odbc_import_catalog_calls::tables(const QString& sCatalog, QVector<type_
 
 QString odbc_import_catalog_calls::columns(const QString& sCatalog, const QString& sSchema, const QString& sTable, QVector<type_row>& lstRows) const
 {
-   wide_arg catalog(sCatalog), schema(pattern(sSchema)), table(pattern(sTable));
+   wide_arg catalog(sCatalog), schema(pattern(sSchema)), table(sTable.isNull() ? QStringLiteral("%") : pattern(sTable));
    return run(m_hDbc, [&](SQLHSTMT hStmt) { return SQLColumnsW(hStmt, catalog.data(), catalog.size(), schema.data(), schema.size(), table.data(), table.size(), nullptr, 0); }, 18, lstRows);
 }
 

@@ -34,6 +34,7 @@ public:
 
    /** Each fills lstRows with the result's rows (up to its standard columns) and returns an empty text, or the driver's error. */
    QString tables(const QString& sCatalog, QVector<type_row>& lstRows) const;
+   /** sTable null: the columns of every table of the schema, in one call. */
    QString columns(const QString& sCatalog, const QString& sSchema, const QString& sTable, QVector<type_row>& lstRows) const;
    QString primaryKeys(const QString& sCatalog, const QString& sSchema, const QString& sTable, QVector<type_row>& lstRows) const;
    QString foreignKeys(const QString& sCatalog, const QString& sSchema, const QString& sTable, QVector<type_row>& lstRows) const;

@@ -6,6 +6,7 @@
 #include <QSqlRecord>
 
 #include <QMap>
+#include <QSet>
 
 #include <sql.h>
 #include <sqlext.h>
@@ -75,6 +76,9 @@ QVariant valueType(int iSqlType)
    }
 }
 
+/** The key of a table's rows among those of one SQLColumns call for its whole schema. */
+QString columnsKey(const QString& sCatalog, const QString& sSchema, const QString& sTable) { return sCatalog + QChar(0x1f) + sSchema + QChar(0x1f) + sTable; }
+
 } // namespace
 
 vx::VxBool odbc_import_generic::startProcess()
@@ -106,15 +110,15 @@ bool odbc_import_generic::readCatalogue(const odbc_import_catalog_calls& calls)
 {
    m_sCurrentCatalog = calls.getCurrentCatalog();
    m_sDefaultSchema = defaultSchema(calls.getDbmsName());
-   QVector<odbc_import_catalog_calls::type_row> lstRows;
+   QVector<type_row> lstRows;
    const QString sError = calls.tables(m_sCurrentCatalog.isEmpty() ? QString() : m_sCurrentCatalog, lstRows);
    if (! sError.isNull()) { m_lstWarnings.append("The driver cannot list the tables (SQLTables) : " + sError + "\nThe names Qt's driver reports are read"); return false; }
 
    // the tables, then the views (a name listed as both is read as a table); not what the database keeps for itself
-   QVector<odbc_import_catalog_calls::type_row> lstNames;
+   QVector<type_row> lstNames;
    for (int iViews = 0; iViews < 2; ++iViews)
    {
-      for (const odbc_import_catalog_calls::type_row& row : lstRows)
+      for (const type_row& row : lstRows)
       {
          const QString sType = row.value(tables_type);
          if ((sType.compare(iViews ? "VIEW" : "TABLE", Qt::CaseInsensitive) != 0) || isSystemTable(calls.getDbmsName(), row.value(tables_name))) { continue; }
@@ -126,57 +130,106 @@ bool odbc_import_generic::readCatalogue(const odbc_import_catalog_calls& calls)
    if (! calls.has(odbc_import_catalog_calls::function_foreign_keys)) { m_lstWarnings.append("The driver cannot list foreign keys (SQLForeignKeys) : no table has one"); }
 
    odbc_import_keys tableKeys;
+   std::vector<table_entry> lstEntries(lstNames.count());
+   int iToRead = 0;
    for (int i = 0; i < lstNames.count(); ++i)
    {
-      emitProgress(i, lstNames.count());
-      const odbc_import_catalog_calls::type_row& names = lstNames.at(i);
-      odbc_import_table_builder::table_row row;
-      row.name = names.value(tables_name);
-      row.rawNamespace = names.value(tables_schema);
-      row.nameSpace = namespaceOf(names.value(tables_catalog), row.rawNamespace);
-      row.isView = (names.value(tables_type).compare("VIEW", Qt::CaseInsensitive) == 0);
+      const type_row& names = lstNames.at(i);
+      table_entry& entry = lstEntries[i];
+      entry.row.name = names.value(tables_name);
+      entry.row.rawNamespace = names.value(tables_schema);
+      entry.row.nameSpace = namespaceOf(names.value(tables_catalog), entry.row.rawNamespace);
+      entry.row.isView = (names.value(tables_type).compare("VIEW", Qt::CaseInsensitive) == 0);
       // MariaDB's remark of a view is the text VIEW, no comment of its own
-      row.description = ((row.isView && (names.value(tables_remarks) == QLatin1String("VIEW"))) ? QString() : names.value(tables_remarks));
-      const QString sUnusable = odbc_import_table_builder::unusableName(row.name);
-      if (! sUnusable.isEmpty()) { m_lstWarnings.append(odbc_import_table_builder::leftOut(row) + sUnusable); continue; }
+      entry.row.description = ((entry.row.isView && (names.value(tables_remarks) == QLatin1String("VIEW"))) ? QString() : names.value(tables_remarks));
+      entry.sCatalog = names.value(tables_catalog);
+      const QString sUnusable = odbc_import_table_builder::unusableName(entry.row.name);
+      if (! sUnusable.isEmpty()) { entry.sWarning = odbc_import_table_builder::leftOut(entry.row) + sUnusable; continue; }
       bool bNew = false;
-      const long lTableKey = tableKeys.take(row.nameSpace + "." + row.name, odbc_import_keys::tableIdentity(row.nameSpace, row.name), bNew);
+      entry.lTableKey = tableKeys.take(entry.row.nameSpace + "." + entry.row.name, odbc_import_keys::tableIdentity(entry.row.nameSpace, entry.row.name), bNew);
       // the key taken all the same: a filter changes no table's key
-      if (! bNew || (m_fnTableFilter && ! m_fnTableFilter(row.nameSpace, row.name))) { continue; }
+      entry.bRead = (bNew && (! m_fnTableFilter || m_fnTableFilter(entry.row.nameSpace, entry.row.name)));
+      if (entry.bRead) { ++iToRead; }
+   }
+
+   // each table's progress told once: the first before anything of a table is read
+   const int iCount = static_cast<int>(lstEntries.size());
+   int iShown = -1;
+   const auto progress = [&](int i) { if (i > iShown) { iShown = i; emitProgress(i, iCount); } };
+   if (iCount > 0) { progress(0); }
+   // a schema's columns in one call where most of its tables are read (a pattern that keeps a few tables asks for those alone)
+   const QHash<QString, QVector<type_row>> mapColumns = (((iToRead > 1) && (2 * iToRead >= iCount)) ? readAllColumns(calls, lstEntries) : QHash<QString, QVector<type_row>>());
+   for (int i = 0; i < iCount; ++i)
+   {
+      progress(i);
+      const table_entry& entry = lstEntries.at(i);
+      if (! entry.sWarning.isEmpty()) { m_lstWarnings.append(entry.sWarning); }
+      if (! entry.bRead) { continue; }
+      const auto it = mapColumns.constFind(columnsKey(entry.sCatalog, entry.row.rawNamespace, entry.row.name));
       odbc_import_table_builder::table_content content;
-      if (! readContent(calls, names.value(tables_catalog), row.rawNamespace, row, content)) { continue; }
-      const std::shared_ptr<model::app_table> pTable = odbc_import_table_builder::build(row, lTableKey, content, false, m_lstWarnings);
-      if (pTable) { m_pListOfTables->insert(lTableKey, pTable); }
+      // a table the schema-wide call did not give (gone, or a driver that takes no pattern) is asked alone
+      if (! readContent(calls, entry, ((it != mapColumns.constEnd()) ? &it.value() : nullptr), content)) { continue; }
+      const std::shared_ptr<model::app_table> pTable = odbc_import_table_builder::build(entry.row, entry.lTableKey, content, false, m_lstWarnings);
+      if (pTable) { m_pListOfTables->insert(entry.lTableKey, pTable); }
    }
    return true;
 }
 
-bool odbc_import_generic::readContent(const odbc_import_catalog_calls& calls, const QString& sCatalog, const QString& sSchema, const odbc_import_table_builder::table_row& row,
+QHash<QString, QVector<odbc_import_generic::type_row>> odbc_import_generic::readAllColumns(const odbc_import_catalog_calls& calls, const std::vector<table_entry>& lstEntries) const
+{
+   QHash<QString, QVector<type_row>> mapColumns;
+   QSet<QString> setAsked;
+   QVector<type_row> lstRows;
+   for (const table_entry& entry : lstEntries)
+   {
+      const QString& sSchema = entry.row.rawNamespace;
+      const QString sAsked = columnsKey(entry.sCatalog, sSchema, QString());
+      if (! entry.bRead || setAsked.contains(sAsked)) { continue; }
+      setAsked.insert(sAsked);
+      if (! calls.columns(entry.sCatalog, sSchema, QString(), lstRows).isNull()) { continue; }
+      for (const type_row& r : lstRows)
+      {
+         // a driver that ignores the schema restriction: the rows of another schema are not this one's
+         if (! sSchema.isEmpty() && ! r.value(columns_schema).isEmpty() && (r.value(columns_schema) != sSchema)) { continue; }
+         mapColumns[columnsKey(entry.sCatalog, sSchema, r.value(columns_table))].append(r);
+      }
+   }
+   return mapColumns;
+}
+
+void odbc_import_generic::readKeys(const odbc_import_catalog_calls& calls, const table_entry& entry, keys_read& keys)
+{
+   if (calls.has(odbc_import_catalog_calls::function_primary_keys)) { keys.sPrimaryKeyError = calls.primaryKeys(entry.sCatalog, entry.row.rawNamespace, entry.row.name, keys.lstPrimaryKey); }
+   if (calls.has(odbc_import_catalog_calls::function_foreign_keys)) { keys.sForeignKeyError = calls.foreignKeys(entry.sCatalog, entry.row.rawNamespace, entry.row.name, keys.lstForeignKeys); }
+}
+
+bool odbc_import_generic::readContent(const odbc_import_catalog_calls& calls, const table_entry& entry, const QVector<type_row>* pColumns,
                                       odbc_import_table_builder::table_content& content)
 {
+   const odbc_import_table_builder::table_row& row = entry.row;
+   const QString& sSchema = row.rawNamespace;
    const QString sTable = odbc_import_table_builder::qualified(row.nameSpace, row.name);
    const auto failed = [&](odbc_import_catalog_calls::enum_function eFunction, const QString& sError) {
       m_lstWarnings.append("Table '" + sTable + "' : the driver failed " + odbc_import_catalog_calls::functionName(eFunction) + ", it is read without "
                            + ((eFunction == odbc_import_catalog_calls::function_primary_keys) ? "primary key" : "foreign keys") + " :\n" + sError);
    };
    // a driver may answer for other tables too (a pattern it does not escape): the rows of this one are kept
-   const auto isOwn = [&](const odbc_import_catalog_calls::type_row& r, int iTable, int iSchema) { return ((r.value(iTable) == row.name) && ((iSchema < 0) || sSchema.isEmpty() || (r.value(iSchema) == sSchema))); };
-   QVector<odbc_import_catalog_calls::type_row> lstRows;
+   const auto isOwn = [&](const type_row& r, int iTable, int iSchema) { return ((r.value(iTable) == row.name) && ((iSchema < 0) || sSchema.isEmpty() || (r.value(iSchema) == sSchema))); };
    // a view has no keys: two calls less
+   keys_read keys;
+   if (! row.isView) { readKeys(calls, entry, keys); }
    if (! row.isView && calls.has(odbc_import_catalog_calls::function_primary_keys))
    {
-      const QString sError = calls.primaryKeys(sCatalog, sSchema, row.name, lstRows);
-      if (! sError.isNull()) { failed(odbc_import_catalog_calls::function_primary_keys, sError); }
+      if (! keys.sPrimaryKeyError.isNull()) { failed(odbc_import_catalog_calls::function_primary_keys, keys.sPrimaryKeyError); }
       QMap<int, QString> mapKey;   // key order
-      for (const auto& r : lstRows) { if (isOwn(r, primary_keys_table, -1)) { mapKey.insert(r.value(primary_keys_sequence).toInt(), r.value(primary_keys_column)); } }
+      for (const auto& r : keys.lstPrimaryKey) { if (isOwn(r, primary_keys_table, -1)) { mapKey.insert(r.value(primary_keys_sequence).toInt(), r.value(primary_keys_column)); } }
       content.primaryKey = mapKey.values();
    }
    if (! row.isView && calls.has(odbc_import_catalog_calls::function_foreign_keys))
    {
-      const QString sError = calls.foreignKeys(sCatalog, sSchema, row.name, lstRows);
-      if (! sError.isNull()) { failed(odbc_import_catalog_calls::function_foreign_keys, sError); }
+      if (! keys.sForeignKeyError.isNull()) { failed(odbc_import_catalog_calls::function_foreign_keys, keys.sForeignKeyError); }
       int iUnnamed = 0;
-      for (const auto& r : lstRows)
+      for (const auto& r : keys.lstForeignKeys)
       {
          if (! isOwn(r, foreign_keys_table, -1)) { continue; }
          odbc_import_table_builder::relation_row relation;
@@ -192,9 +245,14 @@ bool odbc_import_generic::readContent(const odbc_import_catalog_calls& calls, co
          content.relations.append(relation);
       }
    }
-   const QString sError = calls.columns(sCatalog, sSchema, row.name, lstRows);
-   if (! sError.isNull()) { m_lstWarnings.append(odbc_import_table_builder::leftOut(row) + "the driver failed SQLColumns :\n" + sError); return false; }
-   for (const auto& r : lstRows)
+   QVector<type_row> lstRows;
+   if (! pColumns || pColumns->isEmpty())
+   {
+      const QString sError = calls.columns(entry.sCatalog, sSchema, row.name, lstRows);
+      if (! sError.isNull()) { m_lstWarnings.append(odbc_import_table_builder::leftOut(row) + "the driver failed SQLColumns :\n" + sError); return false; }
+      pColumns = &lstRows;
+   }
+   for (const auto& r : *pColumns)
    {
       if (! isOwn(r, columns_table, columns_schema)) { continue; }
       odbc_import_table_builder::column_row column;

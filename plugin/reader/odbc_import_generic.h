@@ -1,7 +1,11 @@
 #ifndef PLUGIN_ODBC_IMPORT_GENERIC_H
 #define PLUGIN_ODBC_IMPORT_GENERIC_H
 
+#include <QHash>
 #include <QStringList>
+#include <QVector>
+
+#include <vector>
 
 #include "odbc_import_catalog_calls.h"
 #include "odbc_import_process.h"
@@ -25,10 +29,34 @@ public:
    vx::VxBool startProcess() override;
 
 private:
+   typedef odbc_import_catalog_calls::type_row type_row;
+   /** A table SQLTables listed, in its order: read, or left out with sWarning (or silently, a name seen before or filtered). */
+   struct table_entry
+   {
+      odbc_import_table_builder::table_row row;
+      QString sCatalog;
+      QString sWarning;
+      long lTableKey = 0;
+      bool bRead = false;
+   };
+   /** What SQLPrimaryKeys and SQLForeignKeys answered of one table, an error as the driver's text. */
+   struct keys_read
+   {
+      QVector<type_row> lstPrimaryKey;
+      QString sPrimaryKeyError;
+      QVector<type_row> lstForeignKeys;
+      QString sForeignKeyError;
+   };
+
    /** The read through the catalogue functions; false when the driver cannot list the tables (then Qt's names are read). */
    bool readCatalogue(const odbc_import_catalog_calls& calls);
-   /** Columns, primary key and foreign keys of one table; false when it is left out (with a warning). */
-   bool readContent(const odbc_import_catalog_calls& calls, const QString& sCatalog, const QString& sSchema, const odbc_import_table_builder::table_row& row,
+   /** The columns of every table to read, one SQLColumns call a schema, by columnsKey(); a schema the driver refuses is left to the per-table calls. */
+   QHash<QString, QVector<type_row>> readAllColumns(const odbc_import_catalog_calls& calls, const std::vector<table_entry>& lstEntries) const;
+   /** Asks the driver for the keys of one table, on the connection of calls. */
+   static void readKeys(const odbc_import_catalog_calls& calls, const table_entry& entry, keys_read& keys);
+   /** Columns, primary key and foreign keys of one table; false when it is left out (with a warning). pColumns: its columns read
+    *  ahead, null to ask the driver now. */
+   bool readContent(const odbc_import_catalog_calls& calls, const table_entry& entry, const QVector<type_row>* pColumns,
                     odbc_import_table_builder::table_content& content);
    /** The namespace of a table of this catalogue and schema: the connection's own catalogue and default schema are empty. */
    QString namespaceOf(const QString& sCatalog, const QString& sSchema) const;
