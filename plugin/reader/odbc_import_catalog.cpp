@@ -69,8 +69,7 @@ vx::VxBool odbc_import_catalog::startProcess()
 vx::VxBool odbc_import_catalog::fetchRows(const vx::VxSqlQuery& query, const QString& sFailure, long lGuess, odbc_import_catalog_progress& progress,
                                           const std::function<void(const odbc_import_catalog_result&, long)>& onRow) const
 {
-   if (! m_bFetch)
-   {
+   const auto readKept = [&]() {
       vx::VxSqlQuery kept = query;
       const vx::VxBool ran = runOnce(kept, sFailure);
       if (! ran.getValue()) { return ran; }
@@ -78,18 +77,29 @@ vx::VxBool odbc_import_catalog::fetchRows(const vx::VxSqlQuery& query, const QSt
       const odbc_import_catalog_result rows(kept);
       for (long r = 0; r < rows.rows(); ++r) { onRow(rows, r); progress.row(); }
       return vx::VxBool(true);
-   }
+   };
+   if (! m_bFetch) { return readKept(); }
    odbc_import_fetch fetch(*m_pDatabase);
    const QString sError = fetch.exec(query.sql());
    if (! sError.isNull()) { return vx::VxBool(false, 0, sFailure + sError); }
    progress.expect(fetch.total(), lGuess);
    const odbc_import_catalog_result rows(fetch);
+   bool bDelivered = false;
    while (fetch.next())
    {
+      bDelivered = true;
       for (long r = 0; r < rows.rows(); ++r) { onRow(rows, r); progress.row(); }
    }
-   // a connection lost while fetching ends the rows early: said, never read as a shorter catalogue
-   return (fetch.error().isNull() ? vx::VxBool(true) : vx::VxBool(false, 0, sFailure + fetch.error()));
+   if (fetch.error().isNull()) { return vx::VxBool(true); }
+   // A driver that cannot hand over a row set (MariaDB's Connector/ODBC, a multi-byte letter cut at the end of a
+   // bound buffer: "Ansi to Unicode conversion error") is asked again value by value, while no row has gone on yet.
+   // A connection lost while fetching ends the rows early: said, never read as a shorter catalogue.
+   if (! bDelivered && ! odbc_import_driver_manager::isConnectionLost(*m_pDatabase, fetch.error()))
+   {
+      fetch.close();
+      return readKept();
+   }
+   return vx::VxBool(false, 0, sFailure + fetch.error());
 }
 
 vx::VxBool odbc_import_catalog::readTables(bool bCatalogueWide, odbc_import_catalog_progress& progress, QString& sRefused)

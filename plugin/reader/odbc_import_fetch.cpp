@@ -33,9 +33,12 @@ bool odbc_import_fetch::canFetch(const QSqlDatabase& database)
 
 odbc_import_fetch::odbc_import_fetch(const QSqlDatabase& database) : m_hDbc(odbc_import_driver_manager::getConnectionHandle(database)) { ; }
 
-odbc_import_fetch::~odbc_import_fetch()
+odbc_import_fetch::~odbc_import_fetch() { close(); }
+
+void odbc_import_fetch::close()
 {
    if (m_hStmt) { SQLFreeHandle(SQL_HANDLE_STMT, m_hStmt); }
+   m_hStmt = nullptr;
 }
 
 QString odbc_import_fetch::diagnostic() const

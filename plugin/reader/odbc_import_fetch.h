@@ -23,6 +23,8 @@ public:
 
    explicit odbc_import_fetch(const QSqlDatabase& database);
    ~odbc_import_fetch();
+   /** Lets the statement go (the connection may then run another). */
+   void close();
    odbc_import_fetch(const odbc_import_fetch&) = delete;
    odbc_import_fetch& operator=(const odbc_import_fetch&) = delete;
 
