@@ -26,6 +26,21 @@ QByteArray fileHash(const QString& sFile)
    return (QFileInfo(sFile).isFile() && file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256) : QByteArray());
 }
 
+/** Whether another program holds sFile locked: a read that may not wait fails. */
+bool isLocked(const QString& sFile)
+{
+   bool bLocked = false;
+   {
+      QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "kel_lock_probe");
+      db.setDatabaseName(sFile);
+      db.setConnectOptions("QSQLITE_BUSY_TIMEOUT=0");
+      bLocked = (db.open() && ! QSqlQuery("SELECT count(*) FROM sqlite_master", db).isActive());
+      db.close();
+   }
+   QSqlDatabase::removeDatabase("kel_lock_probe");
+   return bLocked;
+}
+
 QString finished(int iCount) { return QString("ODBC plugin import process to current project finished (%1 entities imported)").arg(iCount); }
 
 } // namespace
@@ -173,7 +188,7 @@ private Q_SLOTS:
       QProcess holder;
       holder.start("sh", { "-c", "(echo 'BEGIN EXCLUSIVE;'; sleep 20; echo 'COMMIT;') | sqlite3 \"$0\"", sSource });
       QVERIFY(holder.waitForStarted());
-      QTest::qWait(300);
+      QTRY_VERIFY_WITH_TIMEOUT(isLocked(sSource), 10000);
       const QByteArray sMark = "KEL_TEST_MARK=" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
       // a test run in the background inherits SIGINT ignored, and would hand that on: a terminal's Ctrl+C is meant
       ::signal(iSignal, SIG_DFL);
@@ -282,7 +297,7 @@ private Q_SLOTS:
          QFile::remove(m_dir.filePath("locked_source.db"));
          QVERIFY(QFile::copy(m_dir.filePath("shop.db"), m_dir.filePath("locked_source.db")));
          QVERIFY(QProcess::startDetached("sh", { "-c", "(echo 'BEGIN EXCLUSIVE;'; sleep 3.5; echo 'COMMIT;') | sqlite3 \"$0\"", m_dir.filePath("locked_source.db") }));
-         QTest::qWait(300);
+         QTRY_VERIFY_WITH_TIMEOUT(isLocked(m_dir.filePath("locked_source.db")), 3000);
       }
       QString sOutput;
       const int iStatus = runHost(lstArgs, sSetup.endsWith("KiB files") ? 120 : 0, sOutput);
