@@ -162,7 +162,7 @@ vx::VxBool odbc_import_no_gui::fillGenericImporter(plugin::odbc_import* plugin)
    if (bFilter && ! filter.isValid()) { return refuse("--KelOdbcImport_filter_regexp : '" + sFilter + "' is not a valid regular expression : " + filter.errorString()); }
    if (! isNamespace(options.sNamespace)) { return refuse("--KelOdbcImport_namespace : '" + options.sNamespace + "' is not a C++ namespace (such as app or app::db)"); }
 
-   if (bVerbose) { qDebug("[Kelmar] KelOdbcImport plugin : connect to database (%s)", odbc_import_connection::maskPassword(source.sDsn).toLocal8Bit().constData()); }
+   if (bVerbose) { qDebug("[Kelmar] KelOdbcImport plugin : connect to database (%s)", odbc_import_connection(source.iDatabaseType, source.sDsn).getMasked().toLocal8Bit().constData()); }
    // the engine is checked against the server as the dialog does: a mismatch fails with the dialog's sentence
    source.bCheckEngine = true;
    // the tables the pattern leaves out are not read whole

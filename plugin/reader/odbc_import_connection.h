@@ -17,16 +17,10 @@ class odbc_import_connection
 public:
    odbc_import_connection(int iDatabaseType, const QString& sDsn, const QString& sLogin = QString(), const QString& sPassword = QString());
 
-   /** The string QODBC gets as its database name: the user's text, login and password as quoted values, the driver's timeout keywords. */
-   QString getConnectionString() const { return m_sConnection; }
    /** Qt's connect options: ODBC's login and connection timeouts. */
    QString getConnectOptions() const;
    /** The user's text with the value of every PWD or Password replaced by stars: for logs. */
    QString getMasked() const { return maskPassword(m_sDsn); }
-   /** The data source the text names (a bare name is one), empty for a connection string without DSN=. */
-   QString getDataSource() const { return m_sDataSource; }
-   /** The driver: the text's Driver=, else the one odbc.ini names for its data source. */
-   QString getDriver() const { return m_sDriver; }
    /** "the MDBTools driver", "the driver of data source \"shop\"": who is meant when the driver fails. */
    QString describeDriver() const;
    /** A value of the text (any case, braces taken off), else what odbc.ini sets for its data source. */
@@ -52,9 +46,9 @@ public:
 
 private:
    QString m_sDsn;
-   QString m_sConnection;
-   QString m_sDataSource;
-   QString m_sDriver;
+   QString m_sConnection;   // what QODBC gets as its database name: login and password quoted, the driver's keywords added
+   QString m_sDataSource;   // the data source the text names (a bare name is one)
+   QString m_sDriver;       // the text's Driver=, else the one odbc.ini names for its data source
 };
 
 } // namespace plugin

@@ -129,10 +129,14 @@ void odbc_import_read::launch()
    m_pProcess->closeWriteChannel();
 }
 
+bool odbc_import_read::isAtLogin() const
+{
+   return ((m_sStep == QLatin1String("the login")) || (m_sStep == QLatin1String("the start of the reading program")));
+}
+
 void odbc_import_read::armTimeout()
 {
-   const bool bLogin = (m_sStep == "the login") || (m_sStep == "the start of the reading program");
-   m_tmrStep.start(bLogin ? ((odbc_import_connection::getLoginTimeout() * 1000) + k_iLoginGraceMs) : (odbc_import_connection::getReadTimeout() * 1000));
+   m_tmrStep.start(isAtLogin() ? ((odbc_import_connection::getLoginTimeout() * 1000) + k_iLoginGraceMs) : (odbc_import_connection::getReadTimeout() * 1000));
 }
 
 void odbc_import_read::doProcessOutput()
@@ -218,7 +222,7 @@ void odbc_import_read::doStepTimeout()
    if (m_bFinished) { return; }
    const odbc_import_connection connection(m_source.iDatabaseType, m_source.sDsn);
    const int iSeconds = static_cast<int>((m_stepTime.elapsed() + 500) / 1000);
-   if ((m_sStep == "the login") || (m_sStep == "the start of the reading program"))
+   if (isAtLogin())
    {
       const QString sServer = connection.getValue("SERVER");
       const QString sPort = connection.getValue("PORT");

@@ -90,6 +90,8 @@ private:
    void finish(const vx::VxBool& result, bool bConnectionError);
    /** The bound of the current step: the login timeout for the login, the read timeout for every statement after. */
    void armTimeout();
+   /** Whether the program has not yet logged in (it is starting, or waiting for the login). */
+   bool isAtLogin() const;
 
    const odbc_import_source m_source;
    QProcess* m_pProcess = nullptr;
