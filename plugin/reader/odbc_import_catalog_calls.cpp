@@ -6,6 +6,7 @@
 #include <sqlext.h>
 
 #include "odbc_import_driver_manager.h"
+#include "odbc_import_fetch.h"
 
 namespace plugin {
 
@@ -43,8 +44,8 @@ QString diagnostic(SQLSMALLINT iType, SQLHANDLE hHandle)
    return (lst.isEmpty() ? QString("the driver gives no reason") : lst.join(' '));
 }
 
-/** Runs a catalogue function on a statement of its own and reads iColumns columns of every row. */
-QString run(void* hDbc, const std::function<SQLRETURN(SQLHSTMT)>& call, int iColumns, QVector<odbc_import_catalog_calls::type_row>& lstRows)
+/** Runs a catalogue function on a statement of its own and reads iColumns columns of every row, value by value. */
+QString runValueByValue(void* hDbc, const std::function<short(void*)>& call, int iColumns, QVector<odbc_import_catalog_calls::type_row>& lstRows)
 {
    lstRows.clear();
    SQLHSTMT hStmt = SQL_NULL_HSTMT;
@@ -82,9 +83,10 @@ QString run(void* hDbc, const std::function<SQLRETURN(SQLHSTMT)>& call, int iCol
 
 } // namespace
 
-odbc_import_catalog_calls::odbc_import_catalog_calls(const QSqlDatabase& database) : m_hDbc(odbc_import_driver_manager::getConnectionHandle(database))
+odbc_import_catalog_calls::odbc_import_catalog_calls(const QSqlDatabase& database) : m_database(database), m_hDbc(odbc_import_driver_manager::getConnectionHandle(database))
 {
    if (! m_hDbc) { return; }
+   m_bFetchRowSets = odbc_import_fetch::canFetch(database);
    const SQLUSMALLINT functions[function_count] = { SQL_API_SQLTABLES, SQL_API_SQLCOLUMNS, SQL_API_SQLPRIMARYKEYS, SQL_API_SQLFOREIGNKEYS };
    for (int f = 0; f < function_count; ++f)
    {
@@ -105,6 +107,28 @@ const char* odbc_import_catalog_calls::functionName(enum_function eFunction)
    return names[eFunction];
 }
 
+QString odbc_import_catalog_calls::run(const std::function<short(void*)>& call, int iColumns, QVector<type_row>& lstRows) const
+{
+   if (! m_bFetchRowSets) { return runValueByValue(m_hDbc, call, iColumns, lstRows); }
+   lstRows.clear();
+   odbc_import_fetch fetch(m_database);
+   const QString sError = fetch.exec(call);
+   if (! sError.isNull()) { return sError; }
+   const int iRead = qMin(iColumns, fetch.columnCount());
+   while (fetch.next())
+   {
+      for (long r = 0; r < fetch.rows(); ++r)
+      {
+         type_row row;
+         row.reserve(iRead);
+         for (int c = 0; c < iRead; ++c) { row.append(fetch.text(r, c)); }
+         lstRows.append(row);
+      }
+   }
+   if (! fetch.error().isNull()) { lstRows.clear(); }
+   return fetch.error();
+}
+
 QString odbc_import_catalog_calls::pattern(const QString& sName) const
 {
    // without an escape the pattern may match more names: the callers keep the rows of the name itself
@@ -120,26 +144,26 @@ QString odbc_import_catalog_calls::tables(const QString& sCatalog, QVector<type_
 {
    // the catalogue as it is: the callers keep the rows of the current catalogue (MariaDB lists every database otherwise)
    wide_arg catalog(sCatalog), types(QStringLiteral("TABLE,VIEW"));
-   return run(m_hDbc, [&](SQLHSTMT hStmt) { return SQLTablesW(hStmt, catalog.data(), catalog.size(), nullptr, 0, nullptr, 0, types.data(), types.size()); }, 5, lstRows);
+   return run([&](SQLHSTMT hStmt) -> short { return SQLTablesW(hStmt, catalog.data(), catalog.size(), nullptr, 0, nullptr, 0, types.data(), types.size()); }, 5, lstRows);
 }
 
 QString odbc_import_catalog_calls::columns(const QString& sCatalog, const QString& sSchema, const QString& sTable, QVector<type_row>& lstRows) const
 {
    wide_arg catalog(sCatalog), schema(pattern(sSchema)), table(sTable.isNull() ? QStringLiteral("%") : pattern(sTable));
-   return run(m_hDbc, [&](SQLHSTMT hStmt) { return SQLColumnsW(hStmt, catalog.data(), catalog.size(), schema.data(), schema.size(), table.data(), table.size(), nullptr, 0); }, 18, lstRows);
+   return run([&](SQLHSTMT hStmt) -> short { return SQLColumnsW(hStmt, catalog.data(), catalog.size(), schema.data(), schema.size(), table.data(), table.size(), nullptr, 0); }, 18, lstRows);
 }
 
 QString odbc_import_catalog_calls::primaryKeys(const QString& sCatalog, const QString& sSchema, const QString& sTable, QVector<type_row>& lstRows) const
 {
    // no pattern arguments here
    wide_arg catalog(sCatalog), schema(sSchema), table(sTable);
-   return run(m_hDbc, [&](SQLHSTMT hStmt) { return SQLPrimaryKeysW(hStmt, catalog.data(), catalog.size(), schema.data(), schema.size(), table.data(), table.size()); }, 6, lstRows);
+   return run([&](SQLHSTMT hStmt) -> short { return SQLPrimaryKeysW(hStmt, catalog.data(), catalog.size(), schema.data(), schema.size(), table.data(), table.size()); }, 6, lstRows);
 }
 
 QString odbc_import_catalog_calls::foreignKeys(const QString& sCatalog, const QString& sSchema, const QString& sTable, QVector<type_row>& lstRows) const
 {
    wide_arg catalog(sCatalog), schema(sSchema), table(sTable);
-   return run(m_hDbc, [&](SQLHSTMT hStmt) {
+   return run([&](SQLHSTMT hStmt) -> short {
       return SQLForeignKeysW(hStmt, nullptr, 0, nullptr, 0, nullptr, 0, catalog.data(), catalog.size(), schema.data(), schema.size(), table.data(), table.size());
    }, 13, lstRows);
 }

@@ -1,6 +1,8 @@
 #ifndef PLUGIN_ODBC_IMPORT_CATALOG_CALLS_H
 #define PLUGIN_ODBC_IMPORT_CATALOG_CALLS_H
 
+#include <functional>
+
 #include <QSqlDatabase>
 #include <QStringList>
 #include <QVector>
@@ -11,8 +13,9 @@ namespace plugin {
  * ODBC's own catalogue functions (SQLTables, SQLColumns, SQLPrimaryKeys, SQLForeignKeys) on the connection's
  * handle, each asked of the driver only when SQLGetFunctions says it has it. Names are passed as the names
  * they are: where an argument is a search pattern, "_" and "%" are escaped with the driver's escape. Every
- * call runs on a statement of its own and reads every column of a row in order into generous buffers: some
- * drivers (MDBTools) write past what they are given, or keep a closed result's state on the statement.
+ * call runs on a statement of its own. Its rows come in sets where the driver can (odbc_import_fetch); else
+ * every column of a row is read in order into generous buffers: some drivers (MDBTools) write past what they
+ * are given, or keep a closed result's state on the statement.
  */
 class odbc_import_catalog_calls
 {
@@ -42,8 +45,12 @@ public:
 private:
    /** A name as a search pattern that matches it alone. */
    QString pattern(const QString& sName) const;
+   /** Runs a catalogue function on a statement of its own and reads iColumns columns of every row. */
+   QString run(const std::function<short(void*)>& call, int iColumns, QVector<type_row>& lstRows) const;
 
+   QSqlDatabase m_database;
    void* m_hDbc = nullptr;
+   bool m_bFetchRowSets = false;
    bool m_bHas[function_count] = { false, false, false, false };
    QString m_sEscape;
    QString m_sCurrentCatalog;

@@ -57,15 +57,33 @@ QString odbc_import_fetch::diagnostic() const
    return (lst.isEmpty() ? QString("the driver gives no reason") : lst.join(' '));
 }
 
-QString odbc_import_fetch::exec(const QString& sSql)
+QString odbc_import_fetch::exec(const QString& sSql, const QStringList& lstParameters)
+{
+   const std::u16string sText = sSql.toStdU16String();
+   m_lstParameters.clear();
+   for (const QString& sParameter : lstParameters) { m_lstParameters.push_back(sParameter.toStdU16String()); }
+   m_lstParameterLengths.assign(m_lstParameters.size(), 0);
+   return exec([&](void* hStmt) -> short {
+      SQLRETURN iResult = SQL_SUCCESS;
+      for (size_t p = 0; SQL_SUCCEEDED(iResult) && (p < m_lstParameters.size()); ++p)
+      {
+         std::u16string& sValue = m_lstParameters[p];
+         m_lstParameterLengths[p] = static_cast<long>(sValue.size() * sizeof(char16_t));
+         iResult = SQLBindParameter(hStmt, static_cast<SQLUSMALLINT>(p + 1), SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, qMax<SQLULEN>(sValue.size(), 1), 0,
+                                    &sValue[0], static_cast<SQLLEN>(sValue.size() * sizeof(char16_t)), reinterpret_cast<SQLLEN*>(&m_lstParameterLengths[p]));
+      }
+      return (SQL_SUCCEEDED(iResult) ? SQLExecDirectW(hStmt, reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(sText.c_str())), static_cast<SQLINTEGER>(sText.size())) : iResult);
+   });
+}
+
+QString odbc_import_fetch::exec(const std::function<short(void* hStmt)>& call)
 {
    if (! m_hDbc) { return (m_sError = "the connection has no ODBC handle"); }
    if (! SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_hDbc, &m_hStmt))) { m_hStmt = nullptr; return (m_sError = diagnostic()); }
-   const std::u16string sText = sSql.toStdU16String();
    SQLSMALLINT iColumns = 0;
    SQLRETURN iResult = SQLSetStmtAttr(m_hStmt, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(k_iRows), 0);
    if (SQL_SUCCEEDED(iResult)) { iResult = SQLSetStmtAttr(m_hStmt, SQL_ATTR_ROWS_FETCHED_PTR, &m_iFetched, 0); }
-   if (SQL_SUCCEEDED(iResult)) { iResult = SQLExecDirectW(m_hStmt, reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(sText.c_str())), static_cast<SQLINTEGER>(sText.size())); }
+   if (SQL_SUCCEEDED(iResult)) { iResult = call(m_hStmt); }
    if (SQL_SUCCEEDED(iResult)) { iResult = SQLNumResultCols(m_hStmt, &iColumns); }
    m_lstColumns.resize(static_cast<size_t>(qMax<SQLSMALLINT>(iColumns, 0)));
    for (SQLUSMALLINT c = 0; SQL_SUCCEEDED(iResult) && (c < m_lstColumns.size()); ++c)
@@ -132,23 +150,26 @@ bool odbc_import_fetch::readLongValues()
    return true;
 }
 
-QString odbc_import_fetch::text(long row, const char* column) const
+int odbc_import_fetch::indexOf(const char* column) const
 {
-   if ((row < 0) || (static_cast<SQLULEN>(row) >= m_iFetched)) { return QString(); }
    const QLatin1String sColumn(column);
-   for (size_t c = 0; c < m_lstColumns.size(); ++c)
-   {
-      const odbc_import_fetch::column& col = m_lstColumns[c];
-      if (col.name.compare(sColumn, Qt::CaseInsensitive) != 0) { continue; }
-      const SQLLEN iLength = col.lengths[static_cast<size_t>(row)];
-      if (iLength == SQL_NULL_DATA) { return QString(); }
-      // an empty text is no NULL
-      if (iLength == 0) { return QString(QLatin1String("")); }
-      const SQLLEN iRoom = static_cast<SQLLEN>((col.chars - 1) * sizeof(char16_t));
-      if ((iLength == SQL_NO_TOTAL) || (iLength > iRoom)) { return m_hashLong.value(static_cast<qint64>(row) * static_cast<qint64>(m_lstColumns.size()) + static_cast<qint64>(c)); }
-      return fromWide(&col.values[static_cast<size_t>(row) * static_cast<size_t>(col.chars)], iLength);
-   }
-   return QString();
+   for (size_t c = 0; c < m_lstColumns.size(); ++c) { if (m_lstColumns[c].name.compare(sColumn, Qt::CaseInsensitive) == 0) { return static_cast<int>(c); } }
+   return -1;
+}
+
+QString odbc_import_fetch::text(long row, const char* column) const { return text(row, indexOf(column)); }
+
+QString odbc_import_fetch::text(long row, int iColumn) const
+{
+   if ((row < 0) || (static_cast<SQLULEN>(row) >= m_iFetched) || (iColumn < 0) || (static_cast<size_t>(iColumn) >= m_lstColumns.size())) { return QString(); }
+   const odbc_import_fetch::column& col = m_lstColumns[static_cast<size_t>(iColumn)];
+   const SQLLEN iLength = col.lengths[static_cast<size_t>(row)];
+   if (iLength == SQL_NULL_DATA) { return QString(); }
+   // an empty text is no NULL
+   if (iLength == 0) { return QString(QLatin1String("")); }
+   const SQLLEN iRoom = static_cast<SQLLEN>((col.chars - 1) * sizeof(char16_t));
+   if ((iLength == SQL_NO_TOTAL) || (iLength > iRoom)) { return m_hashLong.value(static_cast<qint64>(row) * static_cast<qint64>(m_lstColumns.size()) + static_cast<qint64>(iColumn)); }
+   return fromWide(&col.values[static_cast<size_t>(row) * static_cast<size_t>(col.chars)], iLength);
 }
 
 } // namespace plugin

@@ -1,6 +1,8 @@
 #ifndef PLUGIN_ODBC_IMPORT_FETCH_H
 #define PLUGIN_ODBC_IMPORT_FETCH_H
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include <QHash>
@@ -28,8 +30,10 @@ public:
    odbc_import_fetch(const odbc_import_fetch&) = delete;
    odbc_import_fetch& operator=(const odbc_import_fetch&) = delete;
 
-   /** Runs sSql as it stands; the driver's error text, null on success. */
-   QString exec(const QString& sSql);
+   /** Runs sSql, lstParameters bound to its markers ("?") as texts; the driver's error text, null on success. */
+   QString exec(const QString& sSql, const QStringList& lstParameters = QStringList());
+   /** Runs what call starts on the statement (an ODBC catalogue function); the driver's error text, null on success. */
+   QString exec(const std::function<short(void* hStmt)>& call);
    /** Fetches the next set of rows; false at the end, or on a failure (error() says which). */
    bool next();
    /** Rows of the current set. */
@@ -40,6 +44,10 @@ public:
    QString error() const { return m_sError; }
    /** The text of column (its name in any case) of row of the current set; NULL and an unknown column give a null text. */
    QString text(long row, const char* column) const;
+   /** The same by the column's place (0 the first); -1 when the result has no column of that name. */
+   QString text(long row, int iColumn) const;
+   int columnCount() const { return static_cast<int>(m_lstColumns.size()); }
+   int indexOf(const char* column) const;
 
 private:
    struct column
@@ -57,6 +65,8 @@ private:
    void* m_hDbc = nullptr;
    void* m_hStmt = nullptr;
    std::vector<column> m_lstColumns;
+   std::vector<std::u16string> m_lstParameters;   // bound: they live as long as the statement
+   std::vector<long> m_lstParameterLengths;
    unsigned long m_iFetched = 0;     // SQLULEN, written by the driver
    long m_lTotal = -1;
    QHash<qint64, QString> m_hashLong; // row * columns + column -> whole value, for the current set

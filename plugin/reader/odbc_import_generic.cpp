@@ -13,6 +13,7 @@
 
 #include "odbc_import_driver_manager.h"
 #include "odbc_import_engine.h"
+#include "odbc_import_step.h"
 
 namespace plugin {
 
@@ -158,7 +159,9 @@ bool odbc_import_generic::readCatalogue(const odbc_import_catalog_calls& calls)
    const auto progress = [&](int i) { if (i > iShown) { iShown = i; emitProgress(i, iCount); } };
    if (iCount > 0) { progress(0); }
    // a schema's columns in one call where most of its tables are read (a pattern that keeps a few tables asks for those alone)
-   const QHash<QString, QVector<type_row>> mapColumns = (((iToRead > 1) && (2 * iToRead >= iCount)) ? readAllColumns(calls, lstEntries) : QHash<QString, QVector<type_row>>());
+   const bool bWhole = ((iToRead > 1) && (2 * iToRead >= iCount));
+   const QHash<QString, QVector<type_row>> mapColumns = (bWhole ? readAllColumns(calls, lstEntries) : QHash<QString, QVector<type_row>>());
+   const std::unique_ptr<odbc_import_standard_keys> pStandardKeys = (bWhole ? readStandardKeys(calls, lstEntries) : nullptr);
    for (int i = 0; i < iCount; ++i)
    {
       progress(i);
@@ -168,7 +171,7 @@ bool odbc_import_generic::readCatalogue(const odbc_import_catalog_calls& calls)
       const auto it = mapColumns.constFind(columnsKey(entry.sCatalog, entry.row.rawNamespace, entry.row.name));
       odbc_import_table_builder::table_content content;
       // a table the schema-wide call did not give (gone, or a driver that takes no pattern) is asked alone
-      if (! readContent(calls, entry, ((it != mapColumns.constEnd()) ? &it.value() : nullptr), content)) { continue; }
+      if (! readContent(calls, pStandardKeys.get(), entry, ((it != mapColumns.constEnd()) ? &it.value() : nullptr), content)) { continue; }
       const std::shared_ptr<model::app_table> pTable = odbc_import_table_builder::build(entry.row, entry.lTableKey, content, false, m_lstWarnings);
       if (pTable) { m_pListOfTables->insert(entry.lTableKey, pTable); }
    }
@@ -186,6 +189,7 @@ QHash<QString, QVector<odbc_import_generic::type_row>> odbc_import_generic::read
       const QString sAsked = columnsKey(entry.sCatalog, sSchema, QString());
       if (! entry.bRead || setAsked.contains(sAsked)) { continue; }
       setAsked.insert(sAsked);
+      odbc_import_step::begin("the columns of schema '" + entry.viewSchema() + "'");
       if (! calls.columns(entry.sCatalog, sSchema, QString(), lstRows).isNull()) { continue; }
       for (const type_row& r : lstRows)
       {
@@ -197,41 +201,74 @@ QHash<QString, QVector<odbc_import_generic::type_row>> odbc_import_generic::read
    return mapColumns;
 }
 
-void odbc_import_generic::readKeys(const odbc_import_catalog_calls& calls, const table_entry& entry, keys_read& keys)
+std::unique_ptr<odbc_import_standard_keys> odbc_import_generic::readStandardKeys(const odbc_import_catalog_calls& calls, const std::vector<table_entry>& lstEntries) const
 {
-   if (calls.has(odbc_import_catalog_calls::function_primary_keys)) { keys.sPrimaryKeyError = calls.primaryKeys(entry.sCatalog, entry.row.rawNamespace, entry.row.name, keys.lstPrimaryKey); }
-   if (calls.has(odbc_import_catalog_calls::function_foreign_keys)) { keys.sForeignKeyError = calls.foreignKeys(entry.sCatalog, entry.row.rawNamespace, entry.row.name, keys.lstForeignKeys); }
+   // a driver without the key functions is left alone: it answers no query on another database's views either
+   if (! calls.has(odbc_import_catalog_calls::function_primary_keys) && ! calls.has(odbc_import_catalog_calls::function_foreign_keys)) { return nullptr; }
+   auto pKeys = std::make_unique<odbc_import_standard_keys>(*m_pDatabase);
+   for (const table_entry& entry : lstEntries)
+   {
+      if (! entry.bRead || entry.viewSchema().isEmpty()) { continue; }
+      odbc_import_step::begin("the keys of schema '" + entry.viewSchema() + "'");
+      // no such views: every table is asked alone
+      if (! pKeys->readSchema(entry.viewSchema())) { return nullptr; }
+   }
+   return pKeys;
 }
 
-bool odbc_import_generic::readContent(const odbc_import_catalog_calls& calls, const table_entry& entry, const QVector<type_row>* pColumns,
-                                      odbc_import_table_builder::table_content& content)
+void odbc_import_generic::readKeys(const odbc_import_catalog_calls& calls, odbc_import_standard_keys* pStandard, const table_entry& entry,
+                                   odbc_import_table_builder::table_content& content)
 {
    const odbc_import_table_builder::table_row& row = entry.row;
+   const bool bPrimaryKeys = calls.has(odbc_import_catalog_calls::function_primary_keys), bForeignKeys = calls.has(odbc_import_catalog_calls::function_foreign_keys);
+   // a view has no keys: two calls less
+   if (row.isView || (! bPrimaryKeys && ! bForeignKeys)) { return; }
+   const odbc_import_standard_keys::table_keys standard = (pStandard ? pStandard->keysOf(entry.viewSchema(), row.name) : odbc_import_standard_keys::table_keys());
+   if (bPrimaryKeys && standard.primaryKeyKnown) { content.primaryKey = standard.primaryKey; }
+   if (bForeignKeys && standard.foreignKeysKnown)
+   {
+      for (const odbc_import_standard_keys::foreign_key_column& key : standard.foreignKeys)
+      {
+         odbc_import_table_builder::relation_row relation;
+         relation.column = key.column;
+         relation.targetTable = key.targetTable;
+         // the views name a driver's catalogue (MariaDB's database) where it has no schemas
+         relation.targetNamespace = (row.rawNamespace.isEmpty() ? namespaceOf(key.targetSchema, QString()) : namespaceOf(entry.sCatalog, key.targetSchema));
+         relation.targetColumn = key.targetColumn;
+         relation.constraintName = key.constraintName;
+         relation.keyText = key.constraintName;
+         content.relations.append(relation);
+      }
+   }
+   const bool bAskPrimaryKey = (bPrimaryKeys && ! standard.primaryKeyKnown), bAskForeignKeys = (bForeignKeys && ! standard.foreignKeysKnown);
+   if (! bAskPrimaryKey && ! bAskForeignKeys) { return; }
+
    const QString& sSchema = row.rawNamespace;
    const QString sTable = odbc_import_table_builder::qualified(row.nameSpace, row.name);
+   odbc_import_step::begin("the keys of table '" + sTable + "'");
    const auto failed = [&](odbc_import_catalog_calls::enum_function eFunction, const QString& sError) {
       m_lstWarnings.append("Table '" + sTable + "' : the driver failed " + odbc_import_catalog_calls::functionName(eFunction) + ", it is read without "
                            + ((eFunction == odbc_import_catalog_calls::function_primary_keys) ? "primary key" : "foreign keys") + " :\n" + sError);
    };
    // a driver may answer for other tables too (a pattern it does not escape): the rows of this one are kept
-   const auto isOwn = [&](const type_row& r, int iTable, int iSchema) { return ((r.value(iTable) == row.name) && ((iSchema < 0) || sSchema.isEmpty() || (r.value(iSchema) == sSchema))); };
-   // a view has no keys: two calls less
-   keys_read keys;
-   if (! row.isView) { readKeys(calls, entry, keys); }
-   if (! row.isView && calls.has(odbc_import_catalog_calls::function_primary_keys))
+   const auto isOwn = [&](const type_row& r, int iTable) { return (r.value(iTable) == row.name); };
+   QVector<type_row> lstRows;
+   if (bAskPrimaryKey)
    {
-      if (! keys.sPrimaryKeyError.isNull()) { failed(odbc_import_catalog_calls::function_primary_keys, keys.sPrimaryKeyError); }
+      const QString sError = calls.primaryKeys(entry.sCatalog, sSchema, row.name, lstRows);
+      if (! sError.isNull()) { failed(odbc_import_catalog_calls::function_primary_keys, sError); }
       QMap<int, QString> mapKey;   // key order
-      for (const auto& r : keys.lstPrimaryKey) { if (isOwn(r, primary_keys_table, -1)) { mapKey.insert(r.value(primary_keys_sequence).toInt(), r.value(primary_keys_column)); } }
+      for (const auto& r : lstRows) { if (isOwn(r, primary_keys_table)) { mapKey.insert(r.value(primary_keys_sequence).toInt(), r.value(primary_keys_column)); } }
       content.primaryKey = mapKey.values();
    }
-   if (! row.isView && calls.has(odbc_import_catalog_calls::function_foreign_keys))
+   if (bAskForeignKeys)
    {
-      if (! keys.sForeignKeyError.isNull()) { failed(odbc_import_catalog_calls::function_foreign_keys, keys.sForeignKeyError); }
+      const QString sError = calls.foreignKeys(entry.sCatalog, sSchema, row.name, lstRows);
+      if (! sError.isNull()) { failed(odbc_import_catalog_calls::function_foreign_keys, sError); }
       int iUnnamed = 0;
-      for (const auto& r : keys.lstForeignKeys)
+      for (const auto& r : lstRows)
       {
-         if (! isOwn(r, foreign_keys_table, -1)) { continue; }
+         if (! isOwn(r, foreign_keys_table)) { continue; }
          odbc_import_table_builder::relation_row relation;
          relation.column = r.value(foreign_keys_column);
          relation.targetTable = r.value(foreign_keys_target_table);
@@ -245,16 +282,26 @@ bool odbc_import_generic::readContent(const odbc_import_catalog_calls& calls, co
          content.relations.append(relation);
       }
    }
+}
+
+bool odbc_import_generic::readContent(const odbc_import_catalog_calls& calls, odbc_import_standard_keys* pStandard, const table_entry& entry,
+                                      const QVector<type_row>* pColumns, odbc_import_table_builder::table_content& content)
+{
+   const odbc_import_table_builder::table_row& row = entry.row;
+   const QString& sSchema = row.rawNamespace;
+   readKeys(calls, pStandard, entry, content);
    QVector<type_row> lstRows;
    if (! pColumns || pColumns->isEmpty())
    {
+      odbc_import_step::begin("the columns of table '" + odbc_import_table_builder::qualified(row.nameSpace, row.name) + "'");
       const QString sError = calls.columns(entry.sCatalog, sSchema, row.name, lstRows);
       if (! sError.isNull()) { m_lstWarnings.append(odbc_import_table_builder::leftOut(row) + "the driver failed SQLColumns :\n" + sError); return false; }
       pColumns = &lstRows;
    }
    for (const auto& r : *pColumns)
    {
-      if (! isOwn(r, columns_table, columns_schema)) { continue; }
+      // a driver may answer for other tables too (a pattern it does not escape): the rows of this one are kept
+      if ((r.value(columns_table) != row.name) || (! sSchema.isEmpty() && (r.value(columns_schema) != sSchema))) { continue; }
       odbc_import_table_builder::column_row column;
       column.name = r.value(columns_name);
       column.sqlType = r.value(columns_type_name);

@@ -5,10 +5,12 @@
 #include <QStringList>
 #include <QVector>
 
+#include <memory>
 #include <vector>
 
 #include "odbc_import_catalog_calls.h"
 #include "odbc_import_process.h"
+#include "odbc_import_standard_keys.h"
 #include "odbc_import_table_builder.h"
 
 namespace plugin {
@@ -38,25 +40,20 @@ private:
       QString sWarning;
       long lTableKey = 0;
       bool bRead = false;
+      /** The schema as the standard views name it: a driver without schemas (MariaDB's) calls the database a catalogue. */
+      const QString& viewSchema() const { return (row.rawNamespace.isEmpty() ? sCatalog : row.rawNamespace); }
    };
-   /** What SQLPrimaryKeys and SQLForeignKeys answered of one table, an error as the driver's text. */
-   struct keys_read
-   {
-      QVector<type_row> lstPrimaryKey;
-      QString sPrimaryKeyError;
-      QVector<type_row> lstForeignKeys;
-      QString sForeignKeyError;
-   };
-
    /** The read through the catalogue functions; false when the driver cannot list the tables (then Qt's names are read). */
    bool readCatalogue(const odbc_import_catalog_calls& calls);
    /** The columns of every table to read, one SQLColumns call a schema, by columnsKey(); a schema the driver refuses is left to the per-table calls. */
    QHash<QString, QVector<type_row>> readAllColumns(const odbc_import_catalog_calls& calls, const std::vector<table_entry>& lstEntries) const;
-   /** Asks the driver for the keys of one table, on the connection of calls. */
-   static void readKeys(const odbc_import_catalog_calls& calls, const table_entry& entry, keys_read& keys);
+   /** The keys of every schema of the tables to read from the standard views, where the database has them; null where it has not. */
+   std::unique_ptr<odbc_import_standard_keys> readStandardKeys(const odbc_import_catalog_calls& calls, const std::vector<table_entry>& lstEntries) const;
+   /** The primary key and foreign keys of one table: what pStandard tells whole, the rest asked of the driver. */
+   void readKeys(const odbc_import_catalog_calls& calls, odbc_import_standard_keys* pStandard, const table_entry& entry, odbc_import_table_builder::table_content& content);
    /** Columns, primary key and foreign keys of one table; false when it is left out (with a warning). pColumns: its columns read
     *  ahead, null to ask the driver now. */
-   bool readContent(const odbc_import_catalog_calls& calls, const table_entry& entry, const QVector<type_row>* pColumns,
+   bool readContent(const odbc_import_catalog_calls& calls, odbc_import_standard_keys* pStandard, const table_entry& entry, const QVector<type_row>* pColumns,
                     odbc_import_table_builder::table_content& content);
    /** The namespace of a table of this catalogue and schema: the connection's own catalogue and default schema are empty. */
    QString namespaceOf(const QString& sCatalog, const QString& sSchema) const;

@@ -521,30 +521,49 @@ private Q_SLOTS:
    // the generic reader through ODBC's catalogue functions reads what the engine's own reader reads: tables and views in
    // their schemas, columns and their nullability, whole primary keys (each key column also marked), whole foreign keys
    // with their target's schema or database; names are names, not patterns (part_1 gets no column of part11); SQLite's
-   // sqlite_stat1 is no table. On Sakila (loaded by with_servers.sh) and on schemas of our own
+   // sqlite_stat1 is no table. The keys come from the standard INFORMATION_SCHEMA views where they tell them whole, else
+   // from the driver, table by table: a table the views do not show (PostgreSQL's to a user who may only read it), a key
+   // name two tables of a schema share, a unique key and no primary one (MariaDB's driver makes it the primary key).
+   // On Sakila (loaded by with_servers.sh) and on schemas of our own
    void generic_data()
    {
       QTest::addColumn<int>("engine");
       QTest::addColumn<QStringList>("ddl");        // empty: the engine's Sakila
+      QTest::addColumn<QString>("user");           // who reads (PostgreSQL), empty: the test server's superuser
+      QTest::addColumn<QString>("asked");          // the tables whose keys the driver is asked for, "*": all
       QTest::addColumn<QStringList>("warnings");   // the generic reader's, their beginnings
       const QStringList lstParts = { "CREATE TABLE part_1 (a int NOT NULL, b char(2) NOT NULL, PRIMARY KEY (b, a))", "CREATE TABLE part11 (a int, b int, c int)" };
-      for (int engine : { k_postgresql, k_mysql, k_sqlite }) { QTest::addRow("sakila %d", engine) << engine << QStringList() << QStringList(); }
-      QTest::newRow("postgresql, three schemas") << int(k_postgresql) << lstParts + QStringList({ "CREATE SCHEMA s1", "CREATE SCHEMA s2", "CREATE SCHEMA s3",
+      const QStringList lstSchemas = lstParts + QStringList({ "CREATE SCHEMA s1", "CREATE SCHEMA s2", "CREATE SCHEMA s3",
          "CREATE TABLE s1.t (id int PRIMARY KEY, note text)", "CREATE TABLE s2.t (k1 int, k2 varchar(5), PRIMARY KEY (k2, k1))", "COMMENT ON TABLE s2.t IS 'second'",
          "CREATE TABLE s3.ref (x int, y varchar(5), z int, w char(2), CONSTRAINT fk_s2 FOREIGN KEY (y, x) REFERENCES s2.t (k2, k1), "
          "CONSTRAINT fk_s1 FOREIGN KEY (z) REFERENCES s1.t (id), CONSTRAINT fk_part FOREIGN KEY (w, z) REFERENCES part_1 (b, a))",
-         "CREATE VIEW s1.v AS SELECT id FROM s1.t", "CREATE SCHEMA b", "CREATE TABLE b.c (id int PRIMARY KEY)", "CREATE TABLE \"b::c\" (id int PRIMARY KEY)" })
-         << QStringList({ "Table 'b::c' is left out" });
+         "CREATE VIEW s1.v AS SELECT id FROM s1.t", "CREATE SCHEMA b", "CREATE TABLE b.c (id int PRIMARY KEY)", "CREATE TABLE \"b::c\" (id int PRIMARY KEY)" });
+      for (int engine : { k_postgresql, k_mysql }) { QTest::addRow("sakila %d", engine) << engine << QStringList() << QString() << QString() << QStringList(); }
+      QTest::newRow("sakila sqlite") << int(k_sqlite) << QStringList() << QString() << "*" << QStringList();
+      // s3.back refers to s2.u's unique key in another order than the key's; s1.w and s1.x share a key name, each to its own target
+      QTest::newRow("postgresql, three schemas") << int(k_postgresql) << lstSchemas + QStringList({
+         "CREATE TABLE s2.u (a int, b int, CONSTRAINT u_ab UNIQUE (a, b))", "CREATE TABLE s3.back (p int, q int, CONSTRAINT fk_u FOREIGN KEY (q, p) REFERENCES s2.u (b, a))",
+         "CREATE TABLE s1.w (id int, CONSTRAINT fk_dup FOREIGN KEY (id) REFERENCES s1.t (id))", "CREATE TABLE s1.x (k int, j varchar(5), CONSTRAINT fk_dup FOREIGN KEY (j, k) REFERENCES s2.t (k2, k1))" })
+         << QString() << "part11,s1.w,s1.x,s2.u" << QStringList({ "Table 'b::c' is left out" });
+      QTest::newRow("postgresql, a user who may only read") << int(k_postgresql) << lstSchemas + QStringList({
+         "DO $$ BEGIN CREATE ROLE kel_reader LOGIN; EXCEPTION WHEN duplicate_object THEN NULL; END $$",
+         "GRANT USAGE ON SCHEMA s1, s2, s3, b TO kel_reader", "GRANT SELECT ON ALL TABLES IN SCHEMA public, s1, s2, s3, b TO kel_reader" })
+         << "kel_reader" << "*" << QStringList({ "Table 'b::c' is left out" });
+      // uniq has a unique key and no primary key; idx_ref refers to a key that is no unique one (InnoDB allows it)
       QTest::newRow("mariadb, key into another database") << int(k_mysql) << lstParts + QStringList({ "CREATE TABLE ext_target (id int PRIMARY KEY)",
          "CREATE TABLE orders (id int PRIMARY KEY, other_id int, w char(2), a int, CONSTRAINT fk_other FOREIGN KEY (other_id) REFERENCES kel_readers_my_other.ext_target(id), "
-         "CONSTRAINT fk_part FOREIGN KEY (w, a) REFERENCES part_1 (b, a))", "CREATE VIEW v AS SELECT id FROM orders" }) << QStringList();
+         "CONSTRAINT fk_part FOREIGN KEY (w, a) REFERENCES part_1 (b, a))", "CREATE VIEW v AS SELECT id FROM orders",
+         "CREATE TABLE uniq (a int NOT NULL, b int, UNIQUE KEY (a))", "CREATE TABLE idx_target (k int, KEY (k))",
+         "CREATE TABLE idx_ref (k int, CONSTRAINT fk_idx FOREIGN KEY (k) REFERENCES idx_target (k))" }) << QString() << "idx_target,part11,uniq" << QStringList();
       QTest::newRow("sqlite, analyzed") << int(k_sqlite) << lstParts + QStringList({ "CREATE TABLE ref (w char(2), a int, FOREIGN KEY (w, a) REFERENCES part_1 (b, a), "
-         "FOREIGN KEY (a) REFERENCES part11 (a))", "CREATE VIEW v AS SELECT a FROM part11", "INSERT INTO part11 VALUES (1, 2, 3)", "ANALYZE" }) << QStringList();
+         "FOREIGN KEY (a) REFERENCES part11 (a))", "CREATE VIEW v AS SELECT a FROM part11", "INSERT INTO part11 VALUES (1, 2, 3)", "ANALYZE" }) << QString() << "*" << QStringList();
    }
    void generic()
    {
       QFETCH(int, engine);
       QFETCH(QStringList, ddl);
+      QFETCH(QString, user);
+      QFETCH(QString, asked);
       QFETCH(QStringList, warnings);
       KEL_REQUIRE_ENGINE(engine);
       std::unique_ptr<connection> pConnection;
@@ -558,7 +577,9 @@ private Q_SLOTS:
       else
       {
          if (engine == k_mysql) { QCOMPARE(createDatabase(k_mysql, "kel_readers_my_other", { "CREATE TABLE ext_target (id int PRIMARY KEY)" }), QString()); }
-         pConnection = connectNew(engine, QString("kel_readers_generic_%1").arg(QTest::currentDataTag()).remove(QRegularExpression("\\W")), ddl, m_dir.path());
+         const QString sName = QString("kel_readers_generic_%1").arg(QTest::currentDataTag()).remove(QRegularExpression("\\W"));
+         pConnection = connectNew(engine, sName, ddl, m_dir.path());
+         if (! user.isEmpty()) { pConnection.reset(new connection(postgresqlDsn(sName).replace(QRegularExpression("Uid=.*$"), "Uid=" + user))); }
       }
       QVERIFY(pConnection && pConnection->isOpen());
       const read_result own = runReader(engine, pConnection->db()), generic = runReader(k_generic, pConnection->db());
@@ -573,6 +594,13 @@ private Q_SLOTS:
       QCOMPARE(iMarks, iKeyColumns);
       QCOMPARE(generic.warnings.count(), warnings.count());
       for (int i = 0; i < warnings.count(); ++i) { QVERIFY2(generic.warnings.at(i).startsWith(warnings.at(i)), qPrintable(generic.warnings.join("\n"))); }
+      // whose keys the driver was asked for, one table at a time
+      QStringList lstAsked = generic.steps.filter(QRegularExpression("^the keys of table '")).replaceInStrings(QRegularExpression("^the keys of table '(.*)'$"), "\\1");
+      lstAsked.sort();
+      QStringList lstTables;
+      for (long i = 0; i < generic.tables->count(); ++i) { if (! generic.tables->getByIndex(i)->getIsView()) { lstTables.append(qualified(generic.tables->getByIndex(i)->getNamespace(), generic.tables->getByIndex(i)->getName())); } }
+      lstTables.sort();
+      QCOMPARE(lstAsked.join(","), (asked == "*") ? lstTables.join(",") : asked);
    }
 
    // an Access file through the MDBTools driver: its tables and columns as mdb-tables and mdb-export list them, none of
