@@ -107,12 +107,12 @@ const char* odbc_import_catalog_calls::functionName(enum_function eFunction)
    return names[eFunction];
 }
 
-QString odbc_import_catalog_calls::run(const std::function<short(void*)>& call, int iColumns, QVector<type_row>& lstRows) const
+QString odbc_import_catalog_calls::run(const std::function<short(void*)>& call, int iColumns, QVector<type_row>& lstRows, quint64 uSkipped) const
 {
    if (! m_bFetchRowSets) { return runValueByValue(m_hDbc, call, iColumns, lstRows); }
    lstRows.clear();
    odbc_import_fetch fetch(m_database);
-   const QString sError = fetch.exec(call);
+   const QString sError = fetch.exec(call, uSkipped);
    if (! sError.isNull()) { return sError; }
    const int iRead = qMin(iColumns, fetch.columnCount());
    while (fetch.next())
@@ -150,7 +150,12 @@ QString odbc_import_catalog_calls::tables(const QString& sCatalog, QVector<type_
 QString odbc_import_catalog_calls::columns(const QString& sCatalog, const QString& sSchema, const QString& sTable, QVector<type_row>& lstRows) const
 {
    wide_arg catalog(sCatalog), schema(pattern(sSchema)), table(sTable.isNull() ? QStringLiteral("%") : pattern(sTable));
-   return run([&](SQLHSTMT hStmt) -> short { return SQLColumnsW(hStmt, catalog.data(), catalog.size(), schema.data(), schema.size(), table.data(), table.size(), nullptr, 0); }, 18, lstRows);
+   using namespace odbc_import_result_columns;
+   quint64 uRead = 0;
+   for (int c : { columns_schema, columns_table, columns_name, columns_data_type, columns_type_name, columns_size, columns_decimal_digits, columns_nullable,
+                  columns_remarks, columns_default, columns_is_nullable }) { uRead |= (quint64(1) << c); }
+   return run([&](SQLHSTMT hStmt) -> short { return SQLColumnsW(hStmt, catalog.data(), catalog.size(), schema.data(), schema.size(), table.data(), table.size(), nullptr, 0); },
+              18, lstRows, ~uRead);
 }
 
 QString odbc_import_catalog_calls::primaryKeys(const QString& sCatalog, const QString& sSchema, const QString& sTable, QVector<type_row>& lstRows) const

@@ -76,7 +76,7 @@ QString odbc_import_fetch::exec(const QString& sSql, const QStringList& lstParam
    });
 }
 
-QString odbc_import_fetch::exec(const std::function<short(void* hStmt)>& call)
+QString odbc_import_fetch::exec(const std::function<short(void* hStmt)>& call, quint64 uSkipped)
 {
    if (! m_hDbc) { return (m_sError = "the connection has no ODBC handle"); }
    if (! SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_hDbc, &m_hStmt))) { m_hStmt = nullptr; return (m_sError = diagnostic()); }
@@ -89,6 +89,8 @@ QString odbc_import_fetch::exec(const std::function<short(void* hStmt)>& call)
    for (SQLUSMALLINT c = 0; SQL_SUCCEEDED(iResult) && (c < m_lstColumns.size()); ++c)
    {
       column& col = m_lstColumns[c];
+      // a column nobody reads is left unbound: the driver converts no value of it
+      if ((c < 64) && ((uSkipped >> c) & 1U)) { continue; }
       SQLWCHAR szName[256] = {};
       SQLSMALLINT iNameChars = 0, iType = 0, iDigits = 0, iNullable = 0;
       SQLULEN iSize = 0;
@@ -128,6 +130,7 @@ bool odbc_import_fetch::readLongValues()
       for (size_t c = 0; c < m_lstColumns.size(); ++c)
       {
          const column& col = m_lstColumns[c];
+         if (col.chars == 0) { continue; }
          const SQLLEN iLength = col.lengths[r];
          const SQLLEN iRoom = static_cast<SQLLEN>((col.chars - 1) * sizeof(char16_t));
          if ((iLength == SQL_NULL_DATA) || ((iLength != SQL_NO_TOTAL) && (iLength <= iRoom))) { continue; }
@@ -163,6 +166,7 @@ QString odbc_import_fetch::text(long row, int iColumn) const
 {
    if ((row < 0) || (static_cast<SQLULEN>(row) >= m_iFetched) || (iColumn < 0) || (static_cast<size_t>(iColumn) >= m_lstColumns.size())) { return QString(); }
    const odbc_import_fetch::column& col = m_lstColumns[static_cast<size_t>(iColumn)];
+   if (col.chars == 0) { return QString(); }
    const SQLLEN iLength = col.lengths[static_cast<size_t>(row)];
    if (iLength == SQL_NULL_DATA) { return QString(); }
    // an empty text is no NULL

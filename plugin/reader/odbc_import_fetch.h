@@ -32,8 +32,9 @@ public:
 
    /** Runs sSql, lstParameters bound to its markers ("?") as texts; the driver's error text, null on success. */
    QString exec(const QString& sSql, const QStringList& lstParameters = QStringList());
-   /** Runs what call starts on the statement (an ODBC catalogue function); the driver's error text, null on success. */
-   QString exec(const std::function<short(void* hStmt)>& call);
+   /** Runs what call starts on the statement (an ODBC catalogue function); the driver's error text, null on success.
+       uSkipped: the columns (bit 0 the first) left unread, their texts null. */
+   QString exec(const std::function<short(void* hStmt)>& call, quint64 uSkipped = 0);
    /** Fetches the next set of rows; false at the end, or on a failure (error() says which). */
    bool next();
    /** Rows of the current set. */
@@ -53,7 +54,7 @@ private:
    struct column
    {
       QString name;
-      int chars = 0;                 // room for a value, its closing zero included
+      int chars = 0;                 // room for a value, its closing zero included; 0: not read
       std::vector<char16_t> values;  // chars per row
       std::vector<long> lengths;     // bytes per row (SQLLEN), or SQL_NULL_DATA
    };

@@ -17,6 +17,8 @@
 
 namespace plugin {
 
+using namespace odbc_import_result_columns;
+
 QStringList odbc_import_generic::listTables(bool bViews) const
 {
    // Qt's ODBC driver names no catalogue when it lists tables: most drivers then list the connection's
@@ -29,14 +31,6 @@ QStringList odbc_import_generic::listTables(bool bViews) const
 }
 
 namespace {
-
-// Columns of the catalogue functions' results (0-based)
-enum { tables_catalog = 0, tables_schema = 1, tables_name = 2, tables_type = 3, tables_remarks = 4 };
-enum { columns_schema = 1, columns_table = 2, columns_name = 3, columns_data_type = 4, columns_type_name = 5, columns_size = 6, columns_decimal_digits = 8,
-       columns_nullable = 10, columns_remarks = 11, columns_default = 12, columns_is_nullable = 17 };
-enum { primary_keys_table = 2, primary_keys_column = 3, primary_keys_sequence = 4 };
-enum { foreign_keys_target_catalog = 0, foreign_keys_target_schema = 1, foreign_keys_target_table = 2, foreign_keys_target_column = 3, foreign_keys_table = 6,
-       foreign_keys_column = 7, foreign_keys_sequence = 8, foreign_keys_name = 11 };
 
 /** Tables a driver lists as its users' that belong to the database itself, by the engine that has them. */
 bool isSystemTable(const QString& sDbms, const QString& sName)

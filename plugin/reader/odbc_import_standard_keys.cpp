@@ -98,8 +98,10 @@ bool odbc_import_standard_keys::readSchema(const QString& sSchema)
       });
    }
    if (! m_bAvailable) { return false; }
+   // keys by name, as the engines' readers give them; columns in key order
    for (auto it = keys.tables.begin(); it != keys.tables.end(); ++it)
    {
+      std::sort(it.value().begin(), it.value().end(), [](const constraint& a, const constraint& b) { return (a.name < b.name); });
       for (constraint& c : it.value())
       {
          std::stable_sort(c.columns.begin(), c.columns.end(), [](const key_column& a, const key_column& b) { return (a.position < b.position); });
