@@ -17,8 +17,10 @@ namespace plugin {
 
 /**
  * Any database an ODBC driver opens, through ODBC's own catalogue functions: tables and views with their schema,
- * columns, whole primary keys and foreign keys, each function used where the driver has it. A driver without
- * SQLTables (or a connection that is no ODBC one) gives what Qt's driver reports: names and fields only.
+ * columns, whole primary keys and foreign keys, each function used where the driver has it. The key functions
+ * answer a table at a time, so the keys of a whole schema come from the standard INFORMATION_SCHEMA views where
+ * the database has them and they tell them whole (odbc_import_standard_keys), the driver asked for the rest. A
+ * driver without SQLTables (or a connection that is no ODBC one) gives what Qt's driver reports: names and fields only.
  */
 class odbc_import_generic : public odbc_import_process
 {
