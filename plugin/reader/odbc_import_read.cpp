@@ -41,8 +41,13 @@ odbc_import_read::odbc_import_read(const odbc_import_source& source) : m_source(
 
 odbc_import_read::~odbc_import_read()
 {
-   // the processes still running (children of this object) are killed and reaped by their own destructors
    if (m_pProcess) { m_pProcess->disconnect(this); m_pProcess->kill(); }
+   // reaped here, not left to QProcess's destructor, which warns of a process still running: one that sent its
+   // result is about to end by itself, one still reading was killed just now
+   for (QProcess* pProcess : findChildren<QProcess*>(QString(), Qt::FindDirectChildrenOnly))
+   {
+      if ((pProcess->state() != QProcess::NotRunning) && ! pProcess->waitForFinished(2000)) { pProcess->kill(); pProcess->waitForFinished(2000); }
+   }
 }
 
 QString odbc_import_read::getProgramPath()
