@@ -89,8 +89,8 @@ QString odbc_import_reading::checkEngine(int iDatabaseType, const QString& sDbms
    if (! pServer || (pServer->engine == chosen.engine)) { return QString(); }
    if (chosen.engine == odbc_import_engine::engine_generic)
    {
-      return QString("The server is %1, which has a reader of its own (database type \"%2\"): it reads the whole catalogue in a few queries, "
-                     "where the generic reader asks the driver table by table.").arg(sDbmsName, pServer->text);
+      return QString("The server is %1, which has a reader of its own (database type \"%2\"): it reads the whole catalogue in a few queries "
+                     "and knows the engine's own types, where the generic reader goes by what the driver reports.").arg(sDbmsName, pServer->text);
    }
    return QString("The database type is \"%1\", but the server is %2: choose the database type \"%3\" and connect again.").arg(chosen.text, sDbmsName, pServer->text);
 }
