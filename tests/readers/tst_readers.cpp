@@ -555,6 +555,17 @@ private Q_SLOTS:
          "CONSTRAINT fk_part FOREIGN KEY (w, a) REFERENCES part_1 (b, a))", "CREATE VIEW v AS SELECT id FROM orders",
          "CREATE TABLE uniq (a int NOT NULL, b int, UNIQUE KEY (a))", "CREATE TABLE idx_target (k int, KEY (k))",
          "CREATE TABLE idx_ref (k int, CONSTRAINT fk_idx FOREIGN KEY (k) REFERENCES idx_target (k))" }) << QString() << "idx_target,part11,uniq" << QStringList();
+      // names the views are asked with as they are: blanks, quotes, case, pattern characters; a table that refers to itself
+      QTest::newRow("postgresql, odd names") << int(k_postgresql) << QStringList({ "CREATE SCHEMA \"We ird\"",
+         "CREATE TABLE \"We ird\".\"Tab le\" (\"Id\" int PRIMARY KEY, \"pa\"\"rent\" int, CONSTRAINT \"Up\" FOREIGN KEY (\"pa\"\"rent\") REFERENCES \"We ird\".\"Tab le\" (\"Id\"))",
+         "CREATE TABLE \"We ird\".\"x%_y\" (k int PRIMARY KEY, t int, CONSTRAINT \"fk \"\"q\"\"\" FOREIGN KEY (t) REFERENCES \"We ird\".\"Tab le\" (\"Id\"))",
+         "CREATE TABLE \"x%_y\" (k int PRIMARY KEY, CONSTRAINT \"fk \"\"q\"\"\" FOREIGN KEY (k) REFERENCES \"We ird\".\"x%_y\" (k))" })
+         << QString() << QString() << QStringList();
+      QTest::newRow("mariadb, odd names") << int(k_mysql) << QStringList({
+         "CREATE TABLE `Tab le` (`Id` int PRIMARY KEY, `pa'rent` int, CONSTRAINT `Up` FOREIGN KEY (`pa'rent`) REFERENCES `Tab le` (`Id`))",
+         "CREATE TABLE `x%_y` (k int PRIMARY KEY, t int, CONSTRAINT `fk 'q'` FOREIGN KEY (t) REFERENCES `Tab le` (`Id`))",
+         "CREATE TABLE `x\\y` (k int PRIMARY KEY, CONSTRAINT `fk\\b` FOREIGN KEY (k) REFERENCES `x%_y` (k))" })
+         << QString() << QString() << QStringList();
       QTest::newRow("sqlite, analyzed") << int(k_sqlite) << lstParts + QStringList({ "CREATE TABLE ref (w char(2), a int, FOREIGN KEY (w, a) REFERENCES part_1 (b, a), "
          "FOREIGN KEY (a) REFERENCES part11 (a))", "CREATE VIEW v AS SELECT a FROM part11", "INSERT INTO part11 VALUES (1, 2, 3)", "ANALYZE" }) << QString() << "*" << QStringList();
    }
@@ -590,8 +601,14 @@ private Q_SLOTS:
       // MariaDB's driver calls a NOT NULL column nullable when NULL gives its automatic value (AUTO_INCREMENT, TIMESTAMP)
       if (engine == k_mysql) { for (QStringList* pList : { &lstGeneric, &lstOwn }) { pList->replaceInStrings(QRegularExpression(" notnull\\[.*$"), ""); } }
       QCOMPARE(lstGeneric, lstOwn);
-      for (long i = 0; i < generic.tables->count(); ++i) { iKeyColumns += generic.tables->getByIndex(i)->getPrimaryKey()->getListColumns()->count(); }
+      int iForeignKeys = 0;
+      for (long i = 0; i < generic.tables->count(); ++i)
+      {
+         iKeyColumns += generic.tables->getByIndex(i)->getPrimaryKey()->getListColumns()->count();
+         iForeignKeys += static_cast<int>(generic.tables->getByIndex(i)->getListOfRelations()->count());
+      }
       QCOMPARE(iMarks, iKeyColumns);
+      QVERIFY((iKeyColumns > 0) && ((iForeignKeys > 0) || ! ddl.join(' ').contains("FOREIGN KEY")));
       QCOMPARE(generic.warnings.count(), warnings.count());
       for (int i = 0; i < warnings.count(); ++i) { QVERIFY2(generic.warnings.at(i).startsWith(warnings.at(i)), qPrintable(generic.warnings.join("\n"))); }
       // a view's comment as the engine's reader has it (MariaDB's driver gives the text VIEW for a view without one)
