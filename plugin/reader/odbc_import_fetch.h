@@ -45,9 +45,10 @@ public:
    QString error() const { return m_sError; }
    /** The text of column (its name in any case) of row of the current set; NULL and an unknown column give a null text. */
    QString text(long row, const char* column) const;
-   /** The same by the column's place (0 the first); -1 when the result has no column of that name. */
+   /** The same by the column's place (0 the first). */
    QString text(long row, int iColumn) const;
    int columnCount() const { return static_cast<int>(m_lstColumns.size()); }
+   /** The place of column (its name in any case), -1 when the result has none of that name. */
    int indexOf(const char* column) const;
 
 private:

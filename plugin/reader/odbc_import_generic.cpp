@@ -197,12 +197,14 @@ QHash<QString, QVector<odbc_import_generic::type_row>> odbc_import_generic::read
 
 std::unique_ptr<odbc_import_standard_keys> odbc_import_generic::readStandardKeys(const odbc_import_catalog_calls& calls, const std::vector<table_entry>& lstEntries) const
 {
-   // a driver without the key functions is left alone: it answers no query on another database's views either
+   // a driver without the key functions (MDBTools) is sent no query of another engine's views: it may not survive one
    if (! calls.has(odbc_import_catalog_calls::function_primary_keys) && ! calls.has(odbc_import_catalog_calls::function_foreign_keys)) { return nullptr; }
    auto pKeys = std::make_unique<odbc_import_standard_keys>(*m_pDatabase);
+   QSet<QString> setAsked;
    for (const table_entry& entry : lstEntries)
    {
-      if (! entry.bRead || entry.viewSchema().isEmpty()) { continue; }
+      if (! entry.bRead || entry.viewSchema().isEmpty() || setAsked.contains(entry.viewSchema())) { continue; }
+      setAsked.insert(entry.viewSchema());
       odbc_import_step::begin("the keys of schema '" + entry.viewSchema() + "'");
       // no such views: every table is asked alone
       if (! pKeys->readSchema(entry.viewSchema())) { return nullptr; }

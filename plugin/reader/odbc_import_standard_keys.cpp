@@ -46,9 +46,10 @@ bool run(const QSqlDatabase& database, const char* szSql, const QString& sSchema
 
 } // namespace
 
+odbc_import_standard_keys::odbc_import_standard_keys(const QSqlDatabase& database) : m_database(database), m_bAvailable(odbc_import_fetch::canFetch(database)) { ; }
+
 bool odbc_import_standard_keys::readSchema(const QString& sSchema)
 {
-   if (m_bAvailable && ! odbc_import_fetch::canFetch(m_database)) { m_bAvailable = false; }
    if (! m_bAvailable || m_mapSchemas.contains(sSchema)) { return m_bAvailable; }
    schema_keys keys;
    m_bAvailable = run(m_database, sql::k_constraints, sSchema, [&](const odbc_import_fetch& fetch, long r) {

@@ -38,7 +38,8 @@ public:
       QVector<foreign_key_column> foreignKeys;   // key after key, each in its column order
    };
 
-   explicit odbc_import_standard_keys(const QSqlDatabase& database) : m_database(database) { ; }
+   /** Nothing is asked of a connection whose rows cannot come in sets: the views are read through odbc_import_fetch. */
+   explicit odbc_import_standard_keys(const QSqlDatabase& database);
 
    /** Reads what the views hold of one schema (read once); false when the database has no such views or refuses
        them, and from then on for every schema. */
@@ -72,7 +73,7 @@ private:
    bool resolveTargets(const QString& sSchema, const constraint& foreignKey, QVector<foreign_key_column>& lstColumns);
 
    QSqlDatabase m_database;
-   bool m_bAvailable = true;
+   bool m_bAvailable = false;
    QHash<QString, schema_keys> m_mapSchemas;
 };
 
